@@ -1,0 +1,65 @@
+/* ostrel: the program's codec library for TIFF, PCX and JPEG files.
+ *
+ * Plain C interface. Pixel buffers are 24-bit with rows padded to `stride`
+ * bytes; `size` is the byte count of the buffer minus one. File names are
+ * NUL-terminated byte strings in the file system's encoding. Every function
+ * returns non-zero on success and 0 on any failure, and never writes outside
+ * the buffer it is given.
+ *
+ * The decoders fill a buffer that the caller created at the size the matching
+ * info function reported for the same file name on the same thread; when the
+ * file no longer has that size they fail without writing.
+ */
+#ifndef OSTREL_H
+#define OSTREL_H
+
+#include <stdint.h>
+
+#if defined(OSTREL_BUILDING)
+#define OSTREL_API __attribute__((visibility("default")))
+#else
+#define OSTREL_API
+#endif
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+/* The layout flag of GetTIF and OutTIF: rows bottom-up, bytes blue, green, red. */
+#define OSTREL_BOTTOM_UP_BGR 1
+
+/* Width and height of the first picture of a TIFF file. */
+OSTREL_API int32_t GetTIFInfo(const char* fileName, int32_t* width, int32_t* height);
+
+/* Decodes the first picture of a TIFF file into pixels (layout flag 1 only). */
+OSTREL_API int32_t GetTIF(const char* fileName, uint8_t* pixels, int32_t stride, int32_t layout);
+
+/* Writes the buffer as a 24-bit RGB TIFF with lossless compression (layout flag 1 only). */
+OSTREL_API int32_t OutTIF(const char* fileName, const uint8_t* pixels, int32_t stride, int32_t size,
+                          int32_t width, int32_t height, int32_t layout);
+
+/* Width and height of a PCX file. */
+OSTREL_API int32_t getpcxinfo(const char* fileName, int32_t* width, int32_t* height);
+
+/* Decodes a PCX file (1-, 2-, 4-, 8-bit palette, 24- and 32-bit) into pixels:
+ * top row first, bytes red, green, blue. */
+OSTREL_API int32_t pcx2mem(const char* fileName, uint8_t* pixels, int32_t stride);
+
+/* Writes a 24-bit run-length PCX from a buffer whose top row comes first and
+ * whose bytes are blue, green, red. */
+OSTREL_API int32_t mem2pcx(const uint8_t* pixels, int32_t size, int32_t width, int32_t height, int32_t stride,
+                           const char* fileName);
+
+/* Colour modes of mem2jpeg. */
+#define OSTREL_JPEG_GREY 0
+#define OSTREL_JPEG_TRUE_COLOUR 3
+
+/* Writes a bottom-up blue-green-red buffer as a baseline JPEG; quality 1-100. */
+OSTREL_API int32_t mem2jpeg(const uint8_t* pixels, int32_t size, int32_t width, int32_t height,
+                            int32_t stride, int32_t colourMode, int32_t quality, const char* fileName);
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif /* OSTREL_H */
