@@ -1,6 +1,7 @@
 // Routines shared by the pixel units of qrix. Not exported.
 #pragma once
 
+#include <stddef.h>
 #include <stdint.h>
 
 #include "qrix.h"
@@ -23,6 +24,17 @@ inline void seedRandom(uint32_t seed) { randomState() = seed; }
 inline int32_t randomStep(int32_t n) {
   int32_t v = nextRandom() % n + 1;
   return v > n ? n : v;
+}
+
+// The flat walk: byte offsets 0, 3, 6, ... while offset < size - 2, that is size / 3
+// triples; rows and padding are ignored. The last byte of the buffer is never reached.
+inline int32_t walkTriples(int32_t size) { return size > 2 ? size / 3 : 0; }
+
+// Calls f(p) for the first byte of every triple of the flat walk.
+template <typename F>
+inline void forEachTriple(uint8_t* image, int32_t size, F f) {
+  uint8_t* const end = image + 3 * static_cast<ptrdiff_t>(walkTriples(size));
+  for (uint8_t* p = image; p != end; p += 3) f(p);
 }
 
 inline int32_t clampByte(int32_t v) { return v < 0 ? 0 : (v > 255 ? 255 : v); }
