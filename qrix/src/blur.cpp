@@ -1,0 +1,136 @@
+// Blur filters: box, weighted, over-smoothing and median sweeps, directional blur, box blur of a
+// chosen radius on the grid, and the two interior blurs.
+#include <algorithm>
+
+#include "neighbourhood.h"
+
+using qrix::Around;
+
+namespace {
+
+inline void order(int32_t& a, int32_t& b) {
+  const int32_t lo = std::min(a, b);
+  b = std::max(a, b);
+  a = lo;
+}
+
+// Fifth smallest of nine, by a fixed exchange network (branch-free, so the sweep vectorises).
+inline int32_t median9(Around n) {
+  int32_t p0 = n.ul(), p1 = n.u(), p2 = n.ur(), p3 = n.l(), p4 = n.c(), p5 = n.r(), p6 = n.dl(), p7 = n.d(),
+          p8 = n.dr();
+  order(p1, p2), order(p4, p5), order(p7, p8);
+  order(p0, p1), order(p3, p4), order(p6, p7);
+  order(p1, p2), order(p4, p5), order(p7, p8);
+  order(p0, p3), order(p5, p8), order(p4, p7);
+  order(p3, p6), order(p1, p4), order(p2, p5);
+  order(p4, p7), order(p4, p2), order(p6, p4);
+  order(p4, p2);
+  return p4;
+}
+
+// Floor division for the grid's row clipping (b > 0).
+inline int64_t floorDiv(int64_t a, int64_t b) { return a >= 0 ? a / b : -((-a + b - 1) / b); }
+
+}  // namespace
+
+extern "C" {
+
+int32_t dllfastblur(const uint8_t* source, uint8_t* destination, int32_t size, int32_t stride) {
+  qrix::sweep(source, destination, size, stride, [](Around n) { return n.all9() / 9; });
+  return 1;
+}
+
+int32_t dllgaussblur(const uint8_t* source, uint8_t* destination, int32_t size, int32_t stride) {
+  qrix::sweep(source, destination, size, stride,
+              [](Around n) { return (4 * n.c() + 2 * n.sides() + n.corners()) >> 4; });
+  return 1;
+}
+
+int32_t dllspecialblur(const uint8_t* source, uint8_t* destination, int32_t size, int32_t stride) {
+  qrix::sweep(source, destination, size, stride, [](Around n) {
+    const int32_t a = n.all9() / 9;
+    const int32_t v = a + qrix::truncToInt(1.2 * (a - n.c()));
+    return std::min(255, v < 0 ? -v : v);
+  });
+  return 1;
+}
+
+int32_t medianfiltering(const uint8_t* source, uint8_t* destination, int32_t size, int32_t stride) {
+  qrix::sweep(source, destination, size, stride, median9);
+  return 1;
+}
+
+// Samples at triangular multiples of the step (0, 1, 3, 6, ...), each counted when it lies in the
+// buffer. A negative distance is taken as 0: each pixel is its own single sample.
+int32_t dllmotionblur(const uint8_t* source, uint8_t* destination, int32_t size, int32_t stride,
+                      int32_t distance, int32_t direction) {
+  const int64_t step = qrix::directionStep(direction, stride);
+  const int64_t last = int64_t(size) - 2;  // highest byte 0 of a counted sample
+  // With a zero step every sample is the pixel itself, which averages to the pixel.
+  const int64_t distanceUsed = step == 0 || distance < 0 ? 0 : distance;
+  for (int64_t o = 0; o < last; o += 3) {
+    int32_t b = source[o], g = source[o + 1], r = source[o + 2], count = 1;
+    for (int64_t k = 1; k <= distanceUsed; ++k) {
+      const int64_t at = o + k * (k + 1) / 2 * step;
+      // The samples move away from o monotonically: once outside, the rest are too.
+      if (at < 0 || at > last) break;
+      b += source[at], g += source[at + 1], r += source[at + 2];
+      ++count;
+    }
+    destination[o] = static_cast<uint8_t>(b / count);
+    destination[o + 1] = static_cast<uint8_t>(g / count);
+    destination[o + 2] = static_cast<uint8_t>(r / count);
+  }
+  return 1;
+}
+
+// Average of the 2r x 2r box (x - r .. x + r - 1, y - r .. y + r - 1) on the grid; a box pixel counts
+// when its three bytes lie in [0, size], so columns beyond a row end wrap into the next row. Each row
+// of the box is one run of consecutive grid pixels, clipped to the buffer. A radius below 1 has no
+// box: nothing is written.
+int32_t dllfastblurplus(const uint8_t* source, uint8_t* destination, int32_t size, int32_t width,
+                        int32_t height, int32_t radius) {
+  if (radius < 1 || size < 2) return 1;
+  const int64_t lastPixel = (int64_t(size) - 2) / 3;  // highest grid index with all bytes inside
+  const int64_t w = width, r = radius;
+  qrix::grid(width, height, [&](int32_t x, int32_t y, int64_t offset) {
+    if (offset / 3 > lastPixel) return;  // a size smaller than the picture: leave the rest alone
+    // Rows of the box whose run can meet [0, lastPixel].
+    const int64_t jFirst = std::max(-r, floorDiv(-(x + r - 1) + w - 1, w) - y);
+    const int64_t jLast = std::min(r - 1, floorDiv(lastPixel - x + r, w) - y);
+    uint32_t b = 0, g = 0, red = 0;  // 32-bit sums, wrapping as the library's integers do
+    int32_t count = 0;
+    for (int64_t j = jFirst; j <= jLast; ++j) {
+      const int64_t rowStart = w * (y + j);
+      const int64_t from = std::max<int64_t>(0, rowStart + x - r);
+      const int64_t to = std::min(lastPixel, rowStart + x + r - 1);
+      for (int64_t q = from; q <= to; ++q) {
+        const uint8_t* p = source + 3 * q;
+        b += p[0], g += p[1], red += p[2];
+      }
+      if (to >= from) count += static_cast<int32_t>(to - from + 1);
+    }
+    destination[offset] = static_cast<uint8_t>(static_cast<int32_t>(b) / count);
+    destination[offset + 1] = static_cast<uint8_t>(static_cast<int32_t>(g) / count);
+    destination[offset + 2] = static_cast<uint8_t>(static_cast<int32_t>(red) / count);
+  });
+  return 1;
+}
+
+int32_t DllBlurSoftly(uint8_t* image, int32_t size, int32_t stride, int32_t width, int32_t height) {
+  return qrix::interior<1>(image, size, stride, width, height,
+                           [](Around n) { return (n.corners() + 3 * n.sides() + 16 * n.c()) >> 5; });
+}
+
+int32_t DllBlurMore(uint8_t* image, int32_t size, int32_t stride, int32_t width, int32_t height) {
+  return qrix::interior<2>(image, size, stride, width, height, [](Around n) {
+    const int32_t outer = n.at(-1, -2) + n.at(1, -2) + n.at(-2, -1) + n.at(2, -1) + n.at(-2, 1) + n.at(2, 1) +
+                          n.at(-1, 2) + n.at(1, 2);
+    const int32_t edgeMiddles = n.at(0, -2) + n.at(-2, 0) + n.at(2, 0) + n.at(0, 2);
+    const int32_t sides = n.sides();
+    const int32_t corners = n.corners();
+    return (outer + 2 * edgeMiddles + 4 * corners + 6 * sides + 8 * n.c()) >> 6;
+  });
+}
+
+}  // extern "C"

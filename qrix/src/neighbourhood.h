@@ -1,0 +1,129 @@
+// Neighbourhood walks shared by the blur, sharpen and relief units.
+//
+// Three shapes:
+//  - sweep: reads a source copy, writes the destination, walking the buffer as one long run of
+//    pixels from the second row's second pixel; row ends and padding are walked like pixels;
+//  - interior: works in place from its own copy of the whole buffer, rewriting the pixels that
+//    have a full neighbourhood inside the picture;
+//  - grid: pixel (x, y) at 3x + 3 * width * y, row padding ignored.
+// Per-pixel rules see a pointer to one channel byte of the centre pixel and the row length; they
+// apply the same arithmetic to blue, green and red, so the walks run over bytes and vectorise.
+#pragma once
+
+#include <cstddef>
+#include <cstdlib>
+#include <cstring>
+
+#include "internal.h"
+
+namespace qrix {
+
+// Neighbours of the channel byte at p, rows `s` bytes apart (U is one row earlier in memory).
+struct Around {
+  const uint8_t* p;
+  ptrdiff_t s;
+  int32_t ul() const { return p[-s - 3]; }
+  int32_t u() const { return p[-s]; }
+  int32_t ur() const { return p[-s + 3]; }
+  int32_t l() const { return p[-3]; }
+  int32_t c() const { return p[0]; }
+  int32_t r() const { return p[3]; }
+  int32_t dl() const { return p[s - 3]; }
+  int32_t d() const { return p[s]; }
+  int32_t dr() const { return p[s + 3]; }
+  int32_t at(int32_t dx, int32_t dy) const { return p[dy * s + dx * 3]; }
+  int32_t sides() const { return u() + l() + r() + d(); }
+  int32_t corners() const { return ul() + ur() + dl() + dr(); }
+  int32_t all9() const { return sides() + corners() + c(); }
+};
+
+// Number of triples at offsets first, first + 3, ... while the offset < end.
+inline int64_t tripleCount(int64_t first, int64_t end) { return first < end ? (end - first + 2) / 3 : 0; }
+
+// Writes rule(Around) into every byte of the triples first, first + 3, ... while < end.
+template <class Rule>
+inline void walkTriples(const uint8_t* __restrict src, uint8_t* __restrict dst, int64_t first, int64_t end,
+                        int32_t stride, Rule rule) {
+  const int64_t bytes = 3 * tripleCount(first, end);
+  const ptrdiff_t s = stride;
+  for (int64_t i = first; i < first + bytes; ++i) dst[i] = static_cast<uint8_t>(rule(Around{src + i, s}));
+}
+
+// Sweep: centre offsets stride + 3, stride + 6, ... while < size - stride - 5, so the 3 x 3
+// neighbourhood stays inside [0, size]. The first row, the first pixel of the second row and the
+// bytes after the last triple keep their destination values.
+template <class Rule>
+inline void sweep(const uint8_t* src, uint8_t* dst, int32_t size, int32_t stride, Rule rule) {
+  walkTriples(src, dst, int64_t(stride) + 3, int64_t(size) - stride - 5, stride, rule);
+}
+
+// Last stored row = the row before it: bytes from size - stride + 1 - extra up to size take the
+// byte one stride earlier. Bytes whose source would lie before the buffer are skipped (pictures
+// too short to have a row before the last). The ranges overlap by one byte when extra is 1;
+// memmove reads it before overwriting it, as a downward byte walk does.
+inline void repeatLastRow(uint8_t* dst, int32_t size, int32_t stride, int32_t extra) {
+  if (stride <= 0) return;
+  int64_t lo = int64_t(size) - stride + 1 - extra;
+  if (lo < stride) lo = stride;
+  if (lo > size) return;
+  std::memmove(dst + lo, dst + (lo - stride), static_cast<size_t>(size - lo + 1));
+}
+
+// Interior: every pixel whose (2 * Reach + 1)-square neighbourhood lies inside the picture is
+// rewritten with clampByte(kernel(Around)) computed over a copy of the whole buffer, `size` + 1
+// bytes (the last interior pixel of an unpadded picture reads the buffer's last byte). Returns 0
+// with the image untouched when the copy cannot be allocated, else 1.
+template <int Reach, class Kernel>
+inline int32_t interior(uint8_t* image, int32_t size, int32_t rowBytes, int32_t width, int32_t height,
+                        Kernel kernel) {
+  if (width <= 2 * Reach || height <= 2 * Reach || size < 0) return 1;
+  const size_t count = static_cast<size_t>(size) + 1;
+  auto* copy = static_cast<uint8_t*>(std::malloc(count));
+  if (copy == nullptr) return 0;
+  std::memcpy(copy, image, count);
+  const ptrdiff_t s = rowBytes;
+  const ptrdiff_t runBytes = 3 * ptrdiff_t(width - 2 * Reach);
+  for (int32_t y = Reach; y < height - Reach; ++y) {
+    const ptrdiff_t row = s * y + 3 * Reach;
+    const uint8_t* __restrict from = copy + row;
+    uint8_t* __restrict to = image + row;
+    for (ptrdiff_t i = 0; i < runBytes; ++i)
+      to[i] = static_cast<uint8_t>(clampByte(kernel(Around{from + i, s})));
+  }
+  std::free(copy);
+  return 1;
+}
+
+// Grid: calls visit(x, y, offset) for x in 0 .. width - 2 and y in 0 .. height - 2, with the pixel
+// at offset 3x + 3 * width * y; the last column and the last row are not visited.
+template <class Visit>
+inline void grid(int32_t width, int32_t height, Visit visit) {
+  const int64_t rowBytes = 3 * int64_t(width);
+  for (int32_t y = 0; y < height - 1; ++y)
+    for (int32_t x = 0; x < width - 1; ++x) visit(x, y, 3 * int64_t(x) + rowBytes * y);
+}
+
+// Byte step of one move in direction 1 .. 8 (1 to 3 one row earlier, left to right; 4 left, 5 right;
+// 6 to 8 one row later, left to right); 7 and every other value step one row later.
+inline int64_t directionStep(int32_t direction, int32_t stride) {
+  switch (direction) {
+    case 1:
+      return -int64_t(stride) - 3;
+    case 2:
+      return -int64_t(stride);
+    case 3:
+      return -int64_t(stride) + 3;
+    case 4:
+      return -3;
+    case 5:
+      return 3;
+    case 6:
+      return int64_t(stride) - 3;
+    case 8:
+      return int64_t(stride) + 3;
+    default:
+      return stride;
+  }
+}
+
+}  // namespace qrix
