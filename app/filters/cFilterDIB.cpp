@@ -1,0 +1,377 @@
+#include "cFilterDIB.h"
+
+#include <cfenv>
+#include <cmath>
+#include <limits>
+
+#include "PackedPixels.h"
+#include "Qrix.h"
+
+namespace orvane {
+
+namespace {
+
+using SweepFn = int32_t(const uint8_t*, uint8_t*, int32_t, int32_t);
+using InteriorFn = int32_t(uint8_t*, int32_t, int32_t, int32_t, int32_t);
+
+// Products of slider values stay inside 32 bits instead of overflowing.
+int32_t scaled(int32_t value, int32_t factor) {
+  const int64_t v = static_cast<int64_t>(value) * factor;
+  if (v > std::numeric_limits<int32_t>::max()) return std::numeric_limits<int32_t>::max();
+  if (v < std::numeric_limits<int32_t>::min()) return std::numeric_limits<int32_t>::min();
+  return static_cast<int32_t>(v);
+}
+
+// Nearest whole number, halves to even.
+int32_t roundEven(double v) {
+  const double r = std::nearbyint(v);
+  if (!(r >= std::numeric_limits<int32_t>::min() && r <= std::numeric_limits<int32_t>::max()))
+    return r < 0 ? std::numeric_limits<int32_t>::min() : std::numeric_limits<int32_t>::max();
+  return static_cast<int32_t>(r);
+}
+
+// Flat-walk functions get the padding-free pixels.
+template <typename Fn>
+void onPacked(CDIB& image, Fn&& fn) {
+  if (image.DIBPointer() == nullptr) return;
+  withPackedPixels(image, fn);
+}
+
+void pnoMode(CDIB& image, int32_t mode) {
+  onPacked(image, [mode](uint8_t* p, int32_t n) { QRIX(pno)(p, n, mode); });
+}
+
+void greyMode(CDIB& image, int32_t mode) {
+  onPacked(image, [mode](uint8_t* p, int32_t n) { QRIX(dllgreyadvance)(p, n, mode); });
+}
+
+// Interior-shape functions take the stride and work on the image itself.
+void interior(CDIB& image, InteriorFn* fn) {
+  if (image.DIBPointer() == nullptr) return;
+  fn(image.DIBPointer(), image.RGBSize(), image.SRB(), image.Width(), image.Height());
+}
+
+void engrave(CDIB& image, int32_t red, int32_t green, int32_t blue) {
+  if (image.DIBPointer() == nullptr) return;
+  QRIX(dllengrave)(image.DIBPointer(), image.RGBSize(), image.SRB(), red, green, blue);
+}
+
+}  // namespace
+
+cFilterDIB::cFilterDIB() = default;
+cFilterDIB::~cFilterDIB() = default;
+
+bool cFilterDIB::PrepareWorkingCopy(CDIB& xDIB) {
+  if (!work_) work_ = std::make_unique<CDIB>();
+  work_->Cls();
+  if (!work_->Create(xDIB.Width(), xDIB.Height())) return false;
+  work_->CloneHDC(xDIB.hDC(), SRCCOPY, 0, 0);
+  return true;
+}
+
+void cFilterDIB::ClearWorkingCopy() {
+  if (!work_) work_ = std::make_unique<CDIB>();
+  work_->Cls();
+}
+
+void cFilterDIB::Sweep(CDIB& xDIB, int32_t (*fn)(const uint8_t*, uint8_t*, int32_t, int32_t)) {
+  if (xDIB.DIBPointer() == nullptr) return;
+  if (!PrepareWorkingCopy(xDIB)) return;
+  fn(work_->DIBPointer(), xDIB.DIBPointer(), xDIB.RGBSize(), xDIB.SRB());
+  ClearWorkingCopy();
+}
+
+void cFilterDIB::BrownSelector(CDIB& xDIB, int32_t divisor) { pnoMode(xDIB, divisor == 128 ? 33 : 34); }
+
+void cFilterDIB::UnSharpMask(CDIB& xDIB) { interior(xDIB, QRIX(DllUnSharpMask)); }
+void cFilterDIB::SharpenLess(CDIB& xDIB) { interior(xDIB, QRIX(DllSharpenLess)); }
+void cFilterDIB::SharpenMore(CDIB& xDIB) { interior(xDIB, QRIX(DllSharpenMore)); }
+void cFilterDIB::SimpleSharpen(CDIB& xDIB) { interior(xDIB, QRIX(DllSimpleSharpen)); }
+void cFilterDIB::BlurMore(CDIB& xDIB) { interior(xDIB, QRIX(DllBlurMore)); }
+void cFilterDIB::BlurSoftly(CDIB& xDIB) { interior(xDIB, QRIX(DllBlurSoftly)); }
+void cFilterDIB::EmbossHightLight(CDIB& xDIB) { interior(xDIB, QRIX(DllEmbossHighLight)); }
+void cFilterDIB::EmbossColor(CDIB& xDIB) { interior(xDIB, QRIX(DllEmbossColor)); }
+
+void cFilterDIB::AdjLevel(CDIB& xDIB, uint8_t RMin, uint8_t RMax, uint8_t GMin, uint8_t GMax, uint8_t bMin,
+                          uint8_t BMax) {
+  if (!(RMax > RMin && GMax > GMin && BMax > bMin)) return;
+  onPacked(xDIB, [&](uint8_t* p, int32_t n) { QRIX(DllAdjLevel)(p, n, RMax, RMin, GMax, GMin, BMax, bMin); });
+}
+
+void cFilterDIB::EnhanceEdge(CDIB& xDIB) {
+  const int32_t w = xDIB.Width(), h = xDIB.Height();
+  onPacked(xDIB, [&](uint8_t* p, int32_t n) { QRIX(dllEnhanceEdge)(p, n, w, h); });
+}
+
+void cFilterDIB::HistogramEquip(CDIB&) {}
+
+void cFilterDIB::SuperEdge(CDIB& xDIB) {
+  if (xDIB.DIBPointer() == nullptr) return;
+  if (!PrepareWorkingCopy(xDIB)) return;
+  QRIX(dllsharpenhor)(work_->DIBPointer(), xDIB.DIBPointer(), xDIB.RGBSize(), xDIB.SRB());
+  pnoMode(xDIB, 1);
+  ClearWorkingCopy();
+}
+
+void cFilterDIB::FastBlur(CDIB& xDIB) { Sweep(xDIB, QRIX(dllfastblur)); }
+
+void cFilterDIB::ArtisticEdge(CDIB& xDIB) {
+  if (xDIB.DIBPointer() == nullptr) return;
+  if (!PrepareWorkingCopy(xDIB)) return;
+  QRIX(dllsharpenwallis)(work_->DIBPointer(), xDIB.DIBPointer(), xDIB.RGBSize(), xDIB.SRB());
+  onPacked(xDIB, [](uint8_t* p, int32_t n) {
+    QRIX(pno)(p, n, 1);
+    QRIX(pno)(p, n, 58);
+  });
+  ClearWorkingCopy();
+}
+
+void cFilterDIB::SpecialBlur(CDIB& xDIB) { Sweep(xDIB, QRIX(dllspecialblur)); }
+void cFilterDIB::AutoContrast(CDIB& xDIB) { pnoMode(xDIB, 57); }
+
+void cFilterDIB::ColorBound(CDIB& xDIB, int32_t RMin, int32_t RMax, int32_t GMin, int32_t GMax, int32_t bMin,
+                            int32_t BMax) {
+  onPacked(xDIB, [&](uint8_t* p, int32_t n) {
+    QRIX(dllcolorbound)(p, n, RMax, GMax, BMax, RMin, GMin, bMin);
+  });
+}
+
+void cFilterDIB::FalseColor(CDIB& xDIB) { pnoMode(xDIB, 55); }
+
+void cFilterDIB::FastBlurPlus(CDIB& xDIB, int32_t xScale) {
+  if (xDIB.DIBPointer() == nullptr) return;
+  auto* fn = QRIX(dllfastblurplus);
+  if (!PrepareWorkingCopy(xDIB)) return;
+  PackedPixels source(*work_);
+  const int32_t w = xDIB.Width(), h = xDIB.Height();
+  withPackedPixels(xDIB, [&](uint8_t* p, int32_t n) { fn(source.data(), p, n, w, h, xScale); });
+  ClearWorkingCopy();
+}
+
+void cFilterDIB::AutoLevel(CDIB& xDIB) { pnoMode(xDIB, 58); }
+void cFilterDIB::InvertAll(CDIB& xDIB) { pnoMode(xDIB, 1); }
+void cFilterDIB::InvertRed(CDIB& xDIB) { pnoMode(xDIB, 2); }
+void cFilterDIB::InvertGreen(CDIB& xDIB) { pnoMode(xDIB, 3); }
+void cFilterDIB::InvertBlue(CDIB& xDIB) { pnoMode(xDIB, 4); }
+void cFilterDIB::InvertCyan(CDIB& xDIB) { pnoMode(xDIB, 6); }
+void cFilterDIB::InvertCarmine(CDIB& xDIB) { pnoMode(xDIB, 5); }
+void cFilterDIB::InvertYellow(CDIB& xDIB) { pnoMode(xDIB, 7); }
+void cFilterDIB::GreyScale_Average(CDIB& xDIB) { pnoMode(xDIB, 8); }
+void cFilterDIB::GreyScale_HighLight(CDIB& xDIB) { greyMode(xDIB, 1); }
+void cFilterDIB::GreyScale_MedianLight(CDIB& xDIB) { greyMode(xDIB, 2); }
+void cFilterDIB::GreyScale_LowLight(CDIB& xDIB) { greyMode(xDIB, 3); }
+void cFilterDIB::GreyScale_OnlyR(CDIB& xDIB) { greyMode(xDIB, 4); }
+void cFilterDIB::GreyScale_OnlyG(CDIB& xDIB) { greyMode(xDIB, 5); }
+void cFilterDIB::GreyScale_OnlyB(CDIB& xDIB) { greyMode(xDIB, 6); }
+void cFilterDIB::StandardGreyscale(CDIB& xDIB) { pnoMode(xDIB, 56); }
+
+void cFilterDIB::Brightness(CDIB& xDIB, int32_t Rpct) {
+  onPacked(xDIB, [&](uint8_t* p, int32_t n) { QRIX(dllbrightness)(p, n, Rpct); });
+}
+
+void cFilterDIB::Contrast(CDIB& xDIB, int32_t Rpct) {
+  onPacked(xDIB, [&](uint8_t* p, int32_t n) { QRIX(dllcontrast)(p, n, Rpct); });
+}
+
+void cFilterDIB::Exposal(CDIB& xDIB, int32_t Rpct) {
+  onPacked(xDIB, [&](uint8_t* p, int32_t n) { QRIX(dllexposal)(p, n, Rpct); });
+}
+
+void cFilterDIB::RGBBalance(CDIB& xDIB, int32_t Cr, int32_t cG, int32_t Cb) {
+  onPacked(xDIB, [&](uint8_t* p, int32_t n) { QRIX(dllrgbbalance)(p, n, Cr, cG, Cb); });
+}
+
+void cFilterDIB::RGB2BRG(CDIB& xDIB) { pnoMode(xDIB, 11); }
+void cFilterDIB::RGB2BGR(CDIB& xDIB) { pnoMode(xDIB, 10); }
+void cFilterDIB::RGB2GRB(CDIB& xDIB) { pnoMode(xDIB, 13); }
+void cFilterDIB::RGB2GBR(CDIB& xDIB) { pnoMode(xDIB, 12); }
+void cFilterDIB::RGB2RBG(CDIB& xDIB) { pnoMode(xDIB, 14); }
+
+void cFilterDIB::YUVBalance(CDIB& xDIB, int32_t xy, int32_t xu, int32_t xv) {
+  onPacked(xDIB, [&](uint8_t* p, int32_t n) { QRIX(dllyuvbalance)(p, n, xy, xu, xv); });
+}
+
+void cFilterDIB::HSLBalance(CDIB& xDIB, int32_t xH, int32_t xS, int32_t xL) {
+  onPacked(xDIB, [&](uint8_t* p, int32_t n) { QRIX(dllhsl)(p, n, xH, xS, xL); });
+}
+
+void cFilterDIB::YCbCrBalance(CDIB& xDIB, int16_t xy, int16_t xcb, int16_t xcr) {
+  onPacked(xDIB, [&](uint8_t* p, int32_t n) { QRIX(dllycbcr)(p, n, xy, xcb, xcr); });
+}
+
+void cFilterDIB::KillRed(CDIB& xDIB) { pnoMode(xDIB, 15); }
+void cFilterDIB::KillGreen(CDIB& xDIB) { pnoMode(xDIB, 16); }
+void cFilterDIB::KillBlue(CDIB& xDIB) { pnoMode(xDIB, 17); }
+void cFilterDIB::KillYellow(CDIB& xDIB) { pnoMode(xDIB, 20); }
+void cFilterDIB::KillCyan(CDIB& xDIB) { pnoMode(xDIB, 18); }
+void cFilterDIB::KillCarmine(CDIB& xDIB) { pnoMode(xDIB, 19); }
+void cFilterDIB::SoftRed(CDIB& xDIB) { pnoMode(xDIB, 21); }
+void cFilterDIB::SoftGreen(CDIB& xDIB) { pnoMode(xDIB, 22); }
+void cFilterDIB::SoftOrange(CDIB& xDIB) { pnoMode(xDIB, 23); }
+void cFilterDIB::SoftYellow(CDIB& xDIB) { pnoMode(xDIB, 24); }
+void cFilterDIB::SoftPurple(CDIB& xDIB) { pnoMode(xDIB, 25); }
+void cFilterDIB::HardRed(CDIB& xDIB) { pnoMode(xDIB, 26); }
+void cFilterDIB::HardGreen(CDIB& xDIB) { pnoMode(xDIB, 27); }
+void cFilterDIB::HardBlue(CDIB& xDIB) { pnoMode(xDIB, 28); }
+void cFilterDIB::HardYellow(CDIB& xDIB) { pnoMode(xDIB, 29); }
+void cFilterDIB::FastPurple(CDIB& xDIB) { pnoMode(xDIB, 30); }
+void cFilterDIB::FastGrey(CDIB& xDIB) { pnoMode(xDIB, 31); }
+void cFilterDIB::FastYellow(CDIB& xDIB) { pnoMode(xDIB, 32); }
+void cFilterDIB::FastBrown(CDIB& xDIB) { BrownSelector(xDIB, 128); }
+void cFilterDIB::FastDarkBrown(CDIB& xDIB) { BrownSelector(xDIB, 256); }
+
+void cFilterDIB::BlackWhite(CDIB& xDIB, bool Average, int32_t Bw) {
+  onPacked(xDIB, [&](uint8_t* p, int32_t n) { QRIX(dllblackwhite)(p, n, Average ? 1 : 0, Bw); });
+}
+
+void cFilterDIB::MotionBlur(CDIB& xDIB, int32_t Intensity, int32_t Direction) {
+  if (xDIB.DIBPointer() == nullptr) return;
+  auto* fn = QRIX(dllmotionblur);
+  if (!PrepareWorkingCopy(xDIB)) return;
+  fn(work_->DIBPointer(), xDIB.DIBPointer(), xDIB.RGBSize(), xDIB.SRB(), Intensity, Direction);
+  ClearWorkingCopy();
+}
+
+void cFilterDIB::GaussBlur(CDIB& xDIB) { Sweep(xDIB, QRIX(dllgaussblur)); }
+
+void cFilterDIB::Sharpen(CDIB& xDIB, int32_t Rpct, int32_t Direction) {
+  if (xDIB.DIBPointer() == nullptr) return;
+  auto* fn = QRIX(dllsharpen);
+  if (!PrepareWorkingCopy(xDIB)) return;
+  fn(work_->DIBPointer(), xDIB.DIBPointer(), xDIB.RGBSize(), xDIB.SRB(), Direction, Rpct);
+  ClearWorkingCopy();
+}
+
+void cFilterDIB::Sharpen_Horizontal(CDIB& xDIB) { Sweep(xDIB, QRIX(dllsharpenhor)); }
+void cFilterDIB::Sharpen_Vertical(CDIB& xDIB) { Sweep(xDIB, QRIX(dllsharpenver)); }
+void cFilterDIB::Sharpen_Roberts(CDIB& xDIB) { Sweep(xDIB, QRIX(dllsharpenroberts)); }
+void cFilterDIB::Sharpen_Wallis(CDIB& xDIB) { Sweep(xDIB, QRIX(dllsharpenwallis)); }
+void cFilterDIB::Sharpen_Laplacian1(CDIB& xDIB) { Sweep(xDIB, QRIX(dllsharpen_laplacian1)); }
+void cFilterDIB::Sharpen_Laplacian2(CDIB& xDIB) { Sweep(xDIB, QRIX(dllsharpen_laplacian2)); }
+
+void cFilterDIB::Emboss(CDIB& xDIB, bool GreyScale, int32_t Intensity, int32_t Direction, int32_t xR,
+                        int32_t xG, int32_t xB) {
+  if (xDIB.DIBPointer() == nullptr) return;
+  auto* fn = QRIX(dllemboss);
+  if (!PrepareWorkingCopy(xDIB)) return;
+  fn(work_->DIBPointer(), xDIB.DIBPointer(), xDIB.RGBSize(), xDIB.SRB(), Intensity, Direction, xR, xG, xB,
+     GreyScale ? 1 : 0);
+  ClearWorkingCopy();
+}
+
+void cFilterDIB::Engrave(CDIB& xDIB) { engrave(xDIB, 1, 1, 1); }
+void cFilterDIB::EngraveRed(CDIB& xDIB) { engrave(xDIB, 1, 0, 0); }
+void cFilterDIB::EngraveGreen(CDIB& xDIB) { engrave(xDIB, 0, 1, 0); }
+void cFilterDIB::EngraveBlue(CDIB& xDIB) { engrave(xDIB, 0, 0, 1); }
+void cFilterDIB::EngraveCyan(CDIB& xDIB) { engrave(xDIB, 0, 1, 1); }
+void cFilterDIB::EngraveCarmine(CDIB& xDIB) { engrave(xDIB, 1, 0, 1); }
+void cFilterDIB::EngraveYellow(CDIB& xDIB) { engrave(xDIB, 1, 1, 0); }
+
+void cFilterDIB::Contour(CDIB& xDIB) { Sweep(xDIB, QRIX(dllcontour)); }
+
+void cFilterDIB::Diffuse(CDIB& xDIB, int32_t Diffuse) {
+  if (xDIB.DIBPointer() == nullptr) return;
+  auto* fn = QRIX(dlldiffuse);
+  // The copy is filled but not used by the library.
+  if (!PrepareWorkingCopy(xDIB)) return;
+  const int32_t spread = scaled(Diffuse, 10);
+  // A spread of 0 would make the library's random step divide by zero.
+  if (spread != 0) withPackedPixels(xDIB, [&](uint8_t* p, int32_t n) { fn(p, n, spread); });
+  ClearWorkingCopy();
+}
+
+void cFilterDIB::AfricaF(CDIB& xDIB) { pnoMode(xDIB, 48); }
+void cFilterDIB::Strange(CDIB& xDIB) { pnoMode(xDIB, 49); }
+void cFilterDIB::Unreal(CDIB& xDIB) { pnoMode(xDIB, 60); }
+
+void cFilterDIB::CharCoal(CDIB& xDIB) {
+  onPacked(xDIB, [](uint8_t* p, int32_t n) { QRIX(dllcharcoal)(p, n); });
+}
+
+void cFilterDIB::KeshNost(CDIB& xDIB, int32_t Nos) {
+  onPacked(xDIB, [&](uint8_t* p, int32_t n) { QRIX(dllnost)(p, n, Nos); });
+}
+
+void cFilterDIB::Neon(CDIB& xDIB, int32_t xNeon) {
+  onPacked(xDIB, [&](uint8_t* p, int32_t n) { QRIX(dllneon)(p, n, xNeon); });
+}
+
+void cFilterDIB::Erode(CDIB& xDIB, int32_t xErode) {
+  const int32_t mask = scaled(xErode, 8);
+  onPacked(xDIB, [&](uint8_t* p, int32_t n) { QRIX(dllerode)(p, n, mask); });
+}
+
+void cFilterDIB::Ice(CDIB& xDIB, int32_t Freeze) {
+  onPacked(xDIB, [&](uint8_t* p, int32_t n) { QRIX(dllice)(p, n, Freeze); });
+}
+
+void cFilterDIB::Wave(CDIB& xDIB, int32_t intWave) {
+  const int32_t w = xDIB.Width(), h = xDIB.Height();
+  onPacked(xDIB, [&](uint8_t* p, int32_t n) { QRIX(dllwave)(p, n, w, h, intWave); });
+}
+
+void cFilterDIB::Noise(CDIB& xDIB) { pnoMode(xDIB, 50); }
+void cFilterDIB::Liquid(CDIB& xDIB) { pnoMode(xDIB, 51); }
+void cFilterDIB::WetPaper(CDIB& xDIB) { pnoMode(xDIB, 52); }
+
+void cFilterDIB::Wind(CDIB& xDIB, int32_t Blow) {
+  // The library divides by Blow + 1.
+  if (Blow == -1) return;
+  onPacked(xDIB, [&](uint8_t* p, int32_t n) { QRIX(dllwind)(p, n, Blow); });
+}
+
+int32_t cFilterDIB::FogArea(const CDIB& xDIB, int32_t Area) {
+  if (Area == -1) return xDIB.SRB();
+  return roundEven(static_cast<double>(static_cast<float>(Area)) / 100000.0 * xDIB.RGBSize());
+}
+
+void cFilterDIB::Fog(CDIB& xDIB, int32_t xFog, int32_t Area) {
+  const int32_t amount = scaled(xFog, 5);
+  const int32_t area = FogArea(xDIB, Area);
+  // A spread of 0 would make the library's random step divide by zero.
+  if (amount == 0) return;
+  onPacked(xDIB, [&](uint8_t* p, int32_t n) { QRIX(dllfog)(p, n, amount, area); });
+}
+
+void cFilterDIB::Flame(CDIB& xDIB) { pnoMode(xDIB, 53); }
+void cFilterDIB::Night(CDIB& xDIB) { pnoMode(xDIB, 54); }
+void cFilterDIB::Eclipse(CDIB& xDIB) { pnoMode(xDIB, 47); }
+
+void cFilterDIB::WaterColour(CDIB& xDIB, int32_t xWater) {
+  onPacked(xDIB, [&](uint8_t* p, int32_t n) { QRIX(dllwatercolour)(p, n, xWater); });
+}
+
+void cFilterDIB::Comedy(CDIB& xDIB, int32_t xCome) {
+  onPacked(xDIB, [&](uint8_t* p, int32_t n) { QRIX(dllcomedy)(p, n, xCome); });
+}
+
+void cFilterDIB::Spotted(CDIB& xDIB, int32_t xSpotted) {
+  onPacked(xDIB, [&](uint8_t* p, int32_t n) { QRIX(dllspotted)(p, n, xSpotted); });
+}
+
+void cFilterDIB::Noise_Reduction_Median(CDIB& xDIB) { Sweep(xDIB, QRIX(medianfiltering)); }
+
+std::pair<int32_t, int32_t> cFilterDIB::CanvasSteps(const CDIB& xDIB, int32_t xScale, int32_t YScale) {
+  if (xScale == 0) xScale = 1;
+  if (YScale == 0) YScale = 1;
+  int32_t xStep = roundEven(xScale / 100.0 * xDIB.Width());
+  int32_t yStep = roundEven(xDIB.Height() * static_cast<double>(static_cast<float>(YScale) / 100.0f));
+  // A step of 0 would make the library's random step divide by zero (small
+  // pictures at low percentages); the smallest scatter is one pixel.
+  if (xStep == 0) xStep = 1;
+  if (yStep == 0) yStep = 1;
+  return {xStep, yStep};
+}
+
+void cFilterDIB::Canvas(CDIB& xDIB, int32_t xScale, int32_t YScale) {
+  if (xDIB.DIBPointer() == nullptr) return;
+  auto* fn = QRIX(dllcanvas);
+  if (!PrepareWorkingCopy(xDIB)) return;
+  const auto [xStep, yStep] = CanvasSteps(xDIB, xScale, YScale);
+  PackedPixels source(*work_);
+  const int32_t w = xDIB.Width(), h = xDIB.Height();
+  withPackedPixels(xDIB, [&](uint8_t* p, int32_t n) { fn(source.data(), p, n, w, h, xStep, yStep); });
+  ClearWorkingCopy();
+}
+
+}  // namespace orvane
