@@ -1,0 +1,218 @@
+// Geometric distortions: row mirroring, blinds, and the parallelogram, trapezium and
+// pentagon resamplers.
+#include <cstring>
+
+#include "internal.h"
+
+namespace {
+
+using qrix::truncToInt;
+
+// Source and destination of a resampler, rows `stride` bytes apart. A pixel is copied
+// only when both addresses lie strictly inside (0, size - 2), so the first pixel of
+// either buffer is never touched.
+struct Resampler {
+  const uint8_t* source;
+  uint8_t* destination;
+  int64_t stride;
+  int64_t last;  // size - 2
+
+  int64_t offset(int64_t row, int64_t column) const { return row * stride + 3 * column; }
+  bool inside(int64_t at) const { return at > 0 && at < last; }
+  void copy(int64_t from, int64_t to) const {
+    if (inside(from) && inside(to)) std::memcpy(destination + to, source + from, 3);
+  }
+
+  // Squeezes row r to `length` pixels starting at column `left`. Destination columns only
+  // grow with j, so the walk ends at the first one past the buffer (or past the row when
+  // `rowTest` is set: 3m <= stride).
+  void row(int64_t r, int32_t width, double left, double length, bool rowTest) const {
+    if (!(length > 0)) return;
+    const double scale = width / length;
+    for (int64_t j = 0; j < length; ++j) {
+      const int64_t k = truncToInt(j * scale);
+      const int64_t m = truncToInt(j + left);
+      if (rowTest && 3 * m > stride) break;
+      const int64_t to = offset(r, m);
+      if (to >= last) break;
+      copy(offset(r, k), to);
+    }
+  }
+};
+
+}  // namespace
+
+extern "C" {
+
+int32_t dllfliphor(uint8_t* destination, const uint8_t* source, int32_t width, int32_t height) {
+  const int64_t rowBytes = 3 * int64_t{width};
+  for (int64_t r = 0; r < height; ++r) {
+    const int64_t base = r * rowBytes;
+    for (int64_t k = 0; k < width; ++k) {
+      const int64_t from = base + 3 * (width - 1 - k);
+      const int64_t to = base + 3 * k;
+      destination[to] = source[from];
+      destination[to + 1] = source[from + 1];
+      destination[to + 2] = source[from + 2];
+    }
+  }
+  return 1;
+}
+
+int32_t dllblinds(uint8_t* image, int32_t width, int32_t height, int32_t blindSize, int32_t reverseFlag,
+                  int32_t directionFlag, int32_t styleFlag) {
+  if (blindSize == 0) return 1;  // the darkening fraction would divide by zero
+  if (width <= 0 || height <= 0) return 1;
+  const int64_t n = blindSize;
+  // Bands run across rows (direction flag set) or across columns, in grid order.
+  const int64_t bands = directionFlag ? height : width;
+  const int64_t along = directionFlag ? width : height;
+  auto darken = [&](int64_t band, int64_t phase) {
+    for (int64_t t = 0; t < along; ++t) {
+      uint8_t* p = image + 3 * (directionFlag ? band * width + t : band + t * width);
+      for (int c = 0; c < 3; ++c) {
+        const int64_t v = p[c];
+        const int64_t out = v - (v * phase) / n;
+        p[c] = static_cast<uint8_t>(out < 0 ? 0 : (out > 255 ? 255 : out));
+      }
+    }
+  };
+  if (styleFlag == 0) {
+    int64_t phase = reverseFlag ? n : 0;
+    for (int64_t b = 0; b < bands; ++b) {
+      darken(b, phase);
+      if (reverseFlag) {
+        if (--phase == 0) phase = n;
+      } else {
+        if (++phase == n) phase = 0;
+      }
+    }
+  } else {
+    int64_t phase = 0;
+    bool rising = true;
+    for (int64_t b = 0; b < bands; ++b) {
+      darken(b, phase);
+      phase += rising ? 2 : -2;
+      if (phase >= n) rising = false;
+      if (phase <= 0) rising = true;
+    }
+  }
+  return 1;
+}
+
+int32_t dllparallel(const uint8_t* source, uint8_t* destination, int32_t width, int32_t height,
+                    int32_t stride, int32_t size, int32_t percent, int32_t directionFlag, int32_t sideFlag) {
+  if (percent <= 0) return 1;  // no shape for an empty or negative share
+  if (width <= 0 || height <= 0) return 1;
+  const Resampler rs{source, destination, stride, int64_t{size} - 2};
+  const double f = percent * 0.01;
+  const double inverse = 1 / f;
+  // Offsets are advanced by a double step per row or column, never recomputed.
+  if (directionFlag) {
+    const int32_t wf = truncToInt(width * f);
+    double g = sideFlag ? 0.0 : static_cast<double>(width - int64_t{wf});
+    const double s = (sideFlag ? wf : -static_cast<double>(wf)) / height;
+    for (int64_t r = 0; r < height; ++r) {
+      g += s;
+      for (int64_t j = 0; j < wf; ++j) {
+        const int64_t k = truncToInt(j * inverse);
+        const int64_t m = truncToInt(j + g);
+        if (3 * m > rs.stride) break;  // m only grows with j
+        const int64_t to = rs.offset(r, m);
+        if (to >= rs.last) break;
+        rs.copy(rs.offset(r, k), to);
+      }
+    }
+  } else {
+    const int32_t hf = truncToInt(height * f);
+    double g = sideFlag ? 0.0 : static_cast<double>(height - int64_t{hf});
+    const double s = (sideFlag ? hf : -static_cast<double>(hf)) / width;
+    for (int64_t c = 0; c < width; ++c) {
+      g += s;
+      for (int64_t j = 0; j < height; ++j) {
+        rs.copy(rs.offset(truncToInt(j * inverse), c), rs.offset(truncToInt(j + g), c));
+      }
+    }
+  }
+  return 1;
+}
+
+int32_t dlltrapezia(const uint8_t* source, uint8_t* destination, int32_t width, int32_t height,
+                    int32_t stride, int32_t size, int32_t percent, int32_t directionFlag, int32_t sideFlag) {
+  if (percent <= 0) return 1;  // no shape for an empty or negative share
+  if (width <= 0 || height <= 0) return 1;
+  const Resampler rs{source, destination, stride, int64_t{size} - 2};
+  const double f = percent * 0.01;
+  // The full extent along the squeezed side, and the number of steps across it.
+  const int32_t full = directionFlag ? width : height;
+  const int32_t steps = directionFlag ? height : width;
+  const int32_t squeezed = truncToInt(full * f);
+  const double l0 = full / 2.0 - squeezed / 2;
+  const double spread = static_cast<double>(full - int64_t{squeezed});
+  double edge, edgeStep, length, lengthStep;
+  if (sideFlag) {
+    edge = 0;
+    edgeStep = l0 / steps;
+    length = full;
+    lengthStep = -spread / steps;
+  } else {
+    edge = l0;
+    edgeStep = -l0 / steps;
+    length = squeezed;
+    lengthStep = spread / steps;
+  }
+  for (int64_t r = 0; r < steps; ++r) {
+    edge += edgeStep;
+    length += lengthStep;
+    if (directionFlag) {
+      rs.row(r, width, edge, length, true);
+    } else if (length > 0) {
+      const double scale = height / length;
+      for (int64_t j = 0; j < length; ++j) {
+        const int64_t to = rs.offset(truncToInt(j + edge), r);
+        if (to >= rs.last && rs.stride > 0) break;  // later rows lie further on
+        rs.copy(rs.offset(truncToInt(j * scale), r), to);
+      }
+    }
+  }
+  return 1;
+}
+
+int32_t dllpentagon(const uint8_t* source, uint8_t* destination, int32_t width, int32_t height,
+                    int32_t stride, int32_t size, int32_t percent1, int32_t percent2, int32_t percent3) {
+  if (percent1 <= 0 || percent2 <= 0 || percent3 <= 0) return 1;  // no shape for an empty share
+  if (width <= 0 || height <= 0) return 1;
+  const Resampler rs{source, destination, stride, int64_t{size} - 2};
+  const double topWidth = static_cast<double>(width) * percent1 * 0.01;
+  const double middleRow = static_cast<double>(height) * percent2 * 0.01;
+  const double bottomWidth = static_cast<double>(width) * percent3 * 0.01;
+  int64_t r = 0;
+  double length = topWidth;
+  // Widening up to the middle row. Rows past the picture fail the address guard, so the
+  // walk stops at its last row.
+  if (middleRow > 0) {
+    double left = width / 2.0 - topWidth / 2;
+    const double leftStep = -left / middleRow;
+    const double lengthStep = (width - topWidth) / middleRow;
+    for (; r < middleRow && r < height; ++r) {
+      left += leftStep;
+      length += lengthStep;
+      rs.row(r, width, left, length, false);
+    }
+  }
+  // Narrowing from there to the last row.
+  if (r < height) {
+    const int64_t remaining = height - r;
+    double left = 0;
+    const double leftStep = (width / 2.0 - bottomWidth / 2) / (height - middleRow);
+    const double lengthStep = -(length - bottomWidth) / remaining;
+    for (; r < height; ++r) {
+      left += leftStep;
+      length += lengthStep;
+      rs.row(r, width, left, length, false);
+    }
+  }
+  return 1;
+}
+
+}  // extern "C"
