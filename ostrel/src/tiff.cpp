@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <memory>
 #include <vector>
 
@@ -31,25 +32,72 @@ struct TiffCloser {
 };
 using TiffPtr = std::unique_ptr<TIFF, TiffCloser>;
 
-TiffPtr openTiff(const char* fileName, const char* mode, int flags, uint64_t* fileSize) {
-  if (fileName == nullptr) return nullptr;
-  const int fd = ::open(fileName, flags | O_CLOEXEC, 0666);
-  if (fd < 0) return nullptr;
-  struct stat info {};
-  if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-    ::close(fd);
-    return nullptr;
-  }
-  if (fileSize != nullptr) *fileSize = static_cast<uint64_t>(info.st_size);
+TIFFOpenOptions* makeOptions() {
   TIFFOpenOptions* options = TIFFOpenOptionsAlloc();
-  if (options == nullptr) {
-    ::close(fd);
-    return nullptr;
-  }
+  if (options == nullptr) return nullptr;
   TIFFOpenOptionsSetMaxSingleMemAlloc(options, kMaxLibraryAllocation);
   TIFFOpenOptionsSetErrorHandlerExtR(options, quiet, nullptr);
   TIFFOpenOptionsSetWarningHandlerExtR(options, quiet, nullptr);
-  TIFF* tif = TIFFFdOpenExt(fd, fileName, mode, options);
+  return options;
+}
+
+// Files are read whole into memory and handed to libtiff as a mapped image, so
+// a file that shrinks while we read it cannot fault.
+struct MemoryFile {
+  std::vector<uint8_t> bytes;
+  uint64_t position = 0;
+};
+
+tmsize_t memRead(thandle_t h, void* buffer, tmsize_t n) {
+  auto* f = static_cast<MemoryFile*>(h);
+  if (n < 0 || f->position >= f->bytes.size()) return 0;
+  const uint64_t count = std::min<uint64_t>(static_cast<uint64_t>(n), f->bytes.size() - f->position);
+  std::memcpy(buffer, f->bytes.data() + f->position, count);
+  f->position += count;
+  return static_cast<tmsize_t>(count);
+}
+tmsize_t memWrite(thandle_t, void*, tmsize_t) { return 0; }
+toff_t memSeek(thandle_t h, toff_t offset, int whence) {
+  auto* f = static_cast<MemoryFile*>(h);
+  uint64_t base = 0;
+  if (whence == SEEK_CUR) base = f->position;
+  if (whence == SEEK_END) base = f->bytes.size();
+  if (offset > UINT64_MAX - base) return static_cast<toff_t>(-1);
+  f->position = base + offset;
+  return f->position;
+}
+int memClose(thandle_t) { return 0; }
+toff_t memSize(thandle_t h) { return static_cast<MemoryFile*>(h)->bytes.size(); }
+int memMap(thandle_t h, void** base, toff_t* size) {
+  auto* f = static_cast<MemoryFile*>(h);
+  *base = f->bytes.data();
+  *size = f->bytes.size();
+  return 1;
+}
+void memUnmap(thandle_t, void*, toff_t) {}
+
+TiffPtr openForReading(const char* fileName, MemoryFile& file) {
+  if (!readRegularFile(fileName, file.bytes) || file.bytes.empty()) return nullptr;
+  TIFFOpenOptions* options = makeOptions();
+  if (options == nullptr) return nullptr;
+  TIFF* tif = TIFFClientOpenExt(fileName, "r", &file, memRead, memWrite, memSeek, memClose, memSize, memMap,
+                                memUnmap, options);
+  TIFFOpenOptionsFree(options);
+  return TiffPtr(tif);
+}
+
+TiffPtr openForWriting(const char* fileName) {
+  if (fileName == nullptr) return nullptr;
+  const int fd = ::open(fileName, O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+  if (fd < 0) return nullptr;
+  struct stat info {};
+  TIFFOpenOptions* options = makeOptions();
+  if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || options == nullptr) {
+    if (options != nullptr) TIFFOpenOptionsFree(options);
+    ::close(fd);
+    return nullptr;
+  }
+  TIFF* tif = TIFFFdOpenExt(fd, fileName, "w", options);
   TIFFOpenOptionsFree(options);
   if (tif == nullptr) ::close(fd);  // on success libtiff owns the descriptor
   return TiffPtr(tif);
@@ -88,10 +136,10 @@ using namespace ostrel;
 
 extern "C" OSTREL_API int32_t GetTIFInfo(const char* fileName, int32_t* width, int32_t* height) {
   if (width == nullptr || height == nullptr) return 0;
-  uint64_t fileSize = 0;
-  TiffPtr tif = openTiff(fileName, "rm", O_RDONLY, &fileSize);
+  MemoryFile file;
+  TiffPtr tif = openForReading(fileName, file);
   int32_t w = 0, h = 0;
-  if (!tif || !inspect(tif.get(), fileSize, w, h)) return 0;
+  if (!tif || !inspect(tif.get(), file.bytes.size(), w, h)) return 0;
   *width = w;
   *height = h;
   rememberSize(Format::Tiff, fileName, w, h);
@@ -100,10 +148,10 @@ extern "C" OSTREL_API int32_t GetTIFInfo(const char* fileName, int32_t* width, i
 
 extern "C" OSTREL_API int32_t GetTIF(const char* fileName, uint8_t* pixels, int32_t stride, int32_t layout) {
   if (pixels == nullptr || layout != OSTREL_BOTTOM_UP_BGR) return 0;
-  uint64_t fileSize = 0;
-  TiffPtr tif = openTiff(fileName, "rm", O_RDONLY, &fileSize);
+  MemoryFile file;
+  TiffPtr tif = openForReading(fileName, file);
   int32_t w = 0, h = 0;
-  if (!tif || !inspect(tif.get(), fileSize, w, h)) return 0;
+  if (!tif || !inspect(tif.get(), file.bytes.size(), w, h)) return 0;
   if (!sizeWasReported(Format::Tiff, fileName, w, h) || stride < 3 * int64_t{w}) return 0;
 
   const size_t count = static_cast<size_t>(w) * static_cast<size_t>(h);
@@ -130,7 +178,7 @@ extern "C" OSTREL_API int32_t OutTIF(const char* fileName, const uint8_t* pixels
                                      int32_t size, int32_t width, int32_t height, int32_t layout) {
   if (pixels == nullptr || layout != OSTREL_BOTTOM_UP_BGR) return 0;
   if (!bufferHolds(size, stride, width, height)) return 0;
-  TiffPtr tif = openTiff(fileName, "w", O_RDWR | O_CREAT | O_TRUNC, nullptr);
+  TiffPtr tif = openForWriting(fileName);
   if (!tif) return 0;
   TIFF* t = tif.get();
   const uint16_t compression =

@@ -1,0 +1,252 @@
+#include <gtest/gtest.h>
+#include <tiffio.h>
+
+#include <functional>
+
+#include "OstrelFiles.h"
+#include "PixelBuffer.h"
+#include "ostrel.h"
+
+using namespace ostrel_test;
+using testing_support::PixelBuffer;
+using testing_support::randomBuffer;
+
+namespace {
+
+// Decodes through the info call into a fresh buffer; false on failure.
+bool decode(const std::string& name, PixelBuffer& out) {
+  int32_t w = 0, h = 0;
+  if (!GetTIFInfo(name.c_str(), &w, &h)) return false;
+  out = PixelBuffer(w, h, 0xEE);
+  return GetTIF(name.c_str(), out.data(), out.stride, 1) != 0;
+}
+
+bool samePixels(const PixelBuffer& a, const PixelBuffer& b) {
+  if (a.width != b.width || a.height != b.height) return false;
+  for (int32_t y = 0; y < a.height; ++y)
+    for (int32_t x = 0; x < a.width; ++x)
+      for (int c = 0; c < 3; ++c)
+        if (a.at(x, y, c) != b.at(x, y, c)) return false;
+  return true;
+}
+
+// Writes a TIFF with libtiff directly; `fill` sets the tags and writes the data.
+void makeTiff(const std::string& name, const std::function<void(TIFF*)>& fill) {
+  TIFF* t = TIFFOpen(name.c_str(), "w");
+  ASSERT_NE(t, nullptr);
+  fill(t);
+  TIFFClose(t);
+}
+
+void basicTags(TIFF* t, uint32_t w, uint32_t h, uint16_t bits, uint16_t samples, uint16_t photometric) {
+  TIFFSetField(t, TIFFTAG_IMAGEWIDTH, w);
+  TIFFSetField(t, TIFFTAG_IMAGELENGTH, h);
+  TIFFSetField(t, TIFFTAG_BITSPERSAMPLE, bits);
+  TIFFSetField(t, TIFFTAG_SAMPLESPERPIXEL, samples);
+  TIFFSetField(t, TIFFTAG_PHOTOMETRIC, photometric);
+  TIFFSetField(t, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
+}
+
+}  // namespace
+
+TEST(Tiff, RoundTripGivesExactPixelsForEveryPadding) {
+  ScratchDir dir;
+  for (int32_t width : {1, 2, 3, 4, 5, 6, 7, 333}) {
+    SCOPED_TRACE(width);
+    const PixelBuffer picture = randomBuffer(width, 11, static_cast<uint32_t>(width));
+    const std::string name = dir.file("round trip é.tif");
+    ASSERT_TRUE(OutTIF(name.c_str(), picture.data(), picture.stride, picture.size(), width, 11, 1));
+    PixelBuffer back;
+    ASSERT_TRUE(decode(name, back));
+    EXPECT_TRUE(samePixels(picture, back));
+    for (int32_t row = 0; row < back.height; ++row)
+      for (int32_t i = 3 * width; i < back.stride; ++i) ASSERT_EQ(back.mem(0, row, 0 + i), 0xEE);
+  }
+}
+
+TEST(Tiff, WritesCompressedTopDownRgb) {
+  ScratchDir dir;
+  const PixelBuffer picture(300, 200, 0x5A);
+  const std::string name = dir.file("flat.tif");
+  ASSERT_TRUE(OutTIF(name.c_str(), picture.data(), picture.stride, picture.size(), 300, 200, 1));
+  TIFF* t = TIFFOpen(name.c_str(), "r");
+  ASSERT_NE(t, nullptr);
+  uint16_t compression = 0, photometric = 0, bits = 0, samples = 0, orientation = 0;
+  TIFFGetField(t, TIFFTAG_COMPRESSION, &compression);
+  TIFFGetField(t, TIFFTAG_PHOTOMETRIC, &photometric);
+  TIFFGetField(t, TIFFTAG_BITSPERSAMPLE, &bits);
+  TIFFGetField(t, TIFFTAG_SAMPLESPERPIXEL, &samples);
+  TIFFGetFieldDefaulted(t, TIFFTAG_ORIENTATION, &orientation);
+  TIFFClose(t);
+  EXPECT_TRUE(compression == COMPRESSION_ADOBE_DEFLATE || compression == COMPRESSION_LZW);
+  EXPECT_EQ(photometric, PHOTOMETRIC_RGB);
+  EXPECT_EQ(bits, 8);
+  EXPECT_EQ(samples, 3);
+  EXPECT_EQ(orientation, ORIENTATION_TOPLEFT);
+  EXPECT_LT(readBytes(name).size(), 20000u);  // 180000 bytes of one colour
+}
+
+TEST(Tiff, ReadsPaletteGreyDeepTiledAndFlippedFiles) {
+  ScratchDir dir;
+  PixelBuffer back;
+
+  // 8-bit palette: index 1 is a full-range 16-bit orange.
+  makeTiff(dir.file("palette.tif"), [](TIFF* t) {
+    basicTags(t, 2, 1, 8, 1, PHOTOMETRIC_PALETTE);
+    std::vector<uint16_t> r(256, 0), g(256, 0), b(256, 0);
+    r[1] = 0xFFFF, g[1] = 0x8080;
+    TIFFSetField(t, TIFFTAG_COLORMAP, r.data(), g.data(), b.data());
+    uint8_t row[2] = {1, 0};
+    TIFFWriteScanline(t, row, 0, 0);
+  });
+  ASSERT_TRUE(decode(dir.file("palette.tif"), back));
+  EXPECT_EQ(back.at(0, 0, 2), 255);
+  EXPECT_EQ(back.at(0, 0, 1), 128);
+  EXPECT_EQ(back.at(0, 0, 0), 0);
+  EXPECT_EQ(back.at(1, 0, 2), 0);
+
+  // 8-bit grey, LZW compressed, two rows: top row 10, bottom row 200.
+  makeTiff(dir.file("grey.tif"), [](TIFF* t) {
+    basicTags(t, 3, 2, 8, 1, PHOTOMETRIC_MINISBLACK);
+    TIFFSetField(t, TIFFTAG_COMPRESSION, COMPRESSION_LZW);
+    uint8_t top[3] = {10, 10, 10}, bottom[3] = {200, 200, 200};
+    TIFFWriteScanline(t, top, 0, 0);
+    TIFFWriteScanline(t, bottom, 1, 0);
+  });
+  ASSERT_TRUE(decode(dir.file("grey.tif"), back));
+  EXPECT_EQ(back.at(2, 0, 0), 10);
+  EXPECT_EQ(back.at(2, 0, 2), 10);
+  EXPECT_EQ(back.at(0, 1, 1), 200);
+
+  // 16 bits per sample RGB, scaled to 8 bits.
+  makeTiff(dir.file("deep.tif"), [](TIFF* t) {
+    basicTags(t, 1, 1, 16, 3, PHOTOMETRIC_RGB);
+    uint16_t px[3] = {0x1234, 0xABCD, 0xFFFF};
+    TIFFWriteScanline(t, px, 0, 0);
+  });
+  ASSERT_TRUE(decode(dir.file("deep.tif"), back));
+  EXPECT_EQ(back.at(0, 0, 2), 0x12);
+  EXPECT_EQ(back.at(0, 0, 1), 0xAB);
+  EXPECT_EQ(back.at(0, 0, 0), 0xFF);
+
+  // Tiled 20 x 20 RGB with 16 x 16 tiles; pixel colour encodes its position.
+  makeTiff(dir.file("tiled.tif"), [](TIFF* t) {
+    basicTags(t, 20, 20, 8, 3, PHOTOMETRIC_RGB);
+    TIFFSetField(t, TIFFTAG_TILEWIDTH, 16);
+    TIFFSetField(t, TIFFTAG_TILELENGTH, 16);
+    std::vector<uint8_t> tile(16 * 16 * 3);
+    for (uint32_t ty = 0; ty < 20; ty += 16)
+      for (uint32_t tx = 0; tx < 20; tx += 16) {
+        for (uint32_t y = 0; y < 16; ++y)
+          for (uint32_t x = 0; x < 16; ++x) {
+            uint8_t* p = &tile[(y * 16 + x) * 3];
+            p[0] = static_cast<uint8_t>(tx + x), p[1] = static_cast<uint8_t>(ty + y), p[2] = 7;
+          }
+        TIFFWriteTile(t, tile.data(), tx, ty, 0, 0);
+      }
+  });
+  ASSERT_TRUE(decode(dir.file("tiled.tif"), back));
+  EXPECT_EQ(back.at(19, 3, 2), 19);
+  EXPECT_EQ(back.at(19, 3, 1), 3);
+  EXPECT_EQ(back.at(2, 17, 1), 17);
+  EXPECT_EQ(back.at(2, 17, 0), 7);
+
+  // Stored bottom row first: still comes out the right way up.
+  makeTiff(dir.file("flipped.tif"), [](TIFF* t) {
+    basicTags(t, 1, 2, 8, 1, PHOTOMETRIC_MINISBLACK);
+    TIFFSetField(t, TIFFTAG_ORIENTATION, ORIENTATION_BOTLEFT);
+    uint8_t first = 50, second = 150;
+    TIFFWriteScanline(t, &first, 0, 0);
+    TIFFWriteScanline(t, &second, 1, 0);
+  });
+  ASSERT_TRUE(decode(dir.file("flipped.tif"), back));
+  EXPECT_EQ(back.at(0, 0, 0), 150);
+  EXPECT_EQ(back.at(0, 1, 0), 50);
+
+  // Bilevel, white is zero.
+  makeTiff(dir.file("bilevel.tif"), [](TIFF* t) {
+    basicTags(t, 8, 1, 1, 1, PHOTOMETRIC_MINISWHITE);
+    uint8_t bits = 0x0F;
+    TIFFWriteScanline(t, &bits, 0, 0);
+  });
+  ASSERT_TRUE(decode(dir.file("bilevel.tif"), back));
+  EXPECT_EQ(back.at(0, 0, 0), 255);
+  EXPECT_EQ(back.at(7, 0, 0), 0);
+}
+
+TEST(Tiff, RejectsBadFilesWithoutWriting) {
+  ScratchDir dir;
+  const std::string goodName = dir.file("good.tif");
+  const PixelBuffer picture = randomBuffer(40, 30, 9);
+  ASSERT_TRUE(OutTIF(goodName.c_str(), picture.data(), picture.stride, picture.size(), 40, 30, 1));
+  const auto good = readBytes(goodName);
+
+  std::vector<std::pair<const char*, std::vector<uint8_t>>> cases;
+  cases.push_back({"empty", {}});
+  cases.push_back({"header only", std::vector<uint8_t>(good.begin(), good.begin() + 8)});
+  cases.push_back({"truncated data", std::vector<uint8_t>(good.begin(), good.begin() + good.size() / 2)});
+  cases.push_back({"text", {'h', 'e', 'l', 'l', 'o'}});
+  // An uncompressed picture whose width was raised to 60000 after writing.
+  std::vector<uint8_t> lying;
+  makeTiff(dir.file("small.tif"), [](TIFF* t) {
+    basicTags(t, 4, 4, 8, 3, PHOTOMETRIC_RGB);
+    std::vector<uint8_t> row(12, 1);
+    for (uint32_t y = 0; y < 4; ++y) TIFFWriteScanline(t, row.data(), y, 0);
+  });
+  lying = readBytes(dir.file("small.tif"));
+  for (size_t i = 8; i + 12 <= lying.size(); i += 2) {
+    // Directory entries: tag 256 (width), type 3 or 4, count 1, value.
+    if (lying[i] == 0x00 && lying[i + 1] == 0x01 && lying[i + 4] == 1 && lying[i + 5] == 0) {
+      lying[i + 8] = 0x60, lying[i + 9] = 0xEA;  // 60000
+      break;
+    }
+  }
+  cases.push_back({"lying width", lying});
+
+  for (const auto& [what, bytes] : cases) {
+    SCOPED_TRACE(what);
+    const std::string name = dir.file("bad.tif");
+    writeBytes(name, bytes);
+    int32_t w = -5, h = -5;
+    const bool info = GetTIFInfo(name.c_str(), &w, &h) != 0;
+    if (info) {  // a size that passes the checks must still fail to decode, inside its buffer
+      PixelBuffer buffer(w, h, 0xEE);
+      EXPECT_EQ(GetTIF(name.c_str(), buffer.data(), buffer.stride, 1), 0);
+    } else {
+      EXPECT_EQ(w, -5);
+    }
+  }
+  int32_t w, h;
+  EXPECT_EQ(GetTIFInfo(dir.path().c_str(), &w, &h), 0);
+  EXPECT_EQ(GetTIFInfo(dir.file("missing.tif").c_str(), &w, &h), 0);
+  EXPECT_EQ(GetTIFInfo(goodName.c_str(), nullptr, &h), 0);
+}
+
+TEST(Tiff, DecoderRefusesASizeItDidNotReport) {
+  ScratchDir dir;
+  const std::string name = dir.file("changing.tif");
+  const PixelBuffer small = randomBuffer(2, 2, 1);
+  ASSERT_TRUE(OutTIF(name.c_str(), small.data(), small.stride, small.size(), 2, 2, 1));
+  int32_t w, h;
+  ASSERT_TRUE(GetTIFInfo(name.c_str(), &w, &h));
+  const PixelBuffer big = randomBuffer(50, 50, 2);
+  ASSERT_TRUE(OutTIF(name.c_str(), big.data(), big.stride, big.size(), 50, 50, 1));
+  PixelBuffer buffer(2, 2, 0xEE);
+  EXPECT_EQ(GetTIF(name.c_str(), buffer.data(), buffer.stride, 1), 0);
+  EXPECT_EQ(buffer.bytes, std::vector<uint8_t>(buffer.bytes.size(), 0xEE));
+  // Only layout 1 exists.
+  ASSERT_TRUE(GetTIFInfo(name.c_str(), &w, &h));
+  PixelBuffer right(50, 50);
+  EXPECT_EQ(GetTIF(name.c_str(), right.data(), right.stride, 0), 0);
+  EXPECT_EQ(GetTIF(name.c_str(), right.data(), right.stride - 4, 1), 0);
+  EXPECT_EQ(OutTIF(name.c_str(), right.data(), right.stride, right.size(), 50, 50, 2), 0);
+}
+
+TEST(Tiff, FailedWriteLeavesNoFile) {
+  ScratchDir dir;
+  const PixelBuffer picture(5, 5);
+  EXPECT_EQ(OutTIF(dir.file("x/y.tif").c_str(), picture.data(), picture.stride, picture.size(), 5, 5, 1), 0);
+  EXPECT_EQ(
+      OutTIF(dir.file("short.tif").c_str(), picture.data(), picture.stride, 2 * picture.stride, 5, 5, 1), 0);
+  EXPECT_FALSE(std::filesystem::exists(dir.file("short.tif")));
+}
