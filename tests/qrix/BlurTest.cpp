@@ -8,6 +8,9 @@
 
 namespace {
 
+using neighbourhood_check::kDirections;
+using neighbourhood_check::kSweepRanges;
+using neighbourhood_check::neighbourhood3x3;
 using neighbourhood_check::range;
 using neighbourhood_check::written;
 using testing_support::PixelBuffer;
@@ -15,25 +18,6 @@ using testing_support::randomBuffer;
 
 using SweepFn = int32_t (*)(const uint8_t*, uint8_t*, int32_t, int32_t);
 using InteriorFn = int32_t (*)(uint8_t*, int32_t, int32_t, int32_t, int32_t);
-
-// Bytes written by the sweep, worked out by hand: centre offsets stride + 3, +6, ... while
-// < size - stride - 5, three bytes each.
-struct SweepRange {
-  int32_t w, h;
-  size_t first, end;
-};
-const SweepRange kSweepRanges[] = {
-    {4, 4, 15, 30},  // no padding; the offset 30 equals the bound and is not visited
-    {4, 5, 15, 42},  // no padding
-    {5, 4, 19, 43},  // 1 padding byte
-    {6, 5, 23, 74},  // 2 padding bytes
-    {7, 4, 27, 66},  // 3 padding bytes
-    {1, 6, 7, 16},   // one pixel wide, stride 4
-    {3, 3, 15, 18},  // only the middle pixel
-    {4, 2, 0, 0},    // too small: nothing
-    {2, 3, 0, 0},    // stride 8: no centre fits
-    {1, 2, 0, 0},
-};
 
 TEST(BlurSweep, WritesExactlyTheSweptBytesFromTheSourceOnly) {
   const std::pair<const char*, SweepFn> fns[] = {{"fastblur", dllfastblur},
@@ -74,18 +58,6 @@ TEST(BlurSweep, SpikeSpreadsAcrossRowEndsAndPadding) {
   }
 }
 
-// Fills the nine neighbourhood triples of the 3 x 3 picture's middle pixel (offset 15).
-PixelBuffer neighbourhood3x3(const int32_t (&blue)[9], const int32_t (&green)[9], const int32_t (&red)[9]) {
-  PixelBuffer b(3, 3);
-  const int offsets[9] = {0, 3, 6, 12, 15, 18, 24, 27, 30};
-  for (int i = 0; i < 9; ++i) {
-    b.bytes[offsets[i]] = static_cast<uint8_t>(blue[i]);
-    b.bytes[offsets[i] + 1] = static_cast<uint8_t>(green[i]);
-    b.bytes[offsets[i] + 2] = static_cast<uint8_t>(red[i]);
-  }
-  return b;
-}
-
 TEST(BlurSweep, MedianTakesTheFifthOfNine) {
   const PixelBuffer src = neighbourhood3x3({10, 200, 10, 200, 200, 10, 200, 10, 200},  // four 10, five 200
                                            {200, 10, 10, 10, 200, 10, 200, 10, 200},   // five 10, four 200
@@ -120,17 +92,10 @@ TEST(BlurSweep, SpecialBlurTruncatesMirrorsAndCaps) {
   }
 }
 
-PixelBuffer uniform(int32_t w, int32_t h) {
-  PixelBuffer b(w, h);
-  for (int32_t row = 0; row < h; ++row)
-    for (int32_t x = 0; x < w; ++x) b.mem(x, row, 0) = 30, b.mem(x, row, 1) = 140, b.mem(x, row, 2) = 250;
-  return b;
-}
-
 TEST(BlurUniform, UnpaddedUniformPictureStaysUniformUnderEveryBlur) {
   for (const int32_t w : {4, 8})
     for (const int32_t h : {3, 5, 6}) {
-      const PixelBuffer src = uniform(w, h);
+      const PixelBuffer src = neighbourhood_check::uniform(w, h);
       for (SweepFn fn : {dllfastblur, dllgaussblur, dllspecialblur, medianfiltering}) {
         PixelBuffer dst = src;
         fn(src.data(), dst.data(), src.size(), src.stride);
@@ -170,13 +135,6 @@ TEST(MotionBlur, SamplesAtTriangularStepsInsideTheBuffer) {
     EXPECT_EQ(got.result[3 * i + 1], 0);
   }
 }
-
-// Step of each direction as (columns, rows in memory order); 7 and unknown values step one row later.
-struct DirectionStep {
-  int32_t direction, dx, drow;
-};
-const DirectionStep kDirections[] = {{1, -1, -1}, {2, 0, -1}, {3, 1, -1}, {4, -1, 0}, {5, 1, 0}, {6, -1, 1},
-                                     {7, 0, 1},   {8, 1, 1},  {0, 0, 1},  {9, 0, 1},  {-3, 0, 1}};
 
 TEST(MotionBlur, EachDirectionStepsToItsNeighbour) {
   for (const auto& d : kDirections) {

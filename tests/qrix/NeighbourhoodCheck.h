@@ -29,6 +29,62 @@ inline std::string describe(const PixelBuffer& b) {
   return std::to_string(b.width) + "x" + std::to_string(b.height) + " stride " + std::to_string(b.stride);
 }
 
+// Bytes written by the sweep, worked out by hand: centre offsets stride + 3, +6, ... while
+// < size - stride - 5, three bytes each.
+struct SweepRange {
+  int32_t w, h;
+  size_t first, end;
+};
+inline const SweepRange kSweepRanges[] = {
+    {4, 4, 15, 30},  // no padding; the offset 30 equals the bound and is not visited
+    {4, 5, 15, 42},  // no padding
+    {5, 4, 19, 43},  // 1 padding byte
+    {6, 5, 23, 74},  // 2 padding bytes
+    {7, 4, 27, 66},  // 3 padding bytes
+    {1, 6, 7, 16},   // one pixel wide, stride 4
+    {3, 3, 15, 18},  // only the middle pixel
+    {4, 2, 0, 0},    // too small: nothing
+    {2, 3, 0, 0},    // stride 8: no centre fits
+    {1, 2, 0, 0},
+};
+
+// Step of each direction as (columns, rows in memory order); 7 and unknown values step one row later.
+struct DirectionStep {
+  int32_t direction, dx, drow;
+};
+inline const DirectionStep kDirections[] = {{1, -1, -1}, {2, 0, -1}, {3, 1, -1}, {4, -1, 0},
+                                            {5, 1, 0},   {6, -1, 1}, {7, 0, 1},  {8, 1, 1},
+                                            {0, 0, 1},   {9, 0, 1},  {-3, 0, 1}};
+
+// Fills the nine neighbourhood triples of the 3 x 3 picture's middle pixel (offset 15).
+inline PixelBuffer neighbourhood3x3(const int32_t (&blue)[9], const int32_t (&green)[9],
+                                    const int32_t (&red)[9]) {
+  PixelBuffer b(3, 3);
+  const int offsets[9] = {0, 3, 6, 12, 15, 18, 24, 27, 30};
+  for (int i = 0; i < 9; ++i) {
+    b.bytes[offsets[i]] = static_cast<uint8_t>(blue[i]);
+    b.bytes[offsets[i] + 1] = static_cast<uint8_t>(green[i]);
+    b.bytes[offsets[i] + 2] = static_cast<uint8_t>(red[i]);
+  }
+  return b;
+}
+
+// Every pixel blue 30, green 140, red 250; padding zero.
+inline PixelBuffer uniform(int32_t w, int32_t h) {
+  PixelBuffer b(w, h);
+  for (int32_t row = 0; row < h; ++row)
+    for (int32_t x = 0; x < w; ++x) b.mem(x, row, 0) = 30, b.mem(x, row, 1) = 140, b.mem(x, row, 2) = 250;
+  return b;
+}
+
+// What a last-row copy does to a mask of written bytes: bytes from size - stride + 1 - extra up to
+// size follow the byte one stride earlier, when that lies inside the buffer.
+inline std::vector<bool> lastRowRepeated(std::vector<bool> m, int32_t size, int32_t stride, int32_t extra) {
+  for (int64_t i = size; i >= int64_t(size) - stride + 1 - extra; --i)
+    if (i - stride >= 0) m[i] = m[i - stride];
+  return m;
+}
+
 // Runs `call(destination)` twice, on destinations filled with 0x00 and with 0xFF. A byte counts as
 // written when both runs leave the same value in it; a rule that read the destination instead of
 // its source would give different values and show up as unwritten.
