@@ -1,0 +1,49 @@
+// The modes of the adjustment dialog: one pane per mode, with its captions
+// and the sliders it sets up at load.
+#pragma once
+
+#include <QRgb>
+#include <vector>
+
+namespace orvane {
+
+constexpr int kFirstAdjustMode = 1;
+constexpr int kLastAdjustMode = 29;
+constexpr int kResizeMode = 25;
+constexpr int kErodeMode = 18;
+
+struct AdjustMode {
+  const char* frameCaption;  // caption of the pane's frame
+  const char* title;         // small part of the window title
+};
+
+// Mode 1 to 29; null for any other number.
+const AdjustMode* FindAdjustMode(int mode);
+
+// A slider starts at its minimum when no start value is set.
+constexpr int kStartAtMin = -1;
+
+struct SliderSpec {
+  int mode;
+  const char* name;  // HSBright
+  int min;
+  int max;
+  int start;               // kStartAtMin: no value is set
+  bool viaInitSlider;      // false: Min, Max and Value set directly (large change stays 1)
+  int row;                 // place in the pane, top to bottom; row 0 holds the primary slider
+  const char* valueLabel;  // LabBrightness
+  const char* caption;     // caption label, or null
+  // Mode 6 only: the caption at the low end and the background colours of
+  // the captions at the high and low ends.
+  const char* lowCaption = nullptr;
+  QRgb highColor = 0;
+  QRgb lowColor = 0;
+};
+
+// The sliders of one mode in the order in which they are set up at load.
+std::vector<const SliderSpec*> SlidersOfMode(int mode);
+
+// (max - min) / 6 with the fraction dropped, at least 1.
+int LargeChangeFor(int min, int max);
+
+}  // namespace orvane

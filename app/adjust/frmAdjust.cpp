@@ -1,0 +1,766 @@
+#include "frmAdjust.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QColorDialog>
+#include <QCoreApplication>
+#include <QFocusEvent>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QScrollBar>
+#include <algorithm>
+#include <cmath>
+#include <exception>
+
+#include "AdjustModes.h"
+#include "AdjustWidgets.h"
+#include "DialogSupport.h"
+#include "Globals.h"
+#include "LumbraButton.h"
+#include "MyXPFrm.h"
+#include "XPTopButtons.h"
+#include "cEffectDIB.h"
+#include "cFilterDIB.h"
+
+namespace orvane {
+
+namespace {
+
+const QColor kPaneColour(25, 118, 218);
+
+// Layout in pixels (the designer's twips divided by 15).
+const QSize kWindowSize(337, 345);
+const QRect kPreviewRect(8, 32, 217, 161);
+const QRect kPaneRect(8, 200, 289, 129);
+
+std::function<QColor(const QColor&, QWidget*)>& ColorChooser() {
+  static std::function<QColor(const QColor&, QWidget*)> chooser;
+  return chooser;
+}
+
+void Paint(QWidget* w, const QColor& background, const QColor& text = Qt::white) {
+  QPalette pal = w->palette();
+  pal.setColor(QPalette::Window, background);
+  pal.setColor(QPalette::WindowText, text);
+  pal.setColor(QPalette::Button, background);
+  pal.setColor(QPalette::ButtonText, text);
+  w->setPalette(pal);
+  w->setAutoFillBackground(true);
+}
+
+// Red in the low byte, green in the second, blue in the third.
+int Red(const QColor& c) { return c.red(); }
+int Green(const QColor& c) { return c.green(); }
+int Blue(const QColor& c) { return c.blue(); }
+
+// Runs a text box's validation when it loses the focus, except when the focus
+// moves to one of the buttons that close the window.
+class FocusOutFilter : public QObject {
+ public:
+  FocusOutFilter(QObject* parent, std::function<void(QObject*)> onFocusOut,
+                 std::function<bool(QWidget*)> closingTarget)
+      : QObject(parent), onFocusOut_(std::move(onFocusOut)), closingTarget_(std::move(closingTarget)) {}
+
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() == QEvent::FocusOut) {
+      QWidget* next = QApplication::focusWidget();
+      if (next == nullptr || !closingTarget_(next)) onFocusOut_(watched);
+    }
+    return QObject::eventFilter(watched, event);
+  }
+
+ private:
+  std::function<void(QObject*)> onFocusOut_;
+  std::function<bool(QWidget*)> closingTarget_;
+};
+
+}  // namespace
+
+void frmAdjust::SetColorChooser(std::function<QColor(const QColor&, QWidget*)> chooser) {
+  ColorChooser() = std::move(chooser);
+}
+
+frmAdjust::frmAdjust(QWidget* parent) : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint) {
+  setModal(true);
+  setAttribute(Qt::WA_DeleteOnClose, false);
+  QFont f = font();
+  f.setPixelSize(11);
+  setFont(f);
+  BuildWindow();
+  BuildPanes();
+}
+
+frmAdjust::~frmAdjust() = default;
+
+QGroupBox* frmAdjust::pane(int mode) const { return mode >= 0 && mode <= 29 ? fAdj[mode] : nullptr; }
+
+void frmAdjust::BuildWindow() {
+  resize(kWindowSize);
+  XPFrm = new MyXPFrm(this);
+  XPFrm->setGeometry(QRect(QPoint(0, 0), kWindowSize));
+
+  bClose = new XPTopButtons(this, 2);
+  bClose->move(312, 0);
+  connect(bClose, &XPTopButtons::Click, this, [this] { CloseClicked(); });
+
+  PicView = new PreviewBox(this);
+  PicView->setObjectName("PicView");
+  PicView->setGeometry(kPreviewRect);
+
+  CheckPre = new QCheckBox(QStringLiteral("Preview"), this);
+  CheckPre->setObjectName("CheckPre");
+  CheckPre->setGeometry(256, 32, 65, 17);
+  CheckPre->setChecked(true);
+  connect(CheckPre, &QCheckBox::toggled, this, [this](bool on) { PreviewClicked(on); });
+
+  auto makeButton = [this](const QString& caption, int y) {
+    auto* b = new LumbraButton(this, caption);
+    b->setCaption(caption);
+    b->setGeometry(264, y, 65, 25);
+    b->setXPStyle(true);
+    b->setXPShowBorderAlways(true);
+    b->setXPColor_Pressed(QColor(128, 128, 255));
+    b->setXPColor_Hover(QColor(255, 178, 49));
+    b->setMousePointer(99);
+    return b;
+  };
+  bOK = makeButton(QStringLiteral("OK"), 104);
+  bOK->setObjectName("bOK");
+  bOK->setSoundOver(QString());
+  bOK->setSoundClick(QString());
+  connect(bOK, &LumbraButton::Click, this, [this] { OKClicked(); });
+  bCancel = makeButton(QStringLiteral("Cancel"), 136);
+  bCancel->setObjectName("bCancel");
+  connect(bCancel, &LumbraButton::Click, this, [this] { CloseClicked(); });
+}
+
+QLabel* frmAdjust::CaptionLabel(QWidget* parent, const QString& text) {
+  auto* l = new QLabel(text, parent);
+  return l;
+}
+
+void frmAdjust::BuildPanes() {
+  for (int n = 0; n <= 29; ++n) {
+    const AdjustMode* mode = FindAdjustMode(n);
+    auto* frame =
+        new QGroupBox(mode ? QString::fromLatin1(mode->frameCaption) : QStringLiteral("Frame"), this);
+    frame->setObjectName(QStringLiteral("fAdj%1").arg(n));
+    frame->setGeometry(kPaneRect);
+    Paint(frame, kPaneColour);
+    frame->hide();
+    fAdj[n] = frame;
+    if (n > 0) BuildSliderRows(frame, n);
+  }
+
+  auto grid = [](QGroupBox* g) { return static_cast<QGridLayout*>(g->layout()); };
+  auto check = [this](QGroupBox* frame, const char* name, const QString& text) {
+    auto* c = new QCheckBox(text, frame);
+    c->setObjectName(name);
+    connect(c, &QCheckBox::toggled, this, [this] { Guarded([this] { PrimaryChanged(); }); });
+    return c;
+  };
+  auto colorBox = [this](QGroupBox* frame, const char* name, const QString& tip) {
+    auto* box = new ColorBox(frame);
+    box->setObjectName(name);
+    box->setToolTip(tip);
+    box->setFixedSize(40, 18);
+    box->setCursor(Qt::PointingHandCursor);
+    connect(box, &ColorBox::clicked, this, [this, box] { PickColor(box); });
+    return box;
+  };
+  auto extrasRow = [&](QGroupBox* frame) {
+    auto* row = new QHBoxLayout;
+    row->setSpacing(6);
+    QGridLayout* g = grid(frame);
+    g->addLayout(row, g->rowCount(), 0, 1, 4);
+    return row;
+  };
+
+  {  // 5: the colour mixed in
+    QHBoxLayout* row = extrasRow(fAdj[5]);
+    row->addWidget(CaptionLabel(fAdj[5], QStringLiteral("Mix Color:")));
+    picColor = colorBox(fAdj[5], "picColor", QStringLiteral("Click to  Choose a Color"));
+    row->addWidget(picColor);
+    row->addStretch();
+  }
+  {  // 8: how the grey level is taken
+    QHBoxLayout* row = extrasRow(fAdj[8]);
+    OpAverage = new QRadioButton(QStringLiteral("Average"), fAdj[8]);
+    OpAverage->setObjectName("OpAverage");
+    OpFull = new QRadioButton(QStringLiteral("Full"), fAdj[8]);
+    OpFull->setObjectName("OpFull");
+    for (QRadioButton* op : {OpAverage, OpFull}) {
+      connect(op, &QRadioButton::toggled, this, [this](bool on) {
+        if (on) Guarded([this] { PrimaryChanged(); });
+      });
+      row->addWidget(op);
+    }
+    row->addStretch();
+  }
+  {  // 12: relief colour and grey flag
+    QHBoxLayout* row = extrasRow(fAdj[12]);
+    row->addWidget(CaptionLabel(fAdj[12], QStringLiteral("Color:")));
+    PicEmbossColor = colorBox(fAdj[12], "PicEmbossColor", QStringLiteral("Please choose a color"));
+    row->addWidget(PicEmbossColor);
+    row->addSpacing(12);
+    CheckEmboss = check(fAdj[12], "CheckEmboss", QStringLiteral("Use GreyScale?"));
+    CheckEmboss->setChecked(true);
+    row->addWidget(CheckEmboss);
+    row->addStretch();
+  }
+  {  // 25: new size in pixels
+    QGridLayout* g = grid(fAdj[25]);
+    auto sizeRow = [&](int r, const QString& caption, const char* name) {
+      g->addWidget(CaptionLabel(fAdj[25], caption), r, 0);
+      auto* box = new QLineEdit(fAdj[25]);
+      box->setObjectName(name);
+      box->setFixedWidth(70);
+      g->addWidget(box, r, 1, Qt::AlignLeft);
+      g->addWidget(CaptionLabel(fAdj[25], QStringLiteral("Pixels")), r, 2);
+      return box;
+    };
+    txtResizeWid = sizeRow(0, QStringLiteral("Width:"), "txtResizeWid");
+    txtResizeHei = sizeRow(1, QStringLiteral("Height:"), "txtResizeHei");
+    g->setColumnStretch(3, 1);
+    g->setRowStretch(2, 1);
+    auto* filter = new FocusOutFilter(
+        this,
+        [this](QObject* box) {
+          if (box == txtResizeWid) ValidateResizeText(txtResizeWid, true);
+          if (box == txtResizeHei) ValidateResizeText(txtResizeHei, false);
+        },
+        [this](QWidget* next) { return next == bOK || next == bCancel || next == bClose; });
+    txtResizeWid->installEventFilter(filter);
+    txtResizeHei->installEventFilter(filter);
+  }
+  {  // 26
+    QHBoxLayout* row = extrasRow(fAdj[26]);
+    CheckBlindsHor = check(fAdj[26], "CheckBlindsHor", QStringLiteral("Horizontal?"));
+    CheckBlindsBump = check(fAdj[26], "CheckBlindsBump", QStringLiteral("Bump?"));
+    CheckBlindsRev = check(fAdj[26], "CheckBlindsRev", QStringLiteral("Reverse?"));
+    for (QCheckBox* c : {CheckBlindsHor, CheckBlindsBump, CheckBlindsRev}) row->addWidget(c);
+    row->addStretch();
+  }
+  {  // 27
+    QHBoxLayout* row = extrasRow(fAdj[27]);
+    CheckParallelHor = check(fAdj[27], "CheckParallelHor", QStringLiteral("Horizontal?"));
+    CheckParallelRev = check(fAdj[27], "CheckParallelRev", QStringLiteral("Reverse?"));
+    row->addWidget(CheckParallelHor);
+    row->addWidget(CheckParallelRev);
+    row->addStretch();
+  }
+  {  // 28
+    QHBoxLayout* row = extrasRow(fAdj[28]);
+    CheckTrapeziaHor = check(fAdj[28], "CheckTrapeziaHor", QStringLiteral("Horizontal?"));
+    CheckTrapeziaRev = check(fAdj[28], "CheckTrapeziaRev", QStringLiteral("Reverse?"));
+    row->addWidget(CheckTrapeziaHor);
+    row->addWidget(CheckTrapeziaRev);
+    row->addStretch();
+  }
+  for (int n = 1; n <= 29; ++n) {
+    QGridLayout* g = grid(fAdj[n]);
+    g->setRowStretch(g->rowCount(), 1);
+  }
+}
+
+void frmAdjust::BuildSliderRows(QGroupBox* frame, int mode) {
+  auto* g = new QGridLayout(frame);
+  g->setContentsMargins(6, 2, 6, 2);
+  g->setHorizontalSpacing(4);
+  g->setVerticalSpacing(1);
+  g->setColumnStretch(1, 1);
+  for (const SliderSpec* spec : SlidersOfMode(mode)) {
+    auto* s = new QScrollBar(Qt::Horizontal, frame);
+    s->setObjectName(spec->name);
+    s->setFixedHeight(15);
+    // The designer's state until the pane is set up.
+    s->setRange(0, 32767);
+    s->setValue(0);
+    s->setSingleStep(1);
+    s->setPageStep(1);
+    sliders_[spec->name] = s;
+
+    auto* value = new QLabel(QString(), frame);
+    value->setObjectName(spec->valueLabel);
+    value->setFixedWidth(30);
+    value->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    valueLabels_[spec->valueLabel] = value;
+
+    const int r = spec->row;
+    if (spec->lowCaption != nullptr) {
+      auto* low = CaptionLabel(frame, QString::fromLatin1(spec->lowCaption));
+      Paint(low, QColor::fromRgb(spec->lowColor), Qt::black);
+      low->setFixedWidth(48);
+      auto* high = CaptionLabel(frame, QString::fromLatin1(spec->caption));
+      Paint(high, QColor::fromRgb(spec->highColor), Qt::black);
+      high->setFixedWidth(40);
+      g->addWidget(low, r, 0);
+      g->addWidget(s, r, 1);
+      g->addWidget(high, r, 2);
+    } else if (spec->caption != nullptr) {
+      g->addWidget(CaptionLabel(frame, QString::fromLatin1(spec->caption)), r, 0);
+      g->addWidget(s, r, 1, 1, 2);
+    } else {
+      g->addWidget(s, r, 0, 1, 3);
+    }
+    g->addWidget(value, r, 3);
+
+    connect(s, &QScrollBar::valueChanged, this, [this, spec] { SliderChanged(*spec); });
+  }
+}
+
+QScrollBar* frmAdjust::Slider(const char* name) const {
+  auto it = sliders_.find(name);
+  return it == sliders_.end() ? nullptr : it->second;
+}
+
+int frmAdjust::Value(const char* name) const {
+  QScrollBar* s = Slider(name);
+  return s ? s->value() : 0;
+}
+
+int frmAdjust::ShowModal() {
+  Load();
+  if (QWidget* main = Shell().MainWidget()) {
+    const QPoint centre = main->frameGeometry().center();
+    move(centre - QPoint(width() / 2, height() / 2));
+  }
+  return exec();
+}
+
+void frmAdjust::InitSlider(QScrollBar* slider, int min, int max, int value) {
+  slider->setMinimum(min);
+  slider->setMaximum(max);
+  slider->setSingleStep(1);
+  slider->setPageStep(LargeChangeFor(min, max));
+  if (value != -1) slider->setValue(value);
+}
+
+void frmAdjust::SetTitle(const QString& text) {
+  XPFrm->SetCaption(QStringLiteral("Adjust for:"), text);
+  XPFrm->update();
+}
+
+void frmAdjust::RestorePreview() {
+  if (PreviewSourceDIB.DIBPointer() == nullptr) return;
+  if (PreviewDIB.Width() != PreviewSourceDIB.Width() || PreviewDIB.Height() != PreviewSourceDIB.Height())
+    PreviewDIB.Create(PreviewSourceDIB.Width(), PreviewSourceDIB.Height());
+  PreviewDIB.CloneHDC(PreviewSourceDIB.hDC(), SRCCOPY, 0, 0);
+}
+
+void frmAdjust::RestoreImage() {
+  if (!haveBackup_) return;
+  CDIB& image = CurrentImage();
+  if (image.Width() != BackupDIB.Width() || image.Height() != BackupDIB.Height())
+    image.Create(BackupDIB.Width(), BackupDIB.Height());
+  if (BackupDIB.DIBPointer() != nullptr) image.CloneHDC(BackupDIB.hDC(), SRCCOPY, 0, 0);
+}
+
+void frmAdjust::ShowPreview() { PicView->setPicture(PreviewDIB.ToQImage()); }
+
+void frmAdjust::ApplyToImage() {
+  if (!haveBackup_) return;
+  RestoreImage();
+  if (AdjustType != kResizeMode) RunOperation(CurrentImage());
+  Shell().ChangePic();
+}
+
+void frmAdjust::Load() {
+  if (loaded_ || closed_) return;
+  const int mode = AdjustType;
+
+  // 1-2: the frame covers the window.
+  XPFrm->move(0, 0);
+  resize(XPFrm->size());
+
+  // 3-4: only the mode's pane shows.
+  for (QGroupBox* frame : fAdj) {
+    frame->hide();
+    Paint(frame, kPaneColour);
+  }
+  PicView->setGeometry(kPreviewRect);
+  QGroupBox* shown = (mode >= kFirstAdjustMode && mode <= kLastAdjustMode) ? fAdj[mode] : fAdj[0];
+  shown->move(kPaneRect.topLeft());
+  shown->show();
+  Paint(CheckPre, kPaneColour);
+
+  // 5: the reduced copy keeps the picture's proportions inside the box.
+  CDIB& image = CurrentImage();
+  const int w = image.Width();
+  const int h = image.Height();
+  if (w > 0 && h > 0 && PreviewDIB.Create(w, h)) {
+    PreviewDIB.CloneHDC(image.hDC(), SRCCOPY, 0, 0);
+    const QRect inner = PicView->contentsRect();
+    const double scale = std::min(double(inner.width()) / w, double(inner.height()) / h);
+    const int pw = std::max(1, int(RoundHalfEven(w * scale)));
+    const int ph = std::max(1, int(RoundHalfEven(h * scale)));
+    EffectObject().Zoom(PreviewDIB, pw, ph, false);
+  }
+  // 6
+  if (PreviewDIB.Width() > 0 && PreviewSourceDIB.Create(PreviewDIB.Width(), PreviewDIB.Height()))
+    PreviewSourceDIB.CloneHDC(PreviewDIB.hDC(), SRCCOPY, 0, 0);
+  // 7: without a backup nothing could be put back, so nothing is applied live.
+  haveBackup_ = true;
+  if (w > 0 && h > 0) {
+    haveBackup_ = BackupDIB.Create(w, h);
+    if (haveBackup_) BackupDIB.CloneHDC(image.hDC(), SRCCOPY, 0, 0);
+  }
+  if (!haveBackup_) {
+    QSignalBlocker block(CheckPre);
+    CheckPre->setChecked(false);
+    CheckPre->setEnabled(false);
+  }
+
+  // 8
+  QCoreApplication::processEvents();
+
+  // 9
+  loaded_ = true;
+  Guarded([this] { SetUpPane(); });
+}
+
+void frmAdjust::SetUpPane() {
+  const int mode = AdjustType;
+  const AdjustMode* info = FindAdjustMode(mode);
+  if (info == nullptr) return;
+
+  switch (mode) {
+    case 5:
+      picColor->setColor(QColor(0, 0, 100));
+      break;
+    case 12:
+      PicEmbossColor->setColor(QColor(128, 128, 128));
+      Paint(CheckEmboss, kPaneColour);
+      break;
+    case 8:
+      Paint(OpAverage, kPaneColour);
+      Paint(OpFull, kPaneColour);
+      break;
+    case 26:
+      for (QCheckBox* c : {CheckBlindsHor, CheckBlindsBump, CheckBlindsRev}) Paint(c, kPaneColour);
+      break;
+    case 27:
+      for (QCheckBox* c : {CheckParallelHor, CheckParallelRev}) Paint(c, kPaneColour);
+      break;
+    case 28:
+      for (QCheckBox* c : {CheckTrapeziaHor, CheckTrapeziaRev}) Paint(c, kPaneColour);
+      break;
+    default:
+      break;
+  }
+
+  if (mode == 1) {
+    // Set directly: both keep small and large change 1.
+    QScrollBar* bright = Slider("HSBright");
+    QScrollBar* contrast = Slider("HSContrast");
+    bright->setMinimum(-255);
+    bright->setMaximum(255);
+    contrast->setMinimum(0);
+    contrast->setMaximum(600);
+    bright->setValue(0);
+    contrast->setValue(100);
+  } else if (mode == 2) {
+    QScrollBar* exposal = Slider("HSExposal");
+    exposal->setMinimum(0);
+    exposal->setMaximum(255);
+    exposal->setValue(50);
+  } else {
+    for (const SliderSpec* spec : SlidersOfMode(mode))
+      InitSlider(Slider(spec->name), spec->min, spec->max, spec->start);
+  }
+
+  if (mode == 8) OpAverage->setChecked(true);
+  if (mode == kResizeMode) {
+    txtResizeWid->setText(QString::number(CurrentImage().Width()));
+    txtResizeHei->setText(QString::number(CurrentImage().Height()));
+    // Nothing runs in this pane; the box still shows the picture being resized.
+    ShowPreview();
+  }
+  SetTitle(QString::fromLatin1(info->title));
+}
+
+void frmAdjust::SliderChanged(const SliderSpec& spec) {
+  if (!loaded_ || closed_) return;
+  if (QLabel* label = valueLabels_[spec.valueLabel]) label->setText(QString::number(Value(spec.name)));
+  Guarded([this] { PrimaryChanged(); });
+}
+
+bool frmAdjust::CorrectMinMaxPairs() {
+  static const char* const kLevels[3][2] = {
+      {"HSLevelsRMin", "HSLevelsRMax"}, {"HSLevelsGMin", "HSLevelsGMax"}, {"HSLevelsBMin", "HSLevelsBMax"}};
+  static const char* const kBounds[3][2] = {
+      {"HSBoundsRMin", "HSBoundsRMax"}, {"HSBoundsGMin", "HSBoundsGMax"}, {"HSBoundsBMin", "HSBoundsBMax"}};
+  const auto& pairs = AdjustType == 3 ? kLevels : kBounds;
+  bool corrected = false;
+  for (const auto& pair : pairs) {
+    // Setting the minimum runs this handling once more, nested.
+    if (Value(pair[0]) >= Value(pair[1])) {
+      Slider(pair[0])->setValue(0);
+      corrected = true;
+    }
+  }
+  return corrected;
+}
+
+void frmAdjust::PrimaryChanged() {
+  if (!loaded_ || closed_) return;
+  const int mode = AdjustType;
+  if (mode == 3 || mode == 7) CorrectMinMaxPairs();
+
+  RestorePreview();
+  for (const SliderSpec* spec : SlidersOfMode(mode))
+    valueLabels_[spec->valueLabel]->setText(QString::number(Value(spec->name)));
+  RunOperation(PreviewDIB);
+  ShowPreview();
+  // Erode's slider changes the preview only.
+  if (CheckPre->isChecked() && mode != kErodeMode) RequestApply();
+}
+
+void frmAdjust::RunOperation(CDIB& image) {
+  if (image.DIBPointer() == nullptr) return;
+  cFilterDIB& f = FilterObject();
+  cEffectDIB& e = EffectObject();
+  auto v = [this](const char* name) { return Value(name); };
+  auto byte = [this](const char* name) { return static_cast<uint8_t>(Value(name)); };
+  switch (AdjustType) {
+    case 1:
+      f.Brightness(image, v("HSBright"));
+      f.Contrast(image, v("HSContrast"));
+      break;
+    case 2:
+      f.Exposal(image, v("HSExposal"));
+      break;
+    case 3:
+      f.AdjLevel(image, byte("HSLevelsRMin"), byte("HSLevelsRMax"), byte("HSLevelsGMin"),
+                 byte("HSLevelsGMax"), byte("HSLevelsBMin"), byte("HSLevelsBMax"));
+      break;
+    case 4:
+      f.HSLBalance(image, v("HSHue"), v("HSSaturation"), 0);
+      break;
+    case 5: {
+      const QColor c = picColor->color();
+      e.MixColor(image, v("HSMix"), Red(c), Green(c), Blue(c));
+      break;
+    }
+    case 6:
+      f.RGBBalance(image, v("HSRGBRed"), v("HSRGBGreen"), v("HSRGBBlue"));
+      break;
+    case 7:
+      f.ColorBound(image, v("HSBoundsRMin"), v("HSBoundsRMax"), v("HSBoundsGMin"), v("HSBoundsGMax"),
+                   v("HSBoundsBMin"), v("HSBoundsBMax"));
+      break;
+    case 8:
+      f.BlackWhite(image, OpAverage->isChecked(), v("HSBlackWhite"));
+      break;
+    case 9:
+      f.FastBlurPlus(image, v("HSAverageBlur"));
+      break;
+    case 10:
+      f.MotionBlur(image, v("HSDBlur"), v("HSDBlurDirection"));
+      break;
+    case 11:
+      f.Sharpen(image, v("HSSharpen"), v("HSSharpenDirection"));
+      break;
+    case 12: {
+      const QColor c = PicEmbossColor->color();
+      f.Emboss(image, CheckEmboss->isChecked(), v("HSEmbossIntensity"), v("HSEmbossDirection"), Red(c),
+               Green(c), Blue(c));
+      break;
+    }
+    case 13:
+      f.Canvas(image, v("HSCanvasHor"), v("HSCanvasVer"));
+      break;
+    case 14:
+      f.Diffuse(image, v("HSDiffuse"));
+      break;
+    case 15:
+      f.KeshNost(image, v("HSNost"));
+      break;
+    case 16:
+      f.Neon(image, v("HSNeon"));
+      break;
+    case 17:
+      f.Ice(image, v("HSIce"));
+      break;
+    case 18:
+      f.Erode(image, v("HSErode"));
+      break;
+    case 19:
+      f.Wave(image, v("HSWave"));
+      break;
+    case 20:
+      f.Wind(image, v("HSWind"));
+      break;
+    case 21:
+      f.Fog(image, v("HSFog"), v("HSFogArea"));
+      break;
+    case 22:
+      f.WaterColour(image, v("HSWaterColour"));
+      break;
+    case 23:
+      f.Comedy(image, v("HSComedy"));
+      break;
+    case 24:
+      f.Spotted(image, v("HSSpotted"));
+      break;
+    case 26: {
+      // The operation may rewrite its count (0 becomes 1); the slider keeps its value.
+      int32_t blinds = v("HSBlinds");
+      e.Blinds(image, blinds, CheckBlindsRev->isChecked(), CheckBlindsHor->isChecked(),
+               CheckBlindsBump->isChecked());
+      break;
+    }
+    case 27:
+      e.Parallel(image, v("HSParallel"), CheckParallelRev->isChecked(), CheckParallelHor->isChecked());
+      break;
+    case 28:
+      e.Trapezia(image, v("HSTrapezia"), CheckTrapeziaRev->isChecked(), CheckTrapeziaHor->isChecked());
+      break;
+    case 29:
+      e.Pentagon(image, v("HSPentagonBottom"), v("HSPentagonMedian"), v("HSPentagonTop"));
+      break;
+    default:
+      break;
+  }
+}
+
+void frmAdjust::PickColor(ColorBox* box) {
+  if (!loaded_ || closed_) return;
+  const QColor initial = box->color();
+  QColor chosen;
+  if (ColorChooser())
+    chosen = ColorChooser()(initial, this);
+  else
+    chosen = QColorDialog::getColor(initial, this);
+  box->setColor(chosen.isValid() ? chosen : initial);
+  Guarded([this] { PrimaryChanged(); });
+}
+
+void frmAdjust::PreviewClicked(bool checked) {
+  if (!loaded_ || closed_) return;
+  if (checked) RequestApply();
+}
+
+void frmAdjust::RequestApply() {
+  if (!haveBackup_ || closed_) return;
+  applyWanted_ = true;
+  if (applying_ || applyQueued_) return;
+  applyQueued_ = true;
+  QMetaObject::invokeMethod(this, &frmAdjust::RunQueuedApply, Qt::QueuedConnection);
+}
+
+void frmAdjust::RunQueuedApply() {
+  applyQueued_ = false;
+  if (!loaded_ || closed_ || !applyWanted_) return;
+  applyWanted_ = false;
+  applying_ = true;
+  {
+    BusyPointer busy;
+    // Changes that arrive while this runs (the redisplay lets events through)
+    // only mark another apply as wanted.
+    Guarded([this] { ApplyToImage(); });
+  }
+  applying_ = false;
+  if (applyWanted_ && loaded_ && !closed_) {
+    applyQueued_ = true;
+    QMetaObject::invokeMethod(this, &frmAdjust::RunQueuedApply, Qt::QueuedConnection);
+  }
+}
+
+void frmAdjust::OKClicked() {
+  if (!loaded_ || closed_) return;
+  applyWanted_ = false;
+  if (AdjustType == kResizeMode) {
+    Guarded([this] { ResizeOnOK(); });
+  } else if (haveBackup_) {
+    Guarded([this] { ApplyToImage(); });
+  } else {
+    // No live apply ever ran, so the picture is still the original.
+    Guarded([this] {
+      RunOperation(CurrentImage());
+      Shell().ChangePic();
+    });
+  }
+  done(QDialog::Accepted);
+}
+
+void frmAdjust::ResizeOnOK() {
+  const CDIB& image = CurrentImage();
+  const std::optional<double> w = ParseNumber(txtResizeWid->text());
+  const std::optional<double> h = ParseNumber(txtResizeHei->text());
+  const double maxW = 10.0 * image.Width();
+  const double maxH = 10.0 * image.Height();
+  if (!w || !h || *w < 32 || *w > maxW || *h < 32 || *h > maxH) return;
+  const int newW = static_cast<int>(RoundHalfEven(*w));
+  const int newH = static_cast<int>(RoundHalfEven(*h));
+  const bool resized = EffectObject().Zoom(CurrentImage(), newW, newH, false);
+  // A resize that could not be made must not leave the picture lost.
+  if (!resized || CurrentImage().Width() != newW || CurrentImage().Height() != newH) RestoreImage();
+  Shell().ChangePic();
+}
+
+void frmAdjust::ValidateResizeText(QLineEdit* box, bool width) {
+  if (!loaded_ || closed_ || validating_ || AdjustType != kResizeMode) return;
+  const int32_t size = width ? CurrentImage().Width() : CurrentImage().Height();
+  const int64_t bound = 10 * int64_t{size};
+  const std::optional<double> v = ParseNumber(box->text());
+  if (v && *v >= 32 && *v <= double(bound)) return;
+  validating_ = true;
+  DialogWarning(this, QStringLiteral("Please input a Number that >=32 and <=") + QString::number(bound));
+  box->setText(QString::number(size));
+  box->selectAll();
+  validating_ = false;
+}
+
+void frmAdjust::CloseClicked() {
+  if (closed_) return;
+  applyWanted_ = false;
+  if (loaded_) {
+    Guarded([this] {
+      RestoreImage();
+      Shell().Zoom();
+    });
+  }
+  done(QDialog::Rejected);
+}
+
+void frmAdjust::Unload() {
+  closed_ = true;
+  loaded_ = false;
+  applyWanted_ = false;
+  PreviewDIB.Cls();
+  PreviewSourceDIB.Cls();
+  BackupDIB.Cls();
+  PreviewDIB.Create(0, 0);
+  PreviewSourceDIB.Create(0, 0);
+  BackupDIB.Create(0, 0);
+}
+
+void frmAdjust::done(int result) {
+  if (!closed_) Unload();
+  QDialog::done(result);
+}
+
+void frmAdjust::reject() {
+  // Escape: the same as Cancel, so the picture is put back.
+  CloseClicked();
+}
+
+void frmAdjust::closeEvent(QCloseEvent* event) {
+  if (!closed_) CloseClicked();
+  event->accept();
+}
+
+void frmAdjust::Guarded(const std::function<void()>& work) {
+  try {
+    work();
+  } catch (const std::exception& e) {
+    DialogWarning(this, QString::fromLocal8Bit(e.what()));
+  }
+}
+
+}  // namespace orvane

@@ -1,0 +1,148 @@
+// frmAdjust: the one parameter dialog. A mode (1 to 29) selects one pane of
+// sliders, boxes and labels; every change re-runs the pane's operation on a
+// reduced copy shown in the dialog and, while "Preview" is ticked, on the
+// current image rebuilt from a backup. OK keeps the result; Cancel, the close
+// button and any other way of closing put the picture back as it was.
+#pragma once
+
+#include <QColor>
+#include <QDialog>
+#include <QString>
+#include <functional>
+#include <map>
+#include <string>
+
+#include "CDIB.h"
+
+class QCheckBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QRadioButton;
+class QScrollBar;
+
+namespace orvane {
+
+class ColorBox;
+class LumbraButton;
+class MyXPFrm;
+class PreviewBox;
+class XPTopButtons;
+struct SliderSpec;
+
+class frmAdjust : public QDialog {
+  Q_OBJECT
+
+ public:
+  explicit frmAdjust(QWidget* parent = nullptr);
+  ~frmAdjust() override;
+
+  // Written by the caller before the dialog is shown.
+  int AdjustType = 0;
+
+  // Loads the window for AdjustType (buffers, pane set-up, first preview and
+  // apply), shows it modally and returns when it has closed.
+  int ShowModal();
+  // The loading steps alone; ShowModal runs them before showing.
+  void Load();
+  bool isLoaded() const { return loaded_; }
+
+  // Where the colour boxes get their colour; returns an invalid colour when
+  // the user cancels. Defaults to QColorDialog; tests answer instead.
+  static void SetColorChooser(std::function<QColor(const QColor& initial, QWidget* parent)> chooser);
+
+  // The live apply waits for the event loop so that a burst of changes runs
+  // it once, with the latest values; true while one is waiting or running.
+  bool applyPending() const { return applyQueued_ || applying_; }
+
+  const CDIB& previewImage() const { return PreviewDIB; }
+  const CDIB& previewSource() const { return PreviewSourceDIB; }
+  const CDIB& backupImage() const { return BackupDIB; }
+
+  // The controls, for the tests and the window's own wiring.
+  MyXPFrm* frame() const { return XPFrm; }
+  PreviewBox* previewBox() const { return PicView; }
+  QCheckBox* previewCheck() const { return CheckPre; }
+  LumbraButton* okButton() const { return bOK; }
+  LumbraButton* cancelButton() const { return bCancel; }
+  XPTopButtons* closeButton() const { return bClose; }
+  QGroupBox* pane(int mode) const;
+
+ public slots:
+  void done(int result) override;
+  void reject() override;
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  void BuildWindow();
+  void BuildPanes();
+  void BuildSliderRows(QGroupBox* frame, int mode);
+  QScrollBar* Slider(const char* name) const;
+  int Value(const char* name) const;
+  QLabel* CaptionLabel(QWidget* parent, const QString& text);
+
+  void InitSlider(QScrollBar* slider, int min, int max, int value = -1);
+  void SetTitle(const QString& text);
+  void RestorePreview();
+  void RestoreImage();
+  void ShowPreview();
+  void ApplyToImage();
+
+  void SetUpPane();
+  void SliderChanged(const SliderSpec& spec);
+  void PrimaryChanged();
+  bool CorrectMinMaxPairs();
+  void RunOperation(CDIB& image);
+  void PickColor(ColorBox* box);
+  void PreviewClicked(bool checked);
+  void OKClicked();
+  void CloseClicked();
+  void ResizeOnOK();
+  void ValidateResizeText(QLineEdit* box, bool width);
+  void Unload();
+
+  void RequestApply();
+  void RunQueuedApply();
+  void Guarded(const std::function<void()>& work);
+
+  MyXPFrm* XPFrm = nullptr;
+  XPTopButtons* bClose = nullptr;
+  PreviewBox* PicView = nullptr;
+  QCheckBox* CheckPre = nullptr;
+  LumbraButton* bOK = nullptr;
+  LumbraButton* bCancel = nullptr;
+  QGroupBox* fAdj[30] = {};
+
+  std::map<std::string, QScrollBar*> sliders_;
+  std::map<std::string, QLabel*> valueLabels_;
+  ColorBox* picColor = nullptr;
+  ColorBox* PicEmbossColor = nullptr;
+  QCheckBox* CheckEmboss = nullptr;
+  QRadioButton* OpAverage = nullptr;
+  QRadioButton* OpFull = nullptr;
+  QLineEdit* txtResizeWid = nullptr;
+  QLineEdit* txtResizeHei = nullptr;
+  QCheckBox* CheckBlindsHor = nullptr;
+  QCheckBox* CheckBlindsBump = nullptr;
+  QCheckBox* CheckBlindsRev = nullptr;
+  QCheckBox* CheckParallelHor = nullptr;
+  QCheckBox* CheckParallelRev = nullptr;
+  QCheckBox* CheckTrapeziaHor = nullptr;
+  QCheckBox* CheckTrapeziaRev = nullptr;
+
+  CDIB PreviewDIB;
+  CDIB PreviewSourceDIB;
+  CDIB BackupDIB;
+
+  bool loaded_ = false;
+  bool closed_ = false;
+  bool haveBackup_ = false;  // false when the backup could not be made: no live apply then
+  bool applyQueued_ = false;
+  bool applyWanted_ = false;
+  bool applying_ = false;
+  bool validating_ = false;
+};
+
+}  // namespace orvane
