@@ -1,0 +1,149 @@
+#include "MyXPFrm.h"
+
+#include <QApplication>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QWindow>
+#include <cmath>
+
+#include "LumbraButton.h"
+#include "SkinResources.h"
+
+namespace orvane {
+
+namespace {
+
+constexpr int kFallbackBarHeight = 26;
+
+// Stand-ins when the artwork cannot be found, so the frame still reads as a title bar.
+QPixmap fallbackPiece(int w) {
+  QPixmap pm(w, kFallbackBarHeight);
+  QPainter p(&pm);
+  QLinearGradient g(0, 0, 0, kFallbackBarHeight);
+  g.setColorAt(0, QColor(0, 88, 238));
+  g.setColorAt(1, QColor(0, 65, 206));
+  p.fillRect(pm.rect(), g);
+  return pm;
+}
+
+QFont titleFont(int pixelHeight, int charWidth, int weight) {
+  QFont f(QStringLiteral("MS Sans Serif"));
+  f.setStyleHint(QFont::SansSerif);
+  f.setPixelSize(pixelHeight);
+  f.setWeight(static_cast<QFont::Weight>(weight));
+  // Squeeze or widen towards the requested average character width.
+  const int natural = QFontMetrics(f).averageCharWidth();
+  if (natural > 0) f.setStretch(std::clamp(charWidth * 100 / natural, 50, 200));
+  return f;
+}
+
+}  // namespace
+
+MyXPFrm::MyXPFrm(QWidget* parent) : QWidget(parent) {
+  setObjectName(QStringLiteral("MyXPFrm"));
+  tile_ = ResourcePixmap(QStringLiteral("titlebar_tile.png"));
+  left_ = ResourcePixmap(QStringLiteral("titlebar_left.png"));
+  right_ = ResourcePixmap(QStringLiteral("titlebar_right.png"));
+  if (tile_.isNull()) tile_ = fallbackPiece(8);
+  if (left_.isNull()) left_ = fallbackPiece(8);
+  if (right_.isNull()) right_ = fallbackPiece(8);
+  startMove = [](QWidget* window) {
+    QWindow* handle = window->windowHandle();
+    return handle != nullptr && handle->startSystemMove();
+  };
+  repaintFrame();
+}
+
+int MyXPFrm::titleBarHeight() const { return tile_.height(); }
+
+void MyXPFrm::SetCaption(const QString& programName, const QString& version) {
+  programName_ = programName;
+  version_ = version;
+}
+
+void MyXPFrm::Caption(const QString& programName, const QString& version) {
+  SetCaption(programName, version);
+  if (drawing_.isNull()) return;
+  QPainter p(&drawing_);
+  drawTitle(p);
+  p.end();
+  update();
+}
+
+void MyXPFrm::resizeEvent(QResizeEvent*) { repaintFrame(); }
+
+void MyXPFrm::repaintFrame() {
+  const int w = std::max(width(), 1), h = std::max(height(), 1);
+  drawing_ = QPixmap(w, h);
+  drawing_.fill(QColor(25, 118, 218));
+  QPainter p(&drawing_);
+  QPen pen(QColor::fromRgb(kBorderColour));
+  pen.setWidth(4);
+  p.setPen(pen);
+  p.drawLine(0, 0, 0, h);
+  p.drawLine(w - 1, 0, w - 1, h);
+  p.drawLine(0, h - 1, w, h - 1);
+  const int tw = std::max(tile_.width(), 1);
+  for (int n = 0; n <= w / tw + 3; ++n) p.drawPixmap(n * tw, 0, tile_);
+  p.drawPixmap(0, 0, left_);
+  p.drawPixmap(w - right_.width(), 0, right_);
+  drawTitle(p);
+  p.end();
+  update();
+}
+
+void MyXPFrm::drawTitle(QPainter& p) const {
+  const QRect box(QPoint(5, 6), QPoint(width(), 24));
+  const int flags = Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine;
+  p.setBackgroundMode(Qt::TransparentMode);
+  if (!programName_.isEmpty()) {
+    p.setFont(titleFont(19, 10, 800));
+    p.setPen(Qt::black);
+    p.drawText(box.translated(2, 2), flags, programName_);
+    p.setPen(Qt::white);
+    p.drawText(box, flags, programName_);
+  }
+  if (!version_.isEmpty()) {
+    QRect vbox = box;
+    vbox.setLeft(static_cast<int>(std::lround(programName_.size() * 6.7 + 3)));
+    p.setFont(titleFont(10, 6, 400));
+    p.setPen(Qt::black);
+    p.drawText(vbox.translated(1, 1), flags, version_);
+    p.setPen(Qt::white);
+    p.drawText(vbox, flags, version_);
+  }
+}
+
+void MyXPFrm::paintEvent(QPaintEvent*) {
+  QPainter p(this);
+  p.drawPixmap(0, 0, drawing_);
+}
+
+void MyXPFrm::mousePressEvent(QMouseEvent* event) {
+  QWidget* win = window();
+  const bool normal =
+      !(win->windowState() & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen));
+  if (normal && event->button() == Qt::LeftButton) {
+    if (QWidget::mouseGrabber() != nullptr) QWidget::mouseGrabber()->releaseMouse();
+    if (startMove) startMove(win);
+    QCoreApplication::processEvents();
+  }
+  const QPoint pos = event->position().toPoint();
+  emit MouseDown(ButtonCode(event->button()), ShiftMask(event->modifiers()), pos.x(), pos.y());
+}
+
+void MyXPFrm::mouseMoveEvent(QMouseEvent* event) {
+  const QPoint pos = event->position().toPoint();
+  int button = 0;
+  if (event->buttons() & Qt::LeftButton) button |= 1;
+  if (event->buttons() & Qt::RightButton) button |= 2;
+  if (event->buttons() & Qt::MiddleButton) button |= 4;
+  emit MouseMove(button, ShiftMask(event->modifiers()), pos.x(), pos.y());
+}
+
+void MyXPFrm::mouseReleaseEvent(QMouseEvent* event) {
+  const QPoint pos = event->position().toPoint();
+  emit MouseUp(ButtonCode(event->button()), ShiftMask(event->modifiers()), pos.x(), pos.y());
+}
+
+}  // namespace orvane

@@ -1,0 +1,56 @@
+#include "SkinResources.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QHash>
+#include <QSoundEffect>
+#include <QUrl>
+
+namespace orvane {
+
+namespace {
+std::function<void(const QString&)>& soundHook() {
+  static std::function<void(const QString&)> hook;
+  return hook;
+}
+}  // namespace
+
+QString ResolveResourceFile(const QString& relativeName) {
+  if (relativeName.isEmpty()) return {};
+  const QString name = QDir::fromNativeSeparators(QString(relativeName).replace('\\', '/'));
+  if (QFileInfo(name).isAbsolute()) return QFileInfo::exists(name) ? name : QString();
+  const QFileInfo inCurrent(QDir::current(), name);
+  if (inCurrent.isFile()) return inCurrent.absoluteFilePath();
+  if (QCoreApplication::instance() != nullptr) {
+    const QFileInfo inProgram(QDir(QCoreApplication::applicationDirPath()), name);
+    if (inProgram.isFile()) return inProgram.absoluteFilePath();
+  }
+  return {};
+}
+
+QPixmap ResourcePixmap(const QString& name) {
+  const QString path = ResolveResourceFile("resources/" + name);
+  return path.isEmpty() ? QPixmap() : QPixmap(path);
+}
+
+void SetSoundPlayer(std::function<void(const QString&)> player) { soundHook() = std::move(player); }
+
+void PlaySoundFile(const QString& relativeName) {
+  if (soundHook()) {
+    soundHook()(relativeName);
+    return;
+  }
+  const QString path = ResolveResourceFile(relativeName);
+  if (path.isEmpty()) return;
+  // One effect per file, kept for the whole run so playback is not cut short.
+  static QHash<QString, QSoundEffect*> effects;
+  QSoundEffect*& effect = effects[path];
+  if (effect == nullptr) {
+    effect = new QSoundEffect(QCoreApplication::instance());
+    effect->setSource(QUrl::fromLocalFile(path));
+  }
+  effect->play();
+}
+
+}  // namespace orvane

@@ -1,0 +1,23 @@
+// Artwork and sounds that travel with the program in its "resources" folder.
+#pragma once
+
+#include <QPixmap>
+#include <QString>
+#include <functional>
+
+namespace orvane {
+
+// Resolves a relative file name (either slash) against the current folder
+// first and the program's folder second; empty when neither holds the file.
+QString ResolveResourceFile(const QString& relativeName);
+
+// A picture from resources/<name>; a null pixmap when it cannot be read.
+QPixmap ResourcePixmap(const QString& name);
+
+// Plays a sound file asynchronously. A missing file or audio device is silent.
+void PlaySoundFile(const QString& relativeName);
+
+// Replaces the sound player (tests record instead of playing); null restores the default.
+void SetSoundPlayer(std::function<void(const QString& relativeName)> player);
+
+}  // namespace orvane
