@@ -156,11 +156,6 @@ TEST(Distort, PentagonWidensToTheMiddleRowAndNarrowsAfter) {
                 {{1, 0}, {1, 1}, {1, 2}, {1, 3}},
                 {{2, 0}, {2, 1}, {2, 2}, K},
                 {K, {3, 0}, {3, 2}, K}});
-  // At 100 % throughout a padded picture is copied whole, except its first pixel.
-  const PixelBuffer pic = randomBuffer(3, 3, 12);
-  PixelBuffer copy(3, 3, kFill);
-  dllpentagon(pic.data(), copy.data(), 3, 3, copy.stride, copy.size(), 100, 100, 100);
-  expectPixels(pic, copy, {{K, {0, 1}, {0, 2}}, {{1, 0}, {1, 1}, {1, 2}}, {{2, 0}, {2, 1}, {2, 2}}});
 }
 
 }  // namespace

@@ -18,6 +18,12 @@ void inFreshThread(const std::function<void()>& body) { std::thread(body).join()
 
 Bytes pixel(uint8_t b, uint8_t g, uint8_t r) { return {b, g, r, 0}; }  // one pixel, padded row
 
+// A filter with one parameter, bound to its value.
+template <typename Fn>
+auto with(Fn fn, int32_t arg) {
+  return [=](uint8_t* p, int32_t n) { fn(p, n, arg); };
+}
+
 Bytes after(Bytes px, const std::function<void(uint8_t*, int32_t)>& filter) {
   filter(px.data(), static_cast<int32_t>(px.size()) - 1);
   return px;
@@ -28,14 +34,12 @@ TEST(Stylize, CharcoalAndComedyGreyLevels) {
   EXPECT_EQ(after(pixel(255, 255, 255), dllcharcoal), pixel(255, 255, 255));
   // g1 = 150 * 300 / 256 = 175, g2 = 175 * 175 / 256 = 119, g3 = 119 * 156 / 256 = 72.
   EXPECT_EQ(after(pixel(50, 100, 150), dllcharcoal), pixel(122, 122, 122));
-  auto comedy = [](int32_t percent) { return [=](uint8_t* p, int32_t n) { dllcomedy(p, n, percent); }; };
-  EXPECT_EQ(after(pixel(50, 100, 150), comedy(100)), pixel(72, 119, 255));
-  EXPECT_EQ(after(pixel(50, 100, 150), comedy(200)), pixel(72, 119, 183));
-  EXPECT_EQ(after(pixel(50, 100, 150), comedy(0)), pixel(72, 119, 0));  // infinite quotient gives 0
+  EXPECT_EQ(after(pixel(50, 100, 150), with(dllcomedy, 100)), pixel(72, 119, 255));
+  EXPECT_EQ(after(pixel(50, 100, 150), with(dllcomedy, 200)), pixel(72, 119, 183));
+  EXPECT_EQ(after(pixel(50, 100, 150), with(dllcomedy, 0)), pixel(72, 119, 0));  // infinite quotient gives 0
 }
 
 TEST(Stylize, IceWindAndErodeChannelArithmetic) {
-  auto with = [](auto fn, int32_t arg) { return [=](uint8_t* p, int32_t n) { fn(p, n, arg); }; };
   EXPECT_EQ(after(pixel(90, 120, 200), with(dllice, 50)), pixel(0, 0, 0));
   EXPECT_EQ(after(pixel(0, 0, 200), with(dllice, 100)), pixel(255, 200, 200));
   EXPECT_EQ(after(pixel(200, 7, 255), with(dllwind, 0)), pixel(0, 0, 0));
@@ -46,7 +50,6 @@ TEST(Stylize, IceWindAndErodeChannelArithmetic) {
 }
 
 TEST(Stylize, WatercolourSpottedAndNostalgic) {
-  auto with = [](auto fn, int32_t arg) { return [=](uint8_t* p, int32_t n) { fn(p, n, arg); }; };
   EXPECT_EQ(after(pixel(100, 200, 7), with(dllwatercolour, 10)), pixel(100, 200, 7));
   EXPECT_EQ(after(pixel(100, 50, 20), with(dllwatercolour, 20)), pixel(200, 100, 40));
   EXPECT_EQ(after(pixel(200, 11, 0), with(dllwatercolour, 20)), pixel(100, 5, 0));
