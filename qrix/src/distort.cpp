@@ -23,12 +23,10 @@ struct Resampler {
     if (inside(from) && inside(to)) std::memcpy(destination + to, source + from, 3);
   }
 
-  // Squeezes row r to `length` pixels starting at column `left`. Destination columns only
-  // grow with j, so the walk ends at the first one past the buffer (or past the row when
-  // `rowTest` is set: 3m <= stride).
-  void row(int64_t r, int32_t width, double left, double length, bool rowTest) const {
-    if (!(length > 0)) return;
-    const double scale = width / length;
+  // Resamples `length` pixels into row r from column `left` on, source column j * scale for the
+  // j-th. Destination columns only grow with j, so the walk ends at the first one past the
+  // buffer (or past the row when `rowTest` is set: 3m <= stride).
+  void row(int64_t r, double left, double length, double scale, bool rowTest) const {
     for (int64_t j = 0; j < length; ++j) {
       const int64_t k = truncToInt(j * scale);
       const int64_t m = truncToInt(j + left);
@@ -114,14 +112,7 @@ int32_t dllparallel(const uint8_t* source, uint8_t* destination, int32_t width, 
     const double s = (sideFlag ? wf : -static_cast<double>(wf)) / height;
     for (int64_t r = 0; r < height; ++r) {
       g += s;
-      for (int64_t j = 0; j < wf; ++j) {
-        const int64_t k = truncToInt(j * inverse);
-        const int64_t m = truncToInt(j + g);
-        if (3 * m > rs.stride) break;  // m only grows with j
-        const int64_t to = rs.offset(r, m);
-        if (to >= rs.last) break;
-        rs.copy(rs.offset(r, k), to);
-      }
+      rs.row(r, g, wf, inverse, true);
     }
   } else {
     const int32_t hf = truncToInt(height * f);
@@ -164,9 +155,10 @@ int32_t dlltrapezia(const uint8_t* source, uint8_t* destination, int32_t width, 
   for (int64_t r = 0; r < steps; ++r) {
     edge += edgeStep;
     length += lengthStep;
+    if (!(length > 0)) continue;
     if (directionFlag) {
-      rs.row(r, width, edge, length, true);
-    } else if (length > 0) {
+      rs.row(r, edge, length, width / length, true);
+    } else {
       const double scale = height / length;
       for (int64_t j = 0; j < length; ++j) {
         const int64_t to = rs.offset(truncToInt(j + edge), r);
@@ -197,7 +189,7 @@ int32_t dllpentagon(const uint8_t* source, uint8_t* destination, int32_t width, 
     for (; r < middleRow && r < height; ++r) {
       left += leftStep;
       length += lengthStep;
-      rs.row(r, width, left, length, false);
+      if (length > 0) rs.row(r, left, length, width / length, false);
     }
   }
   // Narrowing from there to the last row.
@@ -209,7 +201,7 @@ int32_t dllpentagon(const uint8_t* source, uint8_t* destination, int32_t width, 
     for (; r < height; ++r) {
       left += leftStep;
       length += lengthStep;
-      rs.row(r, width, left, length, false);
+      if (length > 0) rs.row(r, left, length, width / length, false);
     }
   }
   return 1;
