@@ -1,0 +1,144 @@
+// orvane-cli as a user runs it: the built executable over generated pictures.
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QProcess>
+#include <QTemporaryDir>
+
+namespace {
+
+struct CliRun {
+  int exitCode = -1;
+  QString out;
+  QString err;
+};
+
+CliRun runCli(const QStringList& args) {
+  QProcess process;
+  process.start(QStringLiteral(ORVANE_BIN_DIR "/orvane-cli"), args);
+  CliRun run;
+  if (!process.waitForFinished(120000)) return run;
+  run.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+  run.out = QString::fromLocal8Bit(process.readAllStandardOutput());
+  run.err = QString::fromLocal8Bit(process.readAllStandardError());
+  return run;
+}
+
+// A W x H picture whose pixel (x, y) has red x * 20, green y * 30 and blue 77.
+QImage gradient(int w, int h) {
+  QImage image(w, h, QImage::Format_RGB888);
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x) image.setPixel(x, y, qRgb(x * 20, y * 30, 77));
+  return image;
+}
+
+class OrvaneCli : public testing::Test {
+ protected:
+  void SetUp() override { ASSERT_TRUE(dir.isValid()); }
+  QString path(const QString& name) const { return dir.filePath(name); }
+  QString write(const QString& name, int w, int h) {
+    const QString p = path(name);
+    EXPECT_TRUE(gradient(w, h).save(p, "BMP"));
+    return p;
+  }
+  QTemporaryDir dir;
+};
+
+}  // namespace
+
+TEST_F(OrvaneCli, ListsEveryOperationWithItsArguments) {
+  const CliRun run = runCli({"--list"});
+  ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+  const QStringList lines = run.out.split('\n', Qt::SkipEmptyParts);
+  EXPECT_EQ(lines.size(), 109 + 13);
+  for (const char* want : {"InvertRed", "Brightness:Rpct", "Rotate:Angle", "Zoom:newW,newH,ByRatio",
+                           "AdjLevel:RMin,RMax,GMin,GMax,bMin,BMax", "Blinds:Blinds,Reverse,Hor,Bump",
+                           "Emboss:GreyScale,Intensity,Direction,xR,xG,xB", "Noise_Reduction_Median",
+                           "Canvas:xScale,YScale", "Trapezia:Ratio,Rev,Hor"})
+    EXPECT_TRUE(lines.contains(QString::fromLatin1(want))) << want;
+}
+
+TEST_F(OrvaneCli, AppliesOperationsInOrderToOnePicture) {
+  const QString in = write("in.bmp", 5, 3);  // rows with padding
+  const QString out = path("out.bmp");
+  const CliRun run = runCli({"--op", "InvertRed", "--op", "Rotate:90", "--op=zoom:200,100,1", "-o", out, in});
+  ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+  EXPECT_TRUE(run.err.contains("[1/1]")) << run.err.toStdString();
+
+  const QImage result(out);
+  ASSERT_FALSE(result.isNull());
+  EXPECT_EQ(result.size(), QSize(6, 5));  // turned to 3 x 5, then twice as wide
+
+  // Without the resize the turn is exact: source (x, y) lands at (y, W - 1 - x).
+  const QString turned = path("turned.bmp");
+  ASSERT_EQ(runCli({"--op", "InvertRed", "--op", "Rotate:90", "-o", turned, in}).exitCode, 0);
+  const QImage t(turned);
+  ASSERT_EQ(t.size(), QSize(3, 5));
+  for (int y = 0; y < 3; ++y)
+    for (int x = 0; x < 5; ++x) EXPECT_EQ(t.pixel(y, 4 - x), qRgb(255 - x * 20, y * 30, 77)) << x << "," << y;
+}
+
+TEST_F(OrvaneCli, BatchGoesOnPastAFailedFile) {
+  QDir(dir.path()).mkdir("out");
+  const QString a = write("a.bmp", 4, 4);
+  const QString b = write("b.bmp", 7, 2);
+  const QString broken = path("broken.bmp");
+  {
+    QFile f(broken);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("not a picture");
+  }
+  const CliRun run = runCli({"--op", "FlipHor", "-o", path("out"), a, broken, b});
+  EXPECT_EQ(run.exitCode, 1);
+  EXPECT_TRUE(run.err.contains("[2/3]")) << run.err.toStdString();
+  EXPECT_TRUE(run.err.contains("broken.bmp")) << run.err.toStdString();
+  EXPECT_TRUE(run.err.contains("1 of 3")) << run.err.toStdString();
+
+  const QImage outA(path("out/a.bmp")), outB(path("out/b.bmp"));
+  ASSERT_FALSE(outA.isNull());
+  ASSERT_FALSE(outB.isNull());
+  EXPECT_FALSE(QFile::exists(path("out/broken.bmp")));
+  EXPECT_EQ(outB.size(), QSize(7, 2));
+  for (int y = 0; y < 2; ++y)
+    for (int x = 0; x < 7; ++x) EXPECT_EQ(outB.pixel(x, y), qRgb((6 - x) * 20, y * 30, 77));
+}
+
+TEST_F(OrvaneCli, RejectsBadCommandLinesBeforeDoingAnything) {
+  const QString in = write("in.bmp", 3, 3);
+  const QString out = path("out.bmp");
+  struct Case {
+    QStringList args;
+    const char* message;
+  };
+  const std::vector<Case> cases = {
+      {{"--op", "NoSuchThing", "-o", out, in}, "unknown operation 'NoSuchThing'"},
+      {{"--op", "Brightness", "-o", out, in}, "Brightness takes 1 argument (Rpct), got 0"},
+      {{"--op", "Zoom:1,2", "-o", out, in}, "Zoom takes 3 arguments (newW,newH,ByRatio), got 2"},
+      {{"--op", "Brightness:lots", "-o", out, in}, "whole number"},
+      {{"--op", "AdjLevel:0,300,0,255,0,255", "-o", out, in}, "between 0 and 255"},
+      {{"--op", "Zoom:50,50,maybe", "-o", out, in}, "true or false"},
+      {{"-o", out, in, in}, "existing folder"},
+      {{in}, "no output"},
+      {{"-o", out}, "no input"},
+      {{"--frobnicate", "-o", out, in}, "unknown option"},
+  };
+  for (const Case& c : cases) {
+    const CliRun run = runCli(c.args);
+    EXPECT_EQ(run.exitCode, 2) << c.message;
+    EXPECT_TRUE(run.err.contains(QString::fromLatin1(c.message))) << run.err.toStdString();
+    EXPECT_FALSE(QFile::exists(out)) << c.message;
+  }
+}
+
+TEST_F(OrvaneCli, ReportsUnreadableInputAndFailedSave) {
+  const CliRun missing = runCli({"-o", path("out.bmp"), path("absent.bmp")});
+  EXPECT_EQ(missing.exitCode, 1);
+  EXPECT_TRUE(missing.err.contains("cannot read")) << missing.err.toStdString();
+
+  const QString in = write("in.bmp", 3, 3);
+  const CliRun unsaved = runCli({"-o", path("no/such/folder/out.bmp"), in});
+  EXPECT_EQ(unsaved.exitCode, 1);
+  EXPECT_TRUE(unsaved.err.contains("cannot save")) << unsaved.err.toStdString();
+}
