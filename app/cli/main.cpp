@@ -16,6 +16,7 @@
 #include "CDIB.h"
 #include "CliFiles.h"
 #include "CliOperations.h"
+#include "TextOptions.h"
 
 namespace {
 
@@ -33,6 +34,7 @@ void printUsage(std::FILE* to) {
       "  --list            print every operation with its arguments\n"
       "  -h, --help        print this help\n",
       to);
+  std::fputs(orvane::cli::kTextUsage, to);
 }
 
 int usageError(const std::string& message) {
@@ -71,6 +73,7 @@ void quietMessages(QtMsgType type, const QMessageLogContext&, const QString& mes
 int main(int argc, char** argv) {
   std::vector<std::string> args(argv + 1, argv + argc);
   std::vector<orvane::cli::Step> steps;
+  std::vector<orvane::cli::TextStamp> texts;
   std::vector<std::string> inputs;
   std::string output;
   bool haveOutput = false;
@@ -103,6 +106,8 @@ int main(int argc, char** argv) {
       if (missing) return usageError(arg + " needs a file or folder");
       output = value;
       haveOutput = true;
+    } else if (orvane::cli::parseTextOption(args, i, texts, value)) {
+      if (!value.empty()) return usageError(value);
     } else {
       return usageError("unknown option '" + arg + "'");
     }
@@ -151,6 +156,7 @@ int main(int argc, char** argv) {
       }
       if (!error.empty()) break;
     }
+    if (error.empty()) orvane::cli::applyTextStamps(image, texts, error);
     if (!error.empty()) {
       fail(error);
       continue;
