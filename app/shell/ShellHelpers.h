@@ -1,0 +1,32 @@
+// Small services of the desktop program: messages, the busy pointer, opening
+// documents and addresses with the desktop, the help file and the About links.
+#pragma once
+
+#include <QString>
+#include <functional>
+
+class QWidget;
+
+namespace orvane {
+
+// The About box's two links, kept here and nowhere else.
+inline constexpr const char* kHomePageAddress = "https://orvane.example.org";
+inline constexpr const char* kMailAddress = "orvane@example.org";
+
+// An exclamation box with an OK button; an empty title becomes "Orvane".
+void ShowMessage(const QString& text, const QString& title = QString());
+
+// True shows the hourglass pointer over the whole program, false the default pointer.
+void SetBusy(bool busy);
+
+// Opens a document or address with the desktop's default action; true on success.
+bool ShellOpen(const QString& pathOrAddress, QWidget* owner);
+// Replaces the desktop opener (tests record instead); null restores it.
+void SetShellOpener(std::function<bool(const QString& pathOrAddress)> opener);
+
+// "Help.txt" in the program's folder.
+QString HelpFilePath();
+// Opens the help file when it exists; otherwise does nothing.
+void OpenHelpFile(QWidget* owner);
+
+}  // namespace orvane

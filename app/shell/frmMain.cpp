@@ -1,0 +1,310 @@
+#include "frmMain.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QFrame>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QMimeData>
+#include <QMouseEvent>
+#include <QScreen>
+#include <QWindow>
+#include <cmath>
+
+#include "LumbraButton.h"
+#include "MyXPFrm.h"
+#include "ShellHelpers.h"
+#include "XPTopButtons.h"
+#include "cEffectDIB.h"
+#include "cFilterDIB.h"
+#include "frmStuff.h"
+
+namespace orvane {
+
+namespace {
+
+constexpr int kResizeBorder = 4;  // pixels from an edge that resize the window
+const QColor kImageAreaColour(25, 118, 218);
+const QColor kHeaderColour(0, 78, 214);
+
+}  // namespace
+
+// ---- the picture display -----------------------------------------------------
+
+void PictureBox::mousePressEvent(QMouseEvent* event) {
+  if (event->button() != Qt::LeftButton) return;
+  dragging_ = true;
+  grabOffset_ = event->position().toPoint();
+}
+
+void PictureBox::mouseMoveEvent(QMouseEvent* event) {
+  // The picture moves with the pointer while the left button is held; the
+  // image area clips whatever leaves it.
+  if (!dragging_ || !(event->buttons() & Qt::LeftButton)) return;
+  move(mapToParent(event->position().toPoint()) - grabOffset_);
+}
+
+void PictureBox::mouseReleaseEvent(QMouseEvent*) { dragging_ = false; }
+
+// ---- the window ---------------------------------------------------------------
+
+frmMain::frmMain(QWidget* parent) : QWidget(parent, Qt::Window | Qt::FramelessWindowHint) {
+  setObjectName(QStringLiteral("frmMain"));
+  setWindowTitle(QStringLiteral("Orvane"));
+  setAcceptDrops(true);
+  setMinimumSize(Tw(8490) / 2, Tw(6480) / 2);
+  endProgram = [] { QCoreApplication::quit(); };
+
+  XPFrm = new MyXPFrm(this);
+  XPFrm->installEventFilter(this);
+  XPFrm->setMouseTracking(true);
+
+  auto titleButton = [this](int value, const QString& tip) {
+    auto* b = new XPTopButtons(this, value);
+    b->setToolTip(tip);
+    return b;
+  };
+  bHelp = titleButton(0, QStringLiteral("Click to Get Help"));
+  bMin = titleButton(1, QStringLiteral("Click to Minimize"));
+  bClose = titleButton(2, QStringLiteral("Click to close the program"));
+  connect(bHelp, &XPTopButtons::Click, this, [this] { OpenHelpFile(this); });
+  connect(bMin, &XPTopButtons::Click, this, [this] { showMinimized(); });
+  connect(bClose, &XPTopButtons::Click, this, [this] { Unload(); });
+
+  FrameTop = new QFrame(this);
+  FrameTop->setObjectName(QStringLiteral("FrameTop"));
+  FrameTop->setAutoFillBackground(true);
+  QPalette topPalette = FrameTop->palette();
+  topPalette.setColor(QPalette::Window, kHeaderColour);
+  FrameTop->setPalette(topPalette);
+  FrameTop->setGeometry(Tw(30), Tw(420), Tw(8415), Tw(495));
+
+  auto head = [this](const char* name, const char* caption, int left, int width) {
+    auto* b = new LumbraButton(FrameTop, QString::fromLatin1(name));
+    b->setCaption(QString::fromLatin1(caption));
+    b->setGeometry(Tw(left), 0, Tw(width), Tw(495));
+    QFont f = b->font();
+    f.setBold(true);
+    f.setPixelSize(13);
+    b->setButtonFont(f);
+    b->setForeColor(Qt::white);
+    b->setBackColor(kHeaderColour);
+    b->setXPStyle(true);
+    b->setXPWinStyle(false);
+    b->setXPDefaultColors(false);
+    b->setXPColor_Hover(kHeaderColour.lighter(125));
+    b->setXPColor_Pressed(kHeaderColour.darker(125));
+    connect(b, &LumbraButton::Click, this, [this, b] { PopupHeadMenu(b); });
+    return b;
+  };
+  HeadFile = head("HeadFile", "File", 120, 1215);
+  HeadFilter = head("HeadFilter", "Filter", 1440, 1215);
+  HeadEffect = head("HeadEffect", "Effect", 2760, 1335);
+  HeadHelp = head("HeadHelp", "Help", 4200, 1335);
+  bZoom = head("bZoom", "Zoom", 7200, 1095);
+
+  FrameDad = new QFrame(this);
+  FrameDad->setObjectName(QStringLiteral("FrameDad"));
+  FrameDad->setGeometry(Tw(30), Tw(928), Tw(8430), Tw(5510));
+  picMain = new PictureBox(FrameDad);
+  picMain->setObjectName(QStringLiteral("picMain"));
+
+  resize(kDesignWidth, kDesignHeight);
+  Load();
+  InstallShell(this);
+  qApp->installEventFilter(this);  // the window sees every key before its controls
+}
+
+frmMain::~frmMain() {
+  qApp->removeEventFilter(this);
+  if (&Shell() == this) InstallShell(nullptr);
+}
+
+void frmMain::Load() {
+  HeadFilter->setButtonEnabled(false);
+  HeadEffect->setButtonEnabled(false);
+  ZoomPercent = 100;
+  XPFrm->SetCaption(QStringLiteral("Orvane      "), QStringLiteral("---2003 May"));
+  picMain->hide();
+  stuff_ = std::make_unique<frmStuff>(*this);
+  bZoom->setBackColor(FrameTop->palette().color(QPalette::Window));
+  bZoom->setMouseIcon(stuff_->PicTempMouseIcon);
+  bZoom->setMousePointer(99);
+  FrameDad->setAutoFillBackground(true);
+  QPalette pal = FrameDad->palette();
+  pal.setColor(QPalette::Window, kImageAreaColour);
+  FrameDad->setPalette(pal);
+  // Centred on the screen.
+  if (QScreen* screen = QGuiApplication::primaryScreen())
+    move(screen->availableGeometry().center() - rect().center());
+  Layout();
+}
+
+void frmMain::Layout() {
+  const int w = width(), h = height();
+  XPFrm->setGeometry(0, 0, w, h);
+  FrameTop->setGeometry(Tw(35), Tw(420), w - Tw(75), FrameTop->height());
+  // Beyond the design size the image area follows the window, and the title
+  // and zoom buttons keep their distance from the right edge.
+  const int dw = w - kDesignWidth;
+  const int dh = h - kDesignHeight;
+  FrameDad->setGeometry(Tw(30), Tw(928), Tw(8430) + dw, Tw(5510) + dh);
+  bHelp->move(Tw(7200) + dw, 0);
+  bMin->move(Tw(7680) + dw, 0);
+  bClose->move(Tw(8040) + dw, 0);
+  bZoom->move(Tw(7200) + dw, 0);
+  XPFrm->lower();
+}
+
+void frmMain::resizeEvent(QResizeEvent*) { Layout(); }
+
+void frmMain::ChangePic() { stuff_->ChangePic(); }
+
+void frmMain::Zoom() {
+  CDIB copy;
+  CDIB& current = CurrentImage();
+  copy.Create(current.Width(), current.Height());
+  copy.CloneHDC(current.hDC(), SRCCOPY, 0, 0);
+  if (ZoomPercent != 100) EffectObject().Zoom(copy, ZoomPercent, ZoomPercent, true);
+  picMain->resize(copy.Width(), copy.Height());
+  picMain->setPixmap(copy.Width() > 0 ? QPixmap::fromImage(copy.ToQImage()) : QPixmap());
+  picMain->update();
+  picMain->show();
+}
+
+void frmMain::ZoomCenter() {
+  const double left = FrameDad->width() / 2.0 - picMain->width() / 2.0;
+  const double top = FrameDad->height() / 2.0 - picMain->height() / 2.0;
+  picMain->move(static_cast<int>(std::floor(left)), static_cast<int>(std::floor(top)));
+}
+
+void frmMain::EnableOperations() {
+  HeadFilter->setButtonEnabled(true);
+  HeadEffect->setButtonEnabled(true);
+}
+
+QPoint frmMain::menuPoint(LumbraButton* head) const {
+  return QPoint(FrameTop->x() + head->x(), FrameTop->y() + head->height());
+}
+
+void frmMain::PopupHeadMenu(LumbraButton* head) {
+  QString caption;
+  if (head == HeadFile) caption = QStringLiteral("File");
+  if (head == HeadFilter) caption = QStringLiteral("Filter");
+  if (head == HeadEffect) caption = QStringLiteral("Effect");
+  if (head == HeadHelp) caption = QStringLiteral("Help");
+  if (head == bZoom) caption = QStringLiteral("Zoom");
+  if (QMenu* m = stuff_->menu(caption)) m->popup(mapToGlobal(menuPoint(head)));
+}
+
+bool frmMain::HandleKey(int key, Qt::KeyboardModifiers modifiers) {
+  const Qt::KeyboardModifiers mods = modifiers & ~Qt::KeypadModifier;
+  const bool ctrlOnly = mods == Qt::ControlModifier;
+  switch (key) {
+    case Qt::Key_F1:
+      OpenHelpFile(this);
+      return true;
+    case Qt::Key_F2:
+      stuff_->Dispatch(QStringLiteral("mnu_Filter_AutoProcess"), 0);
+      return true;
+    case Qt::Key_F3:
+      stuff_->Dispatch(QStringLiteral("mnu_Filter_AutoProcess"), 1);
+      return true;
+    case Qt::Key_R:
+      if (!ctrlOnly) return false;
+      stuff_->Dispatch(QStringLiteral("mnu_File"), 3);
+      return true;
+    case Qt::Key_S:
+      if (!ctrlOnly) return false;
+      stuff_->Dispatch(QStringLiteral("mnu_File"), 1);
+      return true;
+    case Qt::Key_O:
+      if (!ctrlOnly) return false;
+      stuff_->Dispatch(QStringLiteral("mnu_File"), 0);
+      return true;
+    case Qt::Key_X:
+      if (!ctrlOnly) return false;
+      Unload();
+      return true;
+    case Qt::Key_F4:
+      if (mods != Qt::AltModifier) return false;
+      Unload();
+      return true;
+    default:
+      return false;
+  }
+}
+
+void frmMain::Unload() {
+  if (unloaded_) return;
+  unloaded_ = true;
+  CurrentImage().Cls();
+  CurrentImage().Create(0, 0);  // releases the storage
+  OriginalImage().Cls();
+  OriginalImage().Create(0, 0);
+  hide();
+  if (endProgram) endProgram();
+}
+
+void frmMain::closeEvent(QCloseEvent* event) {
+  Unload();
+  event->accept();
+}
+
+Qt::Edges frmMain::edgesAt(const QPoint& p) const {
+  Qt::Edges edges;
+  if (p.x() < kResizeBorder) edges |= Qt::LeftEdge;
+  if (p.x() >= width() - kResizeBorder) edges |= Qt::RightEdge;
+  if (p.y() < kResizeBorder) edges |= Qt::TopEdge;
+  if (p.y() >= height() - kResizeBorder) edges |= Qt::BottomEdge;
+  return edges;
+}
+
+bool frmMain::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::KeyPress) {
+    auto* w = qobject_cast<QWidget*>(watched);
+    if (w != nullptr && w->window() == this && isEnabled()) {
+      auto* key = static_cast<QKeyEvent*>(event);
+      if (HandleKey(key->key(), key->modifiers())) return true;
+    }
+  }
+  if (watched == XPFrm && windowState() == Qt::WindowNoState) {
+    // The frame's outer edges resize the window; the rest of it drags.
+    if (event->type() == QEvent::MouseMove) {
+      const Qt::Edges e = edgesAt(static_cast<QMouseEvent*>(event)->position().toPoint());
+      if (e == (Qt::LeftEdge | Qt::TopEdge) || e == (Qt::RightEdge | Qt::BottomEdge))
+        XPFrm->setCursor(Qt::SizeFDiagCursor);
+      else if (e == (Qt::RightEdge | Qt::TopEdge) || e == (Qt::LeftEdge | Qt::BottomEdge))
+        XPFrm->setCursor(Qt::SizeBDiagCursor);
+      else if (e & (Qt::LeftEdge | Qt::RightEdge))
+        XPFrm->setCursor(Qt::SizeHorCursor);
+      else if (e & (Qt::TopEdge | Qt::BottomEdge))
+        XPFrm->setCursor(Qt::SizeVerCursor);
+      else
+        XPFrm->unsetCursor();
+    }
+    if (event->type() == QEvent::MouseButtonPress) {
+      auto* mouse = static_cast<QMouseEvent*>(event);
+      const Qt::Edges e = edgesAt(mouse->position().toPoint());
+      if (mouse->button() == Qt::LeftButton && e && windowHandle() != nullptr &&
+          windowHandle()->startSystemResize(e))
+        return true;
+    }
+  }
+  return QWidget::eventFilter(watched, event);
+}
+
+void frmMain::dragEnterEvent(QDragEnterEvent* event) {
+  if (event->mimeData()->hasUrls() && event->mimeData()->urls().value(0).isLocalFile())
+    event->acceptProposedAction();
+}
+
+void frmMain::dropEvent(QDropEvent* event) {
+  const QUrl url = event->mimeData()->urls().value(0);
+  if (!url.isLocalFile()) return;
+  event->acceptProposedAction();
+  stuff_->OpenPictureFile(url.toLocalFile());
+}
+
+}  // namespace orvane

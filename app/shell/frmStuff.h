@@ -1,0 +1,94 @@
+// frmStuff: the hidden form that holds the five command menus (File, Filter,
+// Effect, Help, Zoom), the common file dialog and the hand pointer picture.
+// Every item carries the name of its menu control array and its index; a
+// click dispatches on the two.
+#pragma once
+
+#include <QPixmap>
+#include <QString>
+#include <QStringList>
+#include <functional>
+#include <map>
+
+class QAction;
+class QMenu;
+class QWidget;
+
+namespace orvane {
+
+class frmMain;
+
+// What one menu item does.
+struct Command {
+  enum Kind { None, Filter, Effect, Dialog, File, Help, Zoom };
+  Kind kind = None;
+  const char* name = "";   // operation or command name
+  int arg = 0;             // dialog mode, rotation angle or zoom percent (0: centre only)
+  bool redisplay = false;  // ChangePic after the operation
+
+  bool operator==(const Command&) const = default;
+};
+
+// The command of item `index` of menu control array `array`; kind None for
+// sub-menu headings, separators and indices that do not exist.
+Command LookupCommand(const QString& array, int index);
+
+// The platform's file dialog in the role of the common dialog control: a
+// filter in "description|pattern|..." form, a file name, and flags.
+class CommonDialog {
+ public:
+  QString FileName;
+  QString Filter;
+  int Flags = 0;
+
+  // Run the dialog; FileName is "" when the user cancelled.
+  void ShowOpen(QWidget* parent);
+  void ShowSave(QWidget* parent);
+
+  // "A|*.x;*.y|B|*.z" as Qt's "A (*.x *.y);;B (*.z)".
+  static QString QtFilter(const QString& filter);
+
+  using Runner = std::function<QString(bool save, const QString& filter, int flags, QWidget* parent)>;
+  // Replaces the dialog (tests answer instead); null restores QFileDialog.
+  static void SetRunner(Runner runner);
+};
+
+class frmStuff {
+ public:
+  explicit frmStuff(frmMain& main);
+  ~frmStuff();
+  frmStuff(const frmStuff&) = delete;
+  frmStuff& operator=(const frmStuff&) = delete;
+
+  // The menus by heading caption: "File", "Filter", "Effect", "Help", "Zoom".
+  QMenu* menu(const QString& caption) const;
+
+  // Runs item `index` of menu control array `array`.
+  void Dispatch(const QString& array, int index);
+
+  // Redisplays the current image at the main window's zoom and lets pending events run.
+  void ChangePic();
+  // Makes the current image a copy of the original image and redisplays it.
+  void BackToOriginal();
+  // Lets the user pick a picture and opens it.
+  void OpenImage();
+  // Opens a named picture as OpenImage does after its dialog.
+  void OpenPictureFile(const QString& fileName);
+  // Lets the user pick a file name and saves the current image.
+  void SaveImageAs();
+
+  CommonDialog MyCD;
+  // The hand pointer that the main window's zoom button borrows.
+  QPixmap PicTempMouseIcon;
+
+ private:
+  void BuildMenus();
+  void Run(const Command& command, const QString& caption);
+  void RunHelp(const Command& command);
+
+  frmMain& main_;
+  std::map<QString, QMenu*> menus_;
+  QWidget* holder_ = nullptr;
+};
+
+}  // namespace orvane
