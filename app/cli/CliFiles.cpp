@@ -1,26 +1,16 @@
 #include "CliFiles.h"
 
-#include <QFileInfo>
-#include <QImage>
-#include <QImageWriter>
+#include "cFileDIB.h"
 
 namespace orvane::cli {
 
-bool loadPicture(const QString& path, CDIB& image) {
-  QImage picture;
-  if (!picture.load(path) || picture.isNull()) return false;
-  image.Clone(picture, true);
-  return image.DIBPointer() != nullptr && image.Width() == picture.width() &&
-         image.Height() == picture.height();
-}
+// Every format goes through the program's file class, so the CLI reads and
+// writes exactly what the desktop program does.
+bool loadPicture(const QString& path, CDIB& image) { return cFileDIB().MainOpen(path, image); }
 
 bool savePicture(const CDIB& image, const QString& path) {
-  const QImage picture = image.ToQImage();
-  if (picture.isNull()) return false;
-  QByteArray format = QFileInfo(path).suffix().toLower().toLatin1();
-  if (format.isEmpty()) format = "bmp";
-  QImageWriter writer(path, format);
-  return writer.write(picture);
+  // A PCX save turns the image over and back; it is unchanged afterwards.
+  return cFileDIB().MainSave(path, const_cast<CDIB&>(image));
 }
 
 }  // namespace orvane::cli
