@@ -18,16 +18,8 @@ inline uint8_t clampByte64(int64_t v) { return static_cast<uint8_t>(v < 0 ? 0 : 
 // sum in 32 bits without changing any result.
 inline int32_t limitAmount(int32_t amount) { return std::clamp(amount, -255, 255); }
 
-// One 256-entry table per channel (byte 0, 1, 2 of the triple), applied in one walk.
+// One 256-entry table per channel (byte 0, 1, 2 of the triple).
 using ChannelTables = uint8_t[3][256];
-
-void applyTables(uint8_t* image, int32_t size, const ChannelTables& table) {
-  forEachTriple(image, size, [&](uint8_t* p) {
-    p[0] = table[0][p[0]];
-    p[1] = table[1][p[1]];
-    p[2] = table[2][p[2]];
-  });
-}
 
 // Hue in sixths of the colour circle, brought back into -1 <= h < 5.
 double wrapHue(double h) {
@@ -235,7 +227,7 @@ int32_t DllAdjLevel(uint8_t* image, int32_t size, int32_t redMax, int32_t redMin
       table[c][v] = static_cast<uint8_t>(truncToInt(x));
     }
   }
-  applyTables(image, size, table);
+  qrix::applyChannelTables(image, size, table);
   return 1;
 }
 
@@ -260,7 +252,7 @@ int32_t dllhisequip(uint8_t* image, int32_t size, int32_t width, int32_t height)
       cumulative += count[c][v] / n;
     }
   }
-  applyTables(image, size, table);
+  qrix::applyChannelTables(image, size, table);
   return 1;
 }
 

@@ -37,6 +37,15 @@ inline void forEachTriple(uint8_t* image, int32_t size, F f) {
   for (uint8_t* p = image; p != end; p += 3) f(p);
 }
 
+// Maps byte 0, 1 and 2 of every triple of the flat walk through its own 256-entry table.
+inline void applyChannelTables(uint8_t* image, int32_t size, const uint8_t (&table)[3][256]) {
+  forEachTriple(image, size, [&](uint8_t* p) {
+    p[0] = table[0][p[0]];
+    p[1] = table[1][p[1]];
+    p[2] = table[2][p[2]];
+  });
+}
+
 inline int32_t clampByte(int32_t v) { return v < 0 ? 0 : (v > 255 ? 255 : v); }
 
 // Truncation toward zero of a double, through a 64-bit intermediate, low 32 bits kept.

@@ -24,14 +24,6 @@ void stretchTable(uint8_t* table, int32_t lo, int32_t hi) {
   }
 }
 
-void applyTables(uint8_t* image, int32_t size, const uint8_t (&table)[3][256]) {
-  forEachTriple(image, size, [&](uint8_t* p) {
-    p[0] = table[0][p[0]];
-    p[1] = table[1][p[1]];
-    p[2] = table[2][p[2]];
-  });
-}
-
 // Brown tones: c, d and e feed each other unlimited and are limited only when stored.
 void brown(uint8_t* image, int32_t size, int32_t divisor) {
   forEachTriple(image, size, [divisor](uint8_t* p) {
@@ -59,7 +51,7 @@ void autoContrast(uint8_t* image, int32_t size) {
   });
   uint8_t table[3][256];
   for (int c = 0; c < 3; ++c) stretchTable(table[c], lo[c], hi[c]);
-  applyTables(image, size, table);
+  qrix::applyChannelTables(image, size, table);
 }
 
 void autoLevel(uint8_t* image, int32_t size) {
@@ -97,7 +89,7 @@ void autoLevel(uint8_t* image, int32_t size) {
     }
     stretchTable(table[c], lo, hi);
   }
-  applyTables(image, size, table);
+  qrix::applyChannelTables(image, size, table);
 }
 
 void night(uint8_t* image, int32_t size) {
