@@ -32,6 +32,7 @@ double wrapHue(double h) {
     h = std::fmod(h + 1.0, 6.0);
     if (h < 0.0) h += 6.0;
     h -= 1.0;
+    if (h >= 5.0) h -= 6.0;  // a remainder just below 0 rounds up to 6 when 6 is added
   }
   return h;
 }
