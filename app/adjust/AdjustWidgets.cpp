@@ -1,5 +1,6 @@
 #include "AdjustWidgets.h"
 
+#include <QApplication>
 #include <QMouseEvent>
 #include <QPainter>
 
@@ -51,6 +52,11 @@ void ColorBox::setColor(const QColor& c) {
 void ColorBox::mouseReleaseEvent(QMouseEvent* event) {
   QFrame::mouseReleaseEvent(event);
   if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint())) emit clicked();
+}
+
+void CheckedLineEdit::focusOutEvent(QFocusEvent* event) {
+  QLineEdit::focusOutEvent(event);
+  if (onFocusLost) onFocusLost(QApplication::focusWidget());
 }
 
 }  // namespace orvane

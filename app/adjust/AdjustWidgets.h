@@ -5,6 +5,8 @@
 #include <QColor>
 #include <QFrame>
 #include <QImage>
+#include <QLineEdit>
+#include <functional>
 
 namespace orvane {
 
@@ -42,6 +44,20 @@ class ColorBox : public QFrame {
 
  private:
   QColor color_;
+};
+
+// A text box that runs a check after it has lost the focus, once its own
+// handling (which drops the selection) is done, so the check may select text.
+class CheckedLineEdit : public QLineEdit {
+  Q_OBJECT
+
+ public:
+  explicit CheckedLineEdit(QWidget* parent = nullptr) : QLineEdit(parent) {}
+  // Receives the widget that now has the focus (null when none).
+  std::function<void(QWidget* next)> onFocusLost;
+
+ protected:
+  void focusOutEvent(QFocusEvent* event) override;
 };
 
 }  // namespace orvane

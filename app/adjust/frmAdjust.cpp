@@ -5,7 +5,6 @@
 #include <QCloseEvent>
 #include <QColorDialog>
 #include <QCoreApplication>
-#include <QFocusEvent>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QLabel>
@@ -56,27 +55,6 @@ void Paint(QWidget* w, const QColor& background, const QColor& text = Qt::white)
 int Red(const QColor& c) { return c.red(); }
 int Green(const QColor& c) { return c.green(); }
 int Blue(const QColor& c) { return c.blue(); }
-
-// Runs a text box's validation when it loses the focus, except when the focus
-// moves to one of the buttons that close the window.
-class FocusOutFilter : public QObject {
- public:
-  FocusOutFilter(QObject* parent, std::function<void(QObject*)> onFocusOut,
-                 std::function<bool(QWidget*)> closingTarget)
-      : QObject(parent), onFocusOut_(std::move(onFocusOut)), closingTarget_(std::move(closingTarget)) {}
-
-  bool eventFilter(QObject* watched, QEvent* event) override {
-    if (event->type() == QEvent::FocusOut) {
-      QWidget* next = QApplication::focusWidget();
-      if (next == nullptr || !closingTarget_(next)) onFocusOut_(watched);
-    }
-    return QObject::eventFilter(watched, event);
-  }
-
- private:
-  std::function<void(QObject*)> onFocusOut_;
-  std::function<bool(QWidget*)> closingTarget_;
-};
 
 }  // namespace
 
@@ -216,26 +194,21 @@ void frmAdjust::BuildPanes() {
     QGridLayout* g = grid(fAdj[25]);
     auto sizeRow = [&](int r, const QString& caption, const char* name) {
       g->addWidget(CaptionLabel(fAdj[25], caption), r, 0);
-      auto* box = new QLineEdit(fAdj[25]);
+      auto* box = new CheckedLineEdit(fAdj[25]);
       box->setObjectName(name);
       box->setFixedWidth(70);
       g->addWidget(box, r, 1, Qt::AlignLeft);
       g->addWidget(CaptionLabel(fAdj[25], QStringLiteral("Pixels")), r, 2);
+      // Leaving for a button that closes the window needs no check: OK has rules of its own.
+      box->onFocusLost = [this, box](QWidget* next) {
+        if (next != bOK && next != bCancel && next != bClose) ValidateResizeText(box, box == txtResizeWid);
+      };
       return box;
     };
     txtResizeWid = sizeRow(0, QStringLiteral("Width:"), "txtResizeWid");
     txtResizeHei = sizeRow(1, QStringLiteral("Height:"), "txtResizeHei");
     g->setColumnStretch(3, 1);
     g->setRowStretch(2, 1);
-    auto* filter = new FocusOutFilter(
-        this,
-        [this](QObject* box) {
-          if (box == txtResizeWid) ValidateResizeText(txtResizeWid, true);
-          if (box == txtResizeHei) ValidateResizeText(txtResizeHei, false);
-        },
-        [this](QWidget* next) { return next == bOK || next == bCancel || next == bClose; });
-    txtResizeWid->installEventFilter(filter);
-    txtResizeHei->installEventFilter(filter);
   }
   {  // 26
     QHBoxLayout* row = extrasRow(fAdj[26]);

@@ -8,6 +8,7 @@
 #include <QScrollBar>
 #include <exception>
 
+#include "AdjustWidgets.h"
 #include "DialogSupport.h"
 #include "Globals.h"
 #include "LumbraButton.h"
@@ -25,19 +26,6 @@ frmJPEG::Saver& SaverSlot() {
   static frmJPEG::Saver saver;
   return saver;
 }
-
-class FocusOutWatcher : public QObject {
- public:
-  FocusOutWatcher(QObject* parent, std::function<void()> onFocusOut)
-      : QObject(parent), onFocusOut_(std::move(onFocusOut)) {}
-  bool eventFilter(QObject* watched, QEvent* event) override {
-    if (event->type() == QEvent::FocusOut) onFocusOut_();
-    return QObject::eventFilter(watched, event);
-  }
-
- private:
-  std::function<void()> onFocusOut_;
-};
 
 }  // namespace
 
@@ -61,7 +49,8 @@ frmJPEG::frmJPEG(QWidget* parent) : QDialog(parent, Qt::Dialog | Qt::FramelessWi
   // The designer's state until the window loads.
   HSJPEG->setRange(0, 32767);
   HSJPEG->setValue(0);
-  txtJPEG = new QLineEdit(this);
+  auto* text = new CheckedLineEdit(this);
+  txtJPEG = text;
   txtJPEG->setObjectName("txtJPEG");
   txtJPEG->setGeometry(272, 64, 49, 19);
   Label2 = new QLabel(QStringLiteral("Color Type:"), this);
@@ -94,7 +83,10 @@ frmJPEG::frmJPEG(QWidget* parent) : QDialog(parent, Qt::Dialog | Qt::FramelessWi
 
   connect(HSJPEG, &QScrollBar::valueChanged, this, [this](int v) { SliderChanged(v); });
   connect(txtJPEG, &QLineEdit::textChanged, this, [this](const QString& t) { TextChanged(t); });
-  txtJPEG->installEventFilter(new FocusOutWatcher(this, [this] { TextLostFocus(); }));
+  text->onFocusLost = [this](QWidget* next) {
+    // Leaving for Cancel or the close button needs no correction.
+    if (next == nullptr || (next != bCancel && next != bClose)) TextLostFocus();
+  };
   connect(bOK, &LumbraButton::Click, this, [this] { OKClicked(); });
   connect(bCancel, &LumbraButton::Click, this, [this] {
     closing_ = true;
@@ -145,9 +137,6 @@ void frmJPEG::TextChanged(const QString& text) {
 
 void frmJPEG::TextLostFocus() {
   if (warning_ || closing_) return;
-  // Leaving for Cancel or the close button needs no correction.
-  QWidget* next = QApplication::focusWidget();
-  if (next != nullptr && (next == bCancel || next == bClose)) return;
   const std::optional<double> v = ParseNumber(txtJPEG->text());
   if (v) {
     const double q = RoundHalfEven(*v);
