@@ -240,12 +240,4 @@ TEST(ColourAdjust, FlatWalkOfEveryFunction) {
   }
 }
 
-TEST(ColourAdjust, OnePixelWideRowsShiftTheChannels) {
-  // Stride 4: the second row's pixel starts one byte into the second triple, so balancing
-  // only red raises that row's green byte, and the third row's blue byte.
-  testing_support::PixelBuffer b(1, 3, 100);
-  EXPECT_EQ(dllrgbbalance(b.data(), b.size(), 5, 0, 0), 1);
-  EXPECT_EQ(b.bytes, (std::vector<uint8_t>{100, 100, 105, 100, 100, 105, 100, 100, 105, 100, 100, 100}));
-}
-
 }  // namespace
