@@ -15,7 +15,7 @@ using qrix::walkTriples;
 inline uint8_t byte(int32_t v) { return static_cast<uint8_t>(v); }
 inline uint8_t atMost255(int32_t v) { return static_cast<uint8_t>(std::min(255, v)); }
 
-// Stretches channel c from [lo, hi] onto [0, 255]. A channel without a positive range has
+// A table stretching [lo, hi] onto [0, 255]. A channel without a positive range has
 // nothing to stretch and keeps its values.
 void stretchTable(uint8_t* table, int32_t lo, int32_t hi) {
   const int32_t range = hi - lo;
