@@ -112,7 +112,9 @@ void frmJPEG::Load() {
   for (QRadioButton* op : {OpTrueColor, OpGreyScale}) {
     QPalette pal = op->palette();
     pal.setColor(QPalette::Window, kOptionColour);
+    pal.setColor(QPalette::Button, kOptionColour);
     pal.setColor(QPalette::WindowText, Qt::white);
+    pal.setColor(QPalette::ButtonText, Qt::white);
     op->setPalette(pal);
     op->setAutoFillBackground(true);
   }
