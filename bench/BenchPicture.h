@@ -1,0 +1,49 @@
+// The pictures the benchmarks run on: 4000 x 3000 (no row padding) and
+// 4001 x 3000 (one padding byte per row), filled with a fixed pseudo-random
+// photo-like pattern.
+#pragma once
+
+#include <benchmark/benchmark.h>
+
+#include <cstdint>
+#include <cstring>
+#include <vector>
+
+namespace bench {
+
+struct Picture {
+  int32_t width;
+  int32_t height;
+  int32_t stride;
+  std::vector<uint8_t> original;
+  std::vector<uint8_t> image;   // worked on in place
+  std::vector<uint8_t> source;  // read-only copy for source/destination functions
+
+  int32_t size() const { return static_cast<int32_t>(image.size()) - 1; }
+  void restore() { std::memcpy(image.data(), original.data(), image.size()); }
+};
+
+Picture& picture(int32_t width);
+
+constexpr int32_t kHeight = 3000;
+
+// Registers fn for both picture widths, timed in milliseconds.
+inline void widths(benchmark::internal::Benchmark* b) {
+  b->Arg(4000)->Arg(4001)->Unit(benchmark::kMillisecond)->UseRealTime();
+}
+
+// Runs body on a freshly restored picture each iteration; the restore is not timed.
+template <typename Body>
+void runInPlace(benchmark::State& state, Body body) {
+  Picture& p = picture(static_cast<int32_t>(state.range(0)));
+  for (auto _ : state) {
+    state.PauseTiming();
+    p.restore();
+    state.ResumeTiming();
+    body(p);
+    benchmark::ClobberMemory();
+  }
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(p.image.size()));
+}
+
+}  // namespace bench

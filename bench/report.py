@@ -1,0 +1,87 @@
+#!/usr/bin/env python3
+"""Turns the benchmark's JSON output into bench/RESULTS.md: every timing as a
+ratio to memcpy of the same buffer and, where one exists, to OpenCV's
+nearest equivalent."""
+import json
+import platform
+import re
+import subprocess
+import sys
+from pathlib import Path
+
+# Our benchmark name (without the width) -> OpenCV counterpart.
+COUNTERPARTS = {
+    "dllfastblur": "box3", "DllBlurSoftly": "box3", "DllBlurMore": "box3", "dllspecialblur": "box3",
+    "dllgaussblur": "gauss3", "medianfiltering": "median3",
+    "dllsharpen_laplacian1": "laplacian", "dllsharpen_laplacian2": "laplacian",
+    "dllsharpenhor": "sharpen", "dllsharpenver": "sharpen", "dllsharpenroberts": "sharpen",
+    "dllsharpenwallis": "sharpen", "dllsharpen": "sharpen", "DllSimpleSharpen": "sharpen",
+    "DllSharpenMore": "sharpen", "DllSharpenLess": "sharpen", "DllUnSharpMask": "sharpen",
+    "dllEnhanceEdge": "sharpen",
+    "dllemboss": "emboss", "DllEmbossColor": "emboss", "DllEmbossHighLight": "emboss",
+    "dllcontour": "emboss",
+    "pno/1": "invert", "op_InvertAll": "invert", "dllbrightness": "addconstant", "op_Brightness": "addconstant",
+    "pno/56": "grey", "op_StandardGreyscale": "grey",
+    "dllfliphor": "fliphor", "op_FlipHor": "fliphor", "op_FlipVer": "flipver",
+    "op_Rotate/90": "rotate90", "op_Rotate/270": "rotate90", "op_Rotate/180": "rotate180",
+    "op_Zoom": "resizehalf",
+    "op_FastBlur": "box3", "op_GaussBlur": "gauss3", "op_Noise_Reduction_Median": "median3",
+    "op_Sharpen_Laplacian1": "laplacian", "op_SimpleSharpen": "sharpen",
+}
+
+
+def machine():
+    cpu = platform.processor() or "unknown"
+    try:
+        for line in subprocess.run(["lscpu"], capture_output=True, text=True).stdout.splitlines():
+            if line.startswith("Model name:"):
+                cpu = line.split(":", 1)[1].strip()
+    except OSError:
+        pass
+    return f"{cpu}; {platform.system()} {platform.release()}"
+
+
+def main(json_path, out_path):
+    data = json.loads(Path(json_path).read_text())
+    times = {}
+    for b in data["benchmarks"]:
+        if b.get("run_type") == "aggregate":
+            continue
+        name = b["name"].removeprefix("BM_")
+        name = re.sub(r"/real_time$", "", name)
+        parts = name.split("/")
+        base, width, rest = parts[0], parts[1], parts[2:]
+        key = "/".join([base] + rest)
+        times[(key, width)] = b["real_time"]  # milliseconds
+    rows = []
+    for (key, width), ms in sorted(times.items()):
+        if key == "memcpy" or key.startswith("opencv_"):
+            continue
+        floor = times.get(("memcpy", width))
+        counterpart = COUNTERPARTS.get(key) or COUNTERPARTS.get(key.split("/")[0])
+        cv = times.get(("opencv_" + counterpart, width)) if counterpart else None
+        rows.append((key, width, ms, ms / floor if floor else None, counterpart, ms / cv if cv else None))
+    lines = [
+        "# Benchmark results",
+        "",
+        f"Machine: {machine()}; {data['context'].get('num_cpus', '?')} cores; one thread.",
+        f"Run: {data['context'].get('date', '')}. Pictures 4000 × 3000 (no row padding) and 4001 × 3000"
+        " (one padding byte per row).",
+        "",
+        f"memcpy of the picture: {times.get(('memcpy', '4000'), 0):.2f} ms (4000), "
+        f"{times.get(('memcpy', '4001'), 0):.2f} ms (4001).",
+        "",
+        "| function | width | ms | ÷ memcpy | OpenCV counterpart | ÷ OpenCV |",
+        "|---|---|---|---|---|---|",
+    ]
+    for key, width, ms, rm, cp, rc in rows:
+        lines.append(f"| {key} | {width} | {ms:.2f} | {rm:.2f} | {cp or ''} | "
+                     f"{'' if rc is None else f'{rc:.2f}'} |")
+    lines.append("")
+    lines.append("OpenCV timings (ms): " + ", ".join(
+        f"{k.removeprefix('opencv_')} {w}: {v:.2f}" for (k, w), v in sorted(times.items()) if k.startswith("opencv_")))
+    Path(out_path).write_text("\n".join(lines) + "\n")
+
+
+if __name__ == "__main__":
+    main(sys.argv[1], sys.argv[2])
