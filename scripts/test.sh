@@ -1,8 +1,26 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, and runs every test.
+# Installs what is missing, builds, and runs every test:
+#   1. the whole suite (build/);
+#   2. the whole suite again under AddressSanitizer and UndefinedBehaviorSanitizer (build-asan/);
+#   3. each fuzz target for about a minute (build-fuzz/, clang and libFuzzer; see fuzz/run.sh).
+# `scripts/test.sh --quick` runs step 1 only.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/deps.sh
 scripts/build.sh
 export QT_QPA_PLATFORM=offscreen
 (cd build && ctest --output-on-failure -j2)
+if [ "${1:-}" = "--quick" ]; then exit 0; fi
+
+echo "== the suite under AddressSanitizer and UndefinedBehaviorSanitizer"
+cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DORVANE_SANITIZE=ON >/dev/null
+cmake --build build-asan
+(
+  cd build-asan
+  export ASAN_OPTIONS="detect_leaks=0:strict_string_checks=1:detect_stack_use_after_return=1"
+  export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
+  ctest --output-on-failure -j2
+)
+
+echo "== fuzzing"
+fuzz/run.sh "${ORVANE_FUZZ_SECONDS:-60}"

@@ -1,0 +1,62 @@
+// Writes the fuzzers' seed corpora into <folder>/pcx, <folder>/tiff and <folder>/open.
+#include <QDir>
+#include <QFile>
+#include <QGuiApplication>
+
+#include "SamplePictures.h"
+#include "cFileDIB.h"
+
+using namespace orvane;
+
+namespace {
+
+bool put(const QString& name, const QByteArray& bytes) {
+  QFile f(name);
+  return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
+}
+
+QByteArray slurp(const QString& name) {
+  QFile f(name);
+  return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  qputenv("QT_QPA_PLATFORM", "offscreen");
+  QGuiApplication app(argc, argv);
+  if (argc != 2) {
+    std::fprintf(stderr, "usage: fuzz_seeds FOLDER\n");
+    return 2;
+  }
+  const QDir root(QString::fromLocal8Bit(argv[1]));
+  for (const char* sub : {"pcx", "tiff", "open"})
+    if (!root.mkpath(sub)) return 1;
+
+  cFileDIB files;
+  const QString scratch = root.filePath("scratch");
+  struct Size {
+    int w, h;
+  };
+  bool ok = true;
+  for (const Size s : {Size{1, 1}, Size{3, 2}, Size{8, 5}}) {
+    CDIB picture;
+    if (!picture.Create(s.w, s.h)) return 1;
+    picture.Clone(sample_pictures::gradient(s.w, s.h));
+    const QString tag = QString("%1x%2").arg(s.w).arg(s.h);
+    for (const char* ext : {"pcx", "tif", "bmp", "jpg"}) {
+      ok = ok && files.MainSave(scratch + "." + ext, picture);
+      const QByteArray bytes = slurp(scratch + "." + ext);
+      const int selector = QByteArray("bmp jpg gif ico wmf emf tif pcx").indexOf(ext) / 4;
+      ok = ok && put(root.filePath(QString("open/%1-%2").arg(ext, tag)), char(selector) + bytes);
+      if (QByteArray(ext) == "pcx") ok = ok && put(root.filePath("pcx/" + tag), bytes);
+      if (QByteArray(ext) == "tif") ok = ok && put(root.filePath("tiff/" + tag), bytes);
+      QFile::remove(scratch + "." + ext);
+    }
+  }
+  ok = ok && put(root.filePath("open/gif"), char(2) + sample_pictures::twoFrameGif());
+  ok = ok && put(root.filePath("open/ico"), char(3) + sample_pictures::twoSizeIcon());
+  ok = ok && put(root.filePath("open/wmf"), char(4) + sample_pictures::redRectangleWmf());
+  ok = ok && put(root.filePath("open/emf"), char(5) + sample_pictures::redRectangleEmf());
+  return ok ? 0 : 1;
+}
