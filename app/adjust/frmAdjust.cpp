@@ -11,6 +11,7 @@
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QScrollBar>
+#include <QThread>
 #include <algorithm>
 #include <cmath>
 #include <exception>
@@ -72,7 +73,9 @@ frmAdjust::frmAdjust(QWidget* parent) : QDialog(parent, Qt::Dialog | Qt::Framele
   BuildPanes();
 }
 
-frmAdjust::~frmAdjust() = default;
+frmAdjust::~frmAdjust() {
+  if (worker_ != nullptr) worker_->wait();
+}
 
 QGroupBox* frmAdjust::pane(int mode) const { return mode >= 0 && mode <= 29 ? fAdj[mode] : nullptr; }
 
@@ -362,6 +365,7 @@ void frmAdjust::Load() {
   Paint(CheckPre, kPaneColour);
 
   // 5: the reduced copy keeps the picture's proportions inside the box.
+  auto busy = std::make_unique<BusyPointer>();  // copying a large picture takes a moment
   CDIB& image = CurrentImage();
   const int w = image.Width();
   const int h = image.Height();
@@ -387,6 +391,8 @@ void frmAdjust::Load() {
     CheckPre->setChecked(false);
     CheckPre->setEnabled(false);
   }
+
+  busy.reset();
 
   // 8
   QCoreApplication::processEvents();
@@ -494,110 +500,102 @@ void frmAdjust::PrimaryChanged() {
 }
 
 void frmAdjust::RunOperation(CDIB& image) {
-  if (image.DIBPointer() == nullptr) return;
-  cFilterDIB& f = FilterObject();
-  cEffectDIB& e = EffectObject();
+  if (const Operation op = PaneOperation()) op(image, FilterObject(), EffectObject());
+}
+
+frmAdjust::Operation frmAdjust::PaneOperation() const {
+  // The values are read here, on the window's thread; the operation may run on another.
+  using F = cFilterDIB;
+  using E = cEffectDIB;
+  auto op = [](auto run) -> Operation {
+    return [run](CDIB& image, F& f, E& e) {
+      if (image.DIBPointer() != nullptr) run(image, f, e);
+    };
+  };
   auto v = [this](const char* name) { return Value(name); };
   auto byte = [this](const char* name) { return static_cast<uint8_t>(Value(name)); };
   switch (AdjustType) {
     case 1:
-      f.Brightness(image, v("HSBright"));
-      f.Contrast(image, v("HSContrast"));
-      break;
+      return op([b = v("HSBright"), c = v("HSContrast")](CDIB& i, F& f, E&) {
+        f.Brightness(i, b);
+        f.Contrast(i, c);
+      });
     case 2:
-      f.Exposal(image, v("HSExposal"));
-      break;
+      return op([x = v("HSExposal")](CDIB& i, F& f, E&) { f.Exposal(i, x); });
     case 3:
-      f.AdjLevel(image, byte("HSLevelsRMin"), byte("HSLevelsRMax"), byte("HSLevelsGMin"),
-                 byte("HSLevelsGMax"), byte("HSLevelsBMin"), byte("HSLevelsBMax"));
-      break;
+      return op([r0 = byte("HSLevelsRMin"), r1 = byte("HSLevelsRMax"), g0 = byte("HSLevelsGMin"),
+                 g1 = byte("HSLevelsGMax"), b0 = byte("HSLevelsBMin"),
+                 b1 = byte("HSLevelsBMax")](CDIB& i, F& f, E&) { f.AdjLevel(i, r0, r1, g0, g1, b0, b1); });
     case 4:
-      f.HSLBalance(image, v("HSHue"), v("HSSaturation"), 0);
-      break;
-    case 5: {
-      const QColor c = picColor->color();
-      e.MixColor(image, v("HSMix"), Red(c), Green(c), Blue(c));
-      break;
-    }
+      return op([h = v("HSHue"), s = v("HSSaturation")](CDIB& i, F& f, E&) { f.HSLBalance(i, h, s, 0); });
+    case 5:
+      return op([m = v("HSMix"), c = picColor->color()](CDIB& i, F&, E& e) {
+        e.MixColor(i, m, Red(c), Green(c), Blue(c));
+      });
     case 6:
-      f.RGBBalance(image, v("HSRGBRed"), v("HSRGBGreen"), v("HSRGBBlue"));
-      break;
+      return op([r = v("HSRGBRed"), g = v("HSRGBGreen"), b = v("HSRGBBlue")](CDIB& i, F& f, E&) {
+        f.RGBBalance(i, r, g, b);
+      });
     case 7:
-      f.ColorBound(image, v("HSBoundsRMin"), v("HSBoundsRMax"), v("HSBoundsGMin"), v("HSBoundsGMax"),
-                   v("HSBoundsBMin"), v("HSBoundsBMax"));
-      break;
+      return op([r0 = v("HSBoundsRMin"), r1 = v("HSBoundsRMax"), g0 = v("HSBoundsGMin"),
+                 g1 = v("HSBoundsGMax"), b0 = v("HSBoundsBMin"),
+                 b1 = v("HSBoundsBMax")](CDIB& i, F& f, E&) { f.ColorBound(i, r0, r1, g0, g1, b0, b1); });
     case 8:
-      f.BlackWhite(image, OpAverage->isChecked(), v("HSBlackWhite"));
-      break;
+      return op(
+          [a = OpAverage->isChecked(), x = v("HSBlackWhite")](CDIB& i, F& f, E&) { f.BlackWhite(i, a, x); });
     case 9:
-      f.FastBlurPlus(image, v("HSAverageBlur"));
-      break;
+      return op([x = v("HSAverageBlur")](CDIB& i, F& f, E&) { f.FastBlurPlus(i, x); });
     case 10:
-      f.MotionBlur(image, v("HSDBlur"), v("HSDBlurDirection"));
-      break;
+      return op([x = v("HSDBlur"), d = v("HSDBlurDirection")](CDIB& i, F& f, E&) { f.MotionBlur(i, x, d); });
     case 11:
-      f.Sharpen(image, v("HSSharpen"), v("HSSharpenDirection"));
-      break;
-    case 12: {
-      const QColor c = PicEmbossColor->color();
-      f.Emboss(image, CheckEmboss->isChecked(), v("HSEmbossIntensity"), v("HSEmbossDirection"), Red(c),
-               Green(c), Blue(c));
-      break;
-    }
+      return op([x = v("HSSharpen"), d = v("HSSharpenDirection")](CDIB& i, F& f, E&) { f.Sharpen(i, x, d); });
+    case 12:
+      return op([g = CheckEmboss->isChecked(), x = v("HSEmbossIntensity"), d = v("HSEmbossDirection"),
+                 c = PicEmbossColor->color()](CDIB& i, F& f, E&) {
+        f.Emboss(i, g, x, d, Red(c), Green(c), Blue(c));
+      });
     case 13:
-      f.Canvas(image, v("HSCanvasHor"), v("HSCanvasVer"));
-      break;
+      return op([h = v("HSCanvasHor"), w = v("HSCanvasVer")](CDIB& i, F& f, E&) { f.Canvas(i, h, w); });
     case 14:
-      f.Diffuse(image, v("HSDiffuse"));
-      break;
+      return op([x = v("HSDiffuse")](CDIB& i, F& f, E&) { f.Diffuse(i, x); });
     case 15:
-      f.KeshNost(image, v("HSNost"));
-      break;
+      return op([x = v("HSNost")](CDIB& i, F& f, E&) { f.KeshNost(i, x); });
     case 16:
-      f.Neon(image, v("HSNeon"));
-      break;
+      return op([x = v("HSNeon")](CDIB& i, F& f, E&) { f.Neon(i, x); });
     case 17:
-      f.Ice(image, v("HSIce"));
-      break;
+      return op([x = v("HSIce")](CDIB& i, F& f, E&) { f.Ice(i, x); });
     case 18:
-      f.Erode(image, v("HSErode"));
-      break;
+      return op([x = v("HSErode")](CDIB& i, F& f, E&) { f.Erode(i, x); });
     case 19:
-      f.Wave(image, v("HSWave"));
-      break;
+      return op([x = v("HSWave")](CDIB& i, F& f, E&) { f.Wave(i, x); });
     case 20:
-      f.Wind(image, v("HSWind"));
-      break;
+      return op([x = v("HSWind")](CDIB& i, F& f, E&) { f.Wind(i, x); });
     case 21:
-      f.Fog(image, v("HSFog"), v("HSFogArea"));
-      break;
+      return op([x = v("HSFog"), a = v("HSFogArea")](CDIB& i, F& f, E&) { f.Fog(i, x, a); });
     case 22:
-      f.WaterColour(image, v("HSWaterColour"));
-      break;
+      return op([x = v("HSWaterColour")](CDIB& i, F& f, E&) { f.WaterColour(i, x); });
     case 23:
-      f.Comedy(image, v("HSComedy"));
-      break;
+      return op([x = v("HSComedy")](CDIB& i, F& f, E&) { f.Comedy(i, x); });
     case 24:
-      f.Spotted(image, v("HSSpotted"));
-      break;
-    case 26: {
-      // The operation may rewrite its count (0 becomes 1); the slider keeps its value.
-      int32_t blinds = v("HSBlinds");
-      e.Blinds(image, blinds, CheckBlindsRev->isChecked(), CheckBlindsHor->isChecked(),
-               CheckBlindsBump->isChecked());
-      break;
-    }
+      return op([x = v("HSSpotted")](CDIB& i, F& f, E&) { f.Spotted(i, x); });
+    case 26:
+      return op([x = v("HSBlinds"), rev = CheckBlindsRev->isChecked(), hor = CheckBlindsHor->isChecked(),
+                 bump = CheckBlindsBump->isChecked()](CDIB& i, F&, E& e) {
+        // The operation may rewrite its count (0 becomes 1); the slider keeps its value.
+        int32_t blinds = x;
+        e.Blinds(i, blinds, rev, hor, bump);
+      });
     case 27:
-      e.Parallel(image, v("HSParallel"), CheckParallelRev->isChecked(), CheckParallelHor->isChecked());
-      break;
+      return op([x = v("HSParallel"), rev = CheckParallelRev->isChecked(),
+                 hor = CheckParallelHor->isChecked()](CDIB& i, F&, E& e) { e.Parallel(i, x, rev, hor); });
     case 28:
-      e.Trapezia(image, v("HSTrapezia"), CheckTrapeziaRev->isChecked(), CheckTrapeziaHor->isChecked());
-      break;
+      return op([x = v("HSTrapezia"), rev = CheckTrapeziaRev->isChecked(),
+                 hor = CheckTrapeziaHor->isChecked()](CDIB& i, F&, E& e) { e.Trapezia(i, x, rev, hor); });
     case 29:
-      e.Pentagon(image, v("HSPentagonBottom"), v("HSPentagonMedian"), v("HSPentagonTop"));
-      break;
+      return op([b = v("HSPentagonBottom"), m = v("HSPentagonMedian"), t = v("HSPentagonTop")](
+                    CDIB& i, F&, E& e) { e.Pentagon(i, b, m, t); });
     default:
-      break;
+      return {};  // Resize runs nothing here
   }
 }
 
@@ -621,32 +619,72 @@ void frmAdjust::PreviewClicked(bool checked) {
 void frmAdjust::RequestApply() {
   if (!haveBackup_ || closed_) return;
   applyWanted_ = true;
-  if (applying_ || applyQueued_) return;
+  if (worker_ != nullptr || applyQueued_) return;
   applyQueued_ = true;
-  QMetaObject::invokeMethod(this, &frmAdjust::RunQueuedApply, Qt::QueuedConnection);
+  QMetaObject::invokeMethod(this, &frmAdjust::StartLiveApply, Qt::QueuedConnection);
 }
 
-void frmAdjust::RunQueuedApply() {
+// The live apply runs on a worker thread so that the window keeps answering;
+// changes made meanwhile only mark another apply as wanted, which then runs
+// once with the values of that moment.
+void frmAdjust::StartLiveApply() {
   applyQueued_ = false;
-  if (!loaded_ || closed_ || !applyWanted_) return;
+  if (!loaded_ || closed_ || !applyWanted_ || worker_ != nullptr || refreshing_) return;
   applyWanted_ = false;
-  applying_ = true;
-  {
-    BusyPointer busy;
-    // Changes that arrive while this runs (the redisplay lets events through)
-    // only mark another apply as wanted.
-    Guarded([this] { ApplyToImage(); });
-  }
-  applying_ = false;
-  if (applyWanted_ && loaded_ && !closed_) {
+  if (!liveFilter_) liveFilter_ = std::make_unique<cFilterDIB>();
+  if (!liveEffect_) liveEffect_ = std::make_unique<cEffectDIB>();
+  const Operation op = AdjustType == kResizeMode ? Operation() : PaneOperation();
+  workerError_.clear();
+  busy_ = std::make_unique<BusyPointer>();
+  QThread* worker = QThread::create([this, op] {
+    try {
+      RestoreImage();
+      if (op) op(CurrentImage(), *liveFilter_, *liveEffect_);
+    } catch (const std::exception& e) {
+      workerError_ = QString::fromLocal8Bit(e.what());
+    }
+  });
+  worker_ = worker;
+  connect(worker, &QThread::finished, this, [this, worker] { LiveApplyFinished(worker); });
+  connect(worker, &QThread::finished, worker, &QObject::deleteLater);
+  worker->start();
+}
+
+void frmAdjust::LiveApplyFinished(QThread* worker) {
+  if (worker != worker_) return;  // already collected by WaitForLiveApply
+  CollectWorker();
+  if (closed_) return;
+  refreshing_ = true;
+  Guarded([this] { Shell().ChangePic(); });
+  refreshing_ = false;
+  if (applyWanted_ && loaded_ && !closed_ && !applyQueued_) {
     applyQueued_ = true;
-    QMetaObject::invokeMethod(this, &frmAdjust::RunQueuedApply, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(this, &frmAdjust::StartLiveApply, Qt::QueuedConnection);
   }
+}
+
+void frmAdjust::CollectWorker() {
+  if (worker_ == nullptr) return;
+  worker_->wait();
+  worker_ = nullptr;
+  busy_.reset();
+  if (!workerError_.isEmpty()) {
+    const QString error = workerError_;
+    workerError_.clear();
+    DialogWarning(this, error);
+  }
+}
+
+void frmAdjust::WaitForLiveApply() {
+  if (worker_ == nullptr) return;
+  BusyPointer busy;
+  CollectWorker();
 }
 
 void frmAdjust::OKClicked() {
   if (!loaded_ || closed_) return;
   applyWanted_ = false;
+  WaitForLiveApply();
   if (AdjustType == kResizeMode) {
     Guarded([this] { ResizeOnOK(); });
   } else if (haveBackup_) {
@@ -692,6 +730,7 @@ void frmAdjust::ValidateResizeText(QLineEdit* box, bool width) {
 void frmAdjust::CloseClicked() {
   if (closed_) return;
   applyWanted_ = false;
+  WaitForLiveApply();
   if (loaded_) {
     Guarded([this] {
       RestoreImage();
@@ -702,6 +741,7 @@ void frmAdjust::CloseClicked() {
 }
 
 void frmAdjust::Unload() {
+  WaitForLiveApply();
   closed_ = true;
   loaded_ = false;
   applyWanted_ = false;

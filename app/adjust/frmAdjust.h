@@ -10,6 +10,7 @@
 #include <QString>
 #include <functional>
 #include <map>
+#include <memory>
 #include <string>
 
 #include "CDIB.h"
@@ -20,10 +21,14 @@ class QLabel;
 class QLineEdit;
 class QRadioButton;
 class QScrollBar;
+class QThread;
 
 namespace orvane {
 
+class BusyPointer;
 class ColorBox;
+class cEffectDIB;
+class cFilterDIB;
 class LumbraButton;
 class MyXPFrm;
 class PreviewBox;
@@ -53,7 +58,7 @@ class frmAdjust : public QDialog {
 
   // The live apply waits for the event loop so that a burst of changes runs
   // it once, with the latest values; true while one is waiting or running.
-  bool applyPending() const { return applyQueued_ || applying_; }
+  bool applyPending() const { return applyQueued_ || worker_ != nullptr; }
 
   const CDIB& previewImage() const { return PreviewDIB; }
   const CDIB& previewSource() const { return PreviewSourceDIB; }
@@ -94,6 +99,9 @@ class frmAdjust : public QDialog {
   void SliderChanged(const SliderSpec& spec);
   void PrimaryChanged();
   bool CorrectMinMaxPairs();
+  // The pane's operation with the values its controls hold now; empty for Resize.
+  using Operation = std::function<void(CDIB& image, cFilterDIB& filters, cEffectDIB& effects)>;
+  Operation PaneOperation() const;
   void RunOperation(CDIB& image);
   void PickColor(ColorBox* box);
   void PreviewClicked(bool checked);
@@ -104,7 +112,10 @@ class frmAdjust : public QDialog {
   void Unload();
 
   void RequestApply();
-  void RunQueuedApply();
+  void StartLiveApply();
+  void LiveApplyFinished(QThread* worker);
+  void CollectWorker();
+  void WaitForLiveApply();
   void Guarded(const std::function<void()>& work);
 
   MyXPFrm* XPFrm = nullptr;
@@ -141,7 +152,13 @@ class frmAdjust : public QDialog {
   bool haveBackup_ = false;  // false when the backup could not be made: no live apply then
   bool applyQueued_ = false;
   bool applyWanted_ = false;
-  bool applying_ = false;
+  bool refreshing_ = false;
+  QThread* worker_ = nullptr;
+  QString workerError_;
+  std::unique_ptr<BusyPointer> busy_;
+  // The worker's own operation objects: their working copies are not shared with the preview.
+  std::unique_ptr<cFilterDIB> liveFilter_;
+  std::unique_ptr<cEffectDIB> liveEffect_;
   bool validating_ = false;
 };
 

@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QScrollBar>
 #include <QString>
+#include <QThread>
 #include <cstring>
 #include <vector>
 
@@ -69,9 +70,13 @@ class AdjustFixture : public ::testing::Test {
     orvane::frmAdjust::SetColorChooser(nullptr);
   }
 
-  // Lets the queued live apply run.
+  // Lets the queued live apply run to its end.
   static void Settle(orvane::frmAdjust& dlg) {
-    for (int i = 0; i < 100 && dlg.applyPending(); ++i) QCoreApplication::processEvents();
+    for (int i = 0; i < 60000 && dlg.applyPending(); ++i) {
+      QCoreApplication::processEvents();
+      if (dlg.applyPending()) QThread::msleep(1);
+    }
+    ASSERT_FALSE(dlg.applyPending());
   }
 
   static QScrollBar* Slider(orvane::frmAdjust& dlg, const char* name) {

@@ -486,8 +486,32 @@ TEST_F(AdjustDialog, ChangesDuringWorkCollapseIntoOneApply) {
   EXPECT_EQ(shell.changePics, 2);
   EXPECT_EQ(Bytes(CurrentImage()), Expected([](CDIB& c) { orvane::FilterObject().RGBBalance(c, 60, 0, 1); }));
   shell.duringChangePic = nullptr;
+
+  // Changes made while the apply is at work wait for it and then run once.
+  shell.changePics = 0;
+  red->setValue(5);
+  QCoreApplication::processEvents();  // starts the apply
+  for (int v = 6; v <= 30; ++v) red->setValue(v);
+  Settle(*dlg);
+  EXPECT_EQ(shell.changePics, 2);
+  EXPECT_EQ(Bytes(CurrentImage()), Expected([](CDIB& c) { orvane::FilterObject().RGBBalance(c, 30, 0, 1); }));
+
+  // Cancel while it is at work still restores.
+  red->setValue(-200);
+  QCoreApplication::processEvents();
   Cancel(*dlg);
+  EXPECT_FALSE(dlg->applyPending());
   EXPECT_EQ(Bytes(CurrentImage()), original);
+}
+
+TEST_F(AdjustDialog, OkWhileAnApplyIsAtWorkRecomputesFromTheBackup) {
+  auto dlg = Open(9);
+  Slider(*dlg, "HSAverageBlur")->setValue(5);
+  QCoreApplication::processEvents();
+  Slider(*dlg, "HSAverageBlur")->setValue(2);
+  Ok(*dlg);
+  EXPECT_FALSE(dlg->applyPending());
+  EXPECT_EQ(Bytes(CurrentImage()), Expected([](CDIB& c) { orvane::FilterObject().FastBlurPlus(c, 2); }));
 }
 
 TEST_F(AdjustDialog, CancelWhileAnApplyIsWaitingRestores) {
