@@ -24,8 +24,56 @@ QByteArray takeText(char* text, size_t length) {
   return result;
 }
 
+quint32 le16(const QByteArray& b, qsizetype at) {
+  return static_cast<quint8>(b[at]) | (static_cast<quint32>(static_cast<quint8>(b[at + 1])) << 8);
+}
+quint32 le32(const QByteArray& b, qsizetype at) { return le16(b, at) | (le16(b, at + 2) << 16); }
+
+// libwmf sizes its tables from the header: a header that claims more than the
+// file holds, or records that leave it, never reach the library.
+bool plausibleWmf(const QByteArray& data) {
+  qsizetype at = 0;
+  if (data.size() >= 22 && le32(data, 0) == 0x9AC6CDD7) at = 22;  // placeable header first
+  if (data.size() - at < 18) return false;
+  const quint32 type = le16(data, at), headerWords = le16(data, at + 2), version = le16(data, at + 4);
+  const quint64 words = le32(data, at + 6), objects = le16(data, at + 10), maxRecord = le32(data, at + 12);
+  if ((type != 1 && type != 2) || headerWords != 9 || (version != 0x0100 && version != 0x0300)) return false;
+  const quint64 available = static_cast<quint64>(data.size() - at) / 2;
+  if (words < 9 + 3 || words > available || maxRecord < 3 || maxRecord > words || objects > words)
+    return false;
+  // Walk the records up to the end record.
+  quint64 pos = 9;
+  while (pos + 3 <= words) {
+    const quint64 recordWords = le32(data, at + static_cast<qsizetype>(pos * 2));
+    const quint32 function = le16(data, at + static_cast<qsizetype>(pos * 2) + 4);
+    if (recordWords < 3 || recordWords > maxRecord || recordWords > words - pos) return false;
+    if (function == 0) return true;
+    pos += recordWords;
+  }
+  return false;
+}
+
+bool plausibleEmf(const QByteArray& data) {
+  if (data.size() < 88) return false;
+  const quint32 type = le32(data, 0), headerSize = le32(data, 4), signature = le32(data, 40);
+  const quint64 bytes = le32(data, 48);
+  if (type != 1 || signature != kEmfSignature || headerSize < 88 || headerSize % 4 != 0 ||
+      headerSize > static_cast<quint32>(data.size()) || bytes > static_cast<quint64>(data.size()))
+    return false;
+  quint64 pos = headerSize;
+  while (pos + 8 <= bytes) {
+    const quint32 recordType = le32(data, static_cast<qsizetype>(pos));
+    const quint64 recordSize = le32(data, static_cast<qsizetype>(pos) + 4);
+    if (recordSize < 8 || recordSize % 4 != 0 || recordSize > bytes - pos) return false;
+    if (recordType == 14) return true;  // end of file record
+    pos += recordSize;
+  }
+  return false;
+}
+
 // The WMF as SVG and its natural size in pixels; an empty result on failure.
 QByteArray wmfToSvg(const QByteArray& data, QSize& size) {
+  if (!plausibleWmf(data)) return {};
   wmfAPI* api = nullptr;
   wmfAPI_Options options{};
   options.function = wmf_svg_function;
@@ -67,15 +115,7 @@ QByteArray wmfToSvg(const QByteArray& data, QSize& size) {
 }
 
 QByteArray emfToSvg(const QByteArray& data) {
-  // emf2svg trusts the header record; check it is one before handing it over.
-  if (data.size() < 88) return {};
-  quint32 type = 0, headerSize = 0, signature = 0;
-  std::memcpy(&type, data.constData(), 4);
-  std::memcpy(&headerSize, data.constData() + 4, 4);
-  std::memcpy(&signature, data.constData() + 40, 4);
-  if (type != 1 || signature != kEmfSignature || headerSize < 88 ||
-      headerSize > static_cast<quint32>(data.size()))
-    return {};
+  if (!plausibleEmf(data)) return {};
   generatorOptions options{};
   options.nameSpace = const_cast<char*>("");
   options.svgDelimiter = true;

@@ -148,7 +148,7 @@ TEST(Pcx, RunsCarryOverIntoTheNextRow) {
   EXPECT_EQ(rgb[stride + 5], 0x41);
 }
 
-TEST(Pcx, RejectsBadFilesWithoutWriting) {
+TEST(Pcx, RejectsTruncatedAndLyingFiles) {
   ScratchDir dir;
   const auto good = [] {
     auto f = pcxHeader(4, 2, 8, 3, 4);

@@ -174,7 +174,7 @@ TEST(Tiff, ReadsPaletteGreyDeepTiledAndFlippedFiles) {
   EXPECT_EQ(back.at(7, 0, 0), 0);
 }
 
-TEST(Tiff, RejectsBadFilesWithoutWriting) {
+TEST(Tiff, RejectsTruncatedAndLyingFiles) {
   ScratchDir dir;
   const std::string goodName = dir.file("good.tif");
   const PixelBuffer picture = randomBuffer(40, 30, 9);

@@ -176,6 +176,12 @@ TEST_F(FileDIB, FailedOpenLeavesTheImageAsItWas) {
       {"half.wmf", sample_pictures::redRectangleWmf().left(30)},
       {"half.emf", sample_pictures::redRectangleEmf().left(100)},
       {"short.jpg", jpeg.left(jpeg.size() - 10)},
+      // A placeable WMF whose header asks for gigabytes of tables.
+      {"lying.wmf",
+       QByteArray::fromBase64(
+           "BNfNxpoAAAAAAABkADIAYAAAAAAAJ1cBAAkAAAMoAABmcmFjdGlvAAEABwAAAAAABQAAAAsCAAAAAAUAAAAMAjIAZAAH"
+           "AAAA/AIAAP8AAAAAAAQAAAAtAQAABwAAABsEMgBkAAAAAAADAAAAAAA=")
+           .mid(1)},
       {"short.gif", sample_pictures::twoFrameGif().left(20)},
       {"short.ico", sample_pictures::twoSizeIcon().left(60)},
   };
@@ -237,8 +243,8 @@ TEST_F(FileDIB, FailedSaveLeavesAnExistingFileByteIdentical) {
 TEST_F(FileDIB, WriteSpaceFollowsTheTargetFolder) {
   EXPECT_TRUE(files.CheckWriteSpace(path("x.bmp"), 1000));
   EXPECT_FALSE(files.CheckWriteSpace(path("nowhere/x.bmp"), 1000));
-  EXPECT_FALSE(files.CheckWriteSpace(path("x.bmp"), INT32_MAX) && false);  // never overflows
-  EXPECT_TRUE(files.CheckWriteSpace(path("x.bmp"), -1));
+  ASSERT_TRUE(writeFile(path("plain"), "a file, not a folder"));
+  EXPECT_FALSE(files.CheckWriteSpace(path("plain/y.bmp"), 1000));
 }
 
 TEST_F(FileDIB, PcxAndTiffWithZeroOrMissingSizeAreRejectedBeforeTheImageIsTouched) {
