@@ -1,6 +1,7 @@
 #include "AdjustWidgets.h"
 
 #include <QApplication>
+#include <QFocusEvent>
 #include <QMouseEvent>
 #include <QPainter>
 
@@ -56,6 +57,9 @@ void ColorBox::mouseReleaseEvent(QMouseEvent* event) {
 
 void CheckedLineEdit::focusOutEvent(QFocusEvent* event) {
   QLineEdit::focusOutEvent(event);
+  // Switching to another window or opening a menu does not leave the box.
+  const Qt::FocusReason reason = event->reason();
+  if (reason == Qt::ActiveWindowFocusReason || reason == Qt::PopupFocusReason) return;
   if (onFocusLost) onFocusLost(QApplication::focusWidget());
 }
 

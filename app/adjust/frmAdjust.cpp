@@ -149,7 +149,7 @@ void frmAdjust::BuildPanes() {
     box->setObjectName(name);
     box->setToolTip(tip);
     box->setFixedSize(40, 18);
-    box->setCursor(Qt::PointingHandCursor);
+    box->setCursor(bOK->cursor());  // the buttons' hand
     connect(box, &ColorBox::clicked, this, [this, box] { PickColor(box); });
     return box;
   };

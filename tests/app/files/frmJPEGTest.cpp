@@ -111,6 +111,14 @@ TEST_F(JpegDialog, LeavingTheBoxWithABadValueWarnsAndPutsTheQualityBack) {
     EXPECT_EQ(dlg.qualitySlider()->value(), 75);
   }
   warnings.clear();
+  // Switching to another window is not leaving the box.
+  Type("500");
+  QFocusEvent away(QEvent::FocusOut, Qt::ActiveWindowFocusReason);
+  QCoreApplication::sendEvent(dlg.qualityText(), &away);
+  EXPECT_TRUE(warnings.empty());
+  Leave();
+  EXPECT_EQ(warnings.size(), 1u);
+  warnings.clear();
   Type("75.4");  // rounds to the slider's value: left as typed
   Leave();
   EXPECT_TRUE(warnings.empty());
