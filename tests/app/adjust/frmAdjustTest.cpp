@@ -606,6 +606,23 @@ TEST_F(ResizePane, OkResizesOnlyWithinBoundsAndAlwaysCloses) {
   }
 }
 
+// The largest size the pane allows may be more than can be made; the picture must survive that.
+TEST_F(ResizePane, AResizeThatCannotBeMadeKeepsThePicture) {
+  Fill(CurrentImage(), 1000, 1000, 9);
+  const auto before = Bytes(CurrentImage());
+  auto dlg = Open(25);
+  Box(*dlg, "txtResizeWid")->setText("10000");
+  Box(*dlg, "txtResizeHei")->setText("10000");
+  Ok(*dlg);
+  if (CurrentImage().Width() == 1000) {
+    EXPECT_EQ(CurrentImage().Height(), 1000);
+    EXPECT_EQ(Bytes(CurrentImage()), before);
+  } else {
+    EXPECT_EQ(CurrentImage().Width(), 10000);
+    EXPECT_EQ(CurrentImage().Height(), 10000);
+  }
+}
+
 TEST_F(AdjustDialog, WithoutAPictureNothingRunsAndNothingBreaks) {
   CurrentImage().Create(0, 0);
   for (int mode : {1, 18, 25, 29}) {
