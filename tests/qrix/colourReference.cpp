@@ -1,0 +1,684 @@
+// The colour adjustments and mappings written plainly, one triple at a time, as the
+// yardstick for the library's fast paths.
+#include "colourReference.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstddef>
+#include <cstdlib>
+
+namespace reference {
+namespace {
+
+thread_local uint32_t state = 1;
+
+int32_t nextRandom() {
+  state = state * 214013u + 2531011u;
+  return static_cast<int32_t>((state >> 16) & 0x7fff);
+}
+
+int32_t randomStep(int32_t n) {
+  int32_t v = nextRandom() % n + 1;
+  return v > n ? n : v;
+}
+
+int32_t walkTriples(int32_t size) { return size > 2 ? size / 3 : 0; }
+
+template <typename F>
+void forEachTriple(uint8_t* image, int32_t size, F f) {
+  uint8_t* const end = image + 3 * static_cast<ptrdiff_t>(walkTriples(size));
+  for (uint8_t* p = image; p != end; p += 3) f(p);
+}
+
+void applyChannelTables(uint8_t* image, int32_t size, const uint8_t (&table)[3][256]) {
+  forEachTriple(image, size, [&](uint8_t* p) {
+    p[0] = table[0][p[0]];
+    p[1] = table[1][p[1]];
+    p[2] = table[2][p[2]];
+  });
+}
+
+int32_t clampByte(int32_t v) { return v < 0 ? 0 : (v > 255 ? 255 : v); }
+
+int32_t truncToInt(double v) { return static_cast<int32_t>(static_cast<uint32_t>(static_cast<int64_t>(v))); }
+
+}  // namespace
+
+// Adjustments
+
+namespace {
+
+inline uint8_t clampByte64(int64_t v) { return static_cast<uint8_t>(v < 0 ? 0 : (v > 255 ? 255 : v)); }
+
+// An amount added to a byte and clamped saturates at +-255; limiting it first keeps the
+// sum in 32 bits without changing any result.
+inline int32_t limitAmount(int32_t amount) { return std::clamp(amount, -255, 255); }
+
+// One 256-entry table per channel (byte 0, 1, 2 of the triple).
+using ChannelTables = uint8_t[3][256];
+
+// Hue in sixths of the colour circle, brought back into -1 <= h < 5.
+double wrapHue(double h) {
+  if (h >= 5.0) {
+    h -= 6.0;
+  } else if (h < -1.0) {
+    h += 6.0;
+  }
+  if (h >= 5.0 || h < -1.0) {  // only for steps far beyond one turn
+    h = std::fmod(h + 1.0, 6.0);
+    if (h < 0.0) h += 6.0;
+    h -= 1.0;
+    if (h >= 5.0) h -= 6.0;  // a remainder just below 0 rounds up to 6 when 6 is added
+  }
+  return h;
+}
+
+}  // namespace
+
+int32_t dllbrightness(uint8_t* image, int32_t size, int32_t amount) {
+  const int32_t a = limitAmount(amount);
+  forEachTriple(image, size, [a](uint8_t* p) {
+    p[0] = static_cast<uint8_t>(clampByte(p[0] + a));
+    p[1] = static_cast<uint8_t>(clampByte(p[1] + a));
+    p[2] = static_cast<uint8_t>(clampByte(p[2] + a));
+  });
+  return 1;
+}
+
+int32_t dllcontrast(uint8_t* image, int32_t size, int32_t factor) {
+  // From |factor| = 128 * 128 on every byte but 128 already lands on 0 or 255.
+  const int32_t f = std::clamp(factor, -16384, 16384);
+  auto map = [f](int32_t v) { return static_cast<uint8_t>(clampByte((v - 128) * f / 128 + 128)); };
+  forEachTriple(image, size, [&](uint8_t* p) {
+    p[0] = map(p[0]);
+    p[1] = map(p[1]);
+    p[2] = map(p[2]);
+  });
+  return 1;
+}
+
+int32_t dllexposal(uint8_t* image, int32_t size, int32_t level) {
+  // level - v for v < 128 is 0 for every v from level 0 down and 255 from level 382 up.
+  const int32_t l = std::clamp(level, 0, 382);
+  auto map = [l](int32_t v) { return static_cast<uint8_t>(v >= 128 ? v : clampByte(l - v)); };
+  forEachTriple(image, size, [&](uint8_t* p) {
+    p[0] = map(p[0]);
+    p[1] = map(p[1]);
+    p[2] = map(p[2]);
+  });
+  return 1;
+}
+
+int32_t dllrgbbalance(uint8_t* image, int32_t size, int32_t redDelta, int32_t greenDelta, int32_t blueDelta) {
+  const int32_t dr = limitAmount(redDelta), dg = limitAmount(greenDelta), db = limitAmount(blueDelta);
+  forEachTriple(image, size, [=](uint8_t* p) {
+    p[0] = static_cast<uint8_t>(clampByte(p[0] + db));
+    p[1] = static_cast<uint8_t>(clampByte(p[1] + dg));
+    p[2] = static_cast<uint8_t>(clampByte(p[2] + dr));
+  });
+  return 1;
+}
+
+int32_t dllyuvbalance(uint8_t* image, int32_t size, int32_t yDelta, int32_t uDelta, int32_t vDelta) {
+  // The deltas enter the green formula together, so they are carried in 64 bits rather
+  // than limited one by one; every value stays exact in a double.
+  forEachTriple(image, size, [=](uint8_t* p) {
+    const int32_t b = p[0], g = p[1], r = p[2];
+    const int64_t y = truncToInt(0.587 * g + 0.299 * r + 0.114 * b);
+    const int64_t u = b - y + uDelta;
+    const int64_t v = r - y + vDelta;
+    const int64_t y1 = y + yDelta;
+    p[2] = clampByte64(y1 + v);
+    p[0] = clampByte64(y1 + u);
+    p[1] = clampByte64(static_cast<int64_t>(static_cast<double>(y1) - 0.192 * static_cast<double>(u) -
+                                            0.509 * static_cast<double>(v)));
+  });
+  return 1;
+}
+
+int32_t dllycbcr(uint8_t* image, int32_t size, int32_t yDelta, int32_t cbDelta, int32_t crDelta) {
+  // The undisturbed Y, Cb and Cr lie in 0..255, so limiting the deltas changes nothing.
+  const int32_t dy = std::clamp(yDelta, -512, 512);
+  const int32_t dcb = std::clamp(cbDelta, -512, 512);
+  const int32_t dcr = std::clamp(crDelta, -512, 512);
+  forEachTriple(image, size, [=](uint8_t* p) {
+    const int32_t b = p[0], g = p[1], r = p[2];
+    const int32_t y = clampByte(truncToInt(0.587 * g + 0.299 * r + 0.114 * b) + dy);
+    const int32_t cb = clampByte(truncToInt(0.5 * b - (0.1687 * r + 0.3313 * g) + 128) + dcb);
+    const int32_t cr = clampByte(truncToInt(0.5 * r - 0.4187 * g - 0.0813 * b + 128) + dcr);
+    p[2] = static_cast<uint8_t>(clampByte(truncToInt(y + 1.402 * (cr - 128))));
+    p[1] = static_cast<uint8_t>(clampByte(truncToInt(y - 0.34414 * (cb - 128) - 0.71414 * (cr - 128))));
+    p[0] = static_cast<uint8_t>(clampByte(truncToInt(y + 1.772 * (cb - 128))));
+  });
+  return 1;
+}
+
+int32_t dllhsl(uint8_t* image, int32_t size, int32_t hueDelta, int32_t saturationDelta,
+               int32_t lightnessDelta) {
+  const double hueStep = hueDelta * 0.01;
+  const double saturationStep = saturationDelta * 0.01;
+  const double lightnessStep = lightnessDelta * 0.01;
+  forEachTriple(image, size, [=](uint8_t* p) {
+    const double r = p[2] * 0.00392156862745098;
+    const double g = p[1] * 0.00392156862745098;
+    const double b = p[0] * 0.00392156862745098;
+    const double mx = std::max(r, std::max(g, b));
+    const double mn = std::min(r, std::min(g, b));
+    double l = (mx + mn) / 2;
+    double s = 0.0;
+    double h = 0.0;
+    if (mx != mn) {
+      const double d = mx - mn;
+      s = l <= 0.5 ? d / (mx + mn) : d / (2 - mx - mn);
+      if (r == mx) {
+        h = (g - b) / d;
+      } else if (g == mx) {
+        h = 2 + (b - r) / d;
+      } else {
+        h = 4 + (r - g) / d;
+      }
+    }
+    h = wrapHue(h + hueStep);
+    s = std::clamp(s + saturationStep, 0.0, 1.0);
+    l = std::clamp(l + lightnessStep, 0.0, 1.0);
+
+    double nr, ng, nb;
+    if (s == 0.0) {
+      nr = ng = nb = l;
+    } else {
+      const double lo = l <= 0.5 ? l * (1 - s) : l - s * (1 - l);
+      const double hi = 2 * l - lo;
+      const double span = hi - lo;
+      if (h < 0) {
+        nr = hi, ng = lo, nb = lo - h * span;
+      } else if (h < 1) {
+        nr = hi, ng = lo + h * span, nb = lo;
+      } else if (h < 2) {
+        nr = lo - (h - 2) * span, ng = hi, nb = lo;
+      } else if (h < 3) {
+        nr = lo, ng = hi, nb = lo + (h - 2) * span;
+      } else if (h < 4) {
+        nr = lo, ng = lo - (h - 4) * span, nb = hi;
+      } else {
+        nr = lo + (h - 4) * span, ng = lo, nb = hi;
+      }
+    }
+    p[2] = static_cast<uint8_t>(clampByte(truncToInt(255 * nr)));
+    p[1] = static_cast<uint8_t>(clampByte(truncToInt(255 * ng)));
+    p[0] = static_cast<uint8_t>(clampByte(truncToInt(255 * nb)));
+  });
+  return 1;
+}
+
+int32_t dllblackwhite(uint8_t* image, int32_t size, int32_t averageSwitch, int32_t level) {
+  forEachTriple(image, size, [=](uint8_t* p) {
+    const bool black = averageSwitch == 0 ? (p[0] < level && p[1] < level && p[2] < level)
+                                          : (p[0] + p[1] + p[2]) / 3 < level;
+    const uint8_t v = black ? 0 : 255;
+    p[0] = p[1] = p[2] = v;
+  });
+  return 1;
+}
+
+int32_t dllcolorbound(uint8_t* image, int32_t size, int32_t redMax, int32_t greenMax, int32_t blueMax,
+                      int32_t redMin, int32_t greenMin, int32_t blueMin) {
+  if (!(redMax > redMin && greenMax > greenMin && blueMax > blueMin)) return 1;
+  for (int32_t mx : {redMax, greenMax, blueMax}) {
+    if (mx < 1 || mx > 255) return 1;
+  }
+  for (int32_t mn : {redMin, greenMin, blueMin}) {
+    if (mn < 0 || mn > 254) return 1;
+  }
+  auto bound = [](uint8_t& v, int32_t mx, int32_t mn) {
+    if (v > mx) {
+      v = static_cast<uint8_t>(mx);
+    } else if (v < mn) {
+      v = static_cast<uint8_t>(mn);
+    }
+  };
+  forEachTriple(image, size, [&](uint8_t* p) {
+    bound(p[0], blueMax, blueMin);
+    bound(p[1], greenMax, greenMin);
+    bound(p[2], redMax, redMin);
+  });
+  return 1;
+}
+
+int32_t DllAdjLevel(uint8_t* image, int32_t size, int32_t redMax, int32_t redMin, int32_t greenMax,
+                    int32_t greenMin, int32_t blueMax, int32_t blueMin) {
+  if (walkTriples(size) == 0) return 1;
+  const int32_t maxima[3] = {blueMax, greenMax, redMax};
+  const int32_t minima[3] = {blueMin, greenMin, redMin};
+  ChannelTables table;
+  for (int c = 0; c < 3; ++c) {
+    const uint8_t range = static_cast<uint8_t>(maxima[c] - static_cast<uint32_t>(minima[c]));
+    for (int32_t v = 0; v < 256; ++v) table[c][v] = static_cast<uint8_t>(v);
+    // A band of width 0 has no stretch; that channel keeps its values.
+    if (range == 0) continue;
+    const double scale = 255.0 / range;
+    const double offset = (static_cast<double>(minima[c]) * 255) / range;
+    for (int32_t v = 1; v < 255; ++v) {
+      const double x = std::clamp(scale * v - offset, 0.0, 255.0);
+      table[c][v] = static_cast<uint8_t>(truncToInt(x));
+    }
+  }
+  applyChannelTables(image, size, table);
+  return 1;
+}
+
+int32_t dllhisequip(uint8_t* image, int32_t size, int32_t width, int32_t height) {
+  const int64_t pixels = static_cast<int64_t>(width) * height;
+  // Without a pixel count there is nothing to divide by; leave the image as it is.
+  if (pixels <= 0 || walkTriples(size) == 0) return 1;
+  int32_t count[3][256] = {};
+  forEachTriple(image, size, [&](uint8_t* p) {
+    ++count[0][p[0]];
+    ++count[1][p[1]];
+    ++count[2][p[2]];
+  });
+  const double n = static_cast<double>(pixels);
+  ChannelTables table;
+  for (int c = 0; c < 3; ++c) {
+    double cumulative = 0.0;
+    for (int32_t v = 0; v < 256; ++v) {
+      // When padding makes the counted triples outnumber the pixels the sum passes 1;
+      // such levels stay at white instead of wrapping round to dark.
+      table[c][v] = static_cast<uint8_t>(std::min(255.0, 255 * cumulative));
+      cumulative += count[c][v] / n;
+    }
+  }
+  applyChannelTables(image, size, table);
+  return 1;
+}
+
+// Mappings
+
+namespace {
+
+inline uint8_t byte(int32_t v) { return static_cast<uint8_t>(v); }
+inline uint8_t atMost255(int32_t v) { return static_cast<uint8_t>(std::min(255, v)); }
+
+// A table stretching [lo, hi] onto [0, 255]. A channel without a positive range has
+// nothing to stretch and keeps its values.
+void stretchTable(uint8_t* table, int32_t lo, int32_t hi) {
+  const int32_t range = hi - lo;
+  for (int32_t v = 0; v < 256; ++v) {
+    table[v] = range > 0 ? byte(clampByte((v - lo) * 255 / range)) : byte(v);
+  }
+}
+
+// Brown tones: c, d and e feed each other unlimited and are limited only when stored.
+void brown(uint8_t* image, int32_t size, int32_t divisor) {
+  forEachTriple(image, size, [divisor](uint8_t* p) {
+    const int32_t c = p[1] * p[0] / divisor;
+    const int32_t d = p[0] * c / 256;
+    const int32_t e = d * c / 256;
+    p[2] = atMost255(c);
+    p[1] = atMost255(d);
+    p[0] = atMost255(e);
+  });
+}
+
+void autoContrast(uint8_t* image, int32_t size) {
+  int32_t hi[3] = {0, 0, 0};
+  int32_t lo[3] = {255, 255, 255};
+  forEachTriple(image, size, [&](uint8_t* p) {
+    for (int c = 0; c < 3; ++c) {
+      // A value that raises the maximum is not also compared with the minimum.
+      if (p[c] > hi[c]) {
+        hi[c] = p[c];
+      } else if (p[c] < lo[c]) {
+        lo[c] = p[c];
+      }
+    }
+  });
+  uint8_t table[3][256];
+  for (int c = 0; c < 3; ++c) stretchTable(table[c], lo[c], hi[c]);
+  applyChannelTables(image, size, table);
+}
+
+void autoLevel(uint8_t* image, int32_t size) {
+  if (walkTriples(size) == 0) return;
+  const int32_t quota = truncToInt((size / 3) * 0.055);
+  int32_t count[3][256] = {};
+  forEachTriple(image, size, [&](uint8_t* p) {
+    ++count[0][p[0]];
+    ++count[1][p[1]];
+    ++count[2][p[2]];
+  });
+  uint8_t table[3][256];
+  for (int c = 0; c < 3; ++c) {
+    const int32_t* n = count[c];
+    int32_t lo = 0;
+    while (n[lo] == 0) ++lo;  // the walk counted at least one value
+    int32_t hi = 255;
+    while (n[hi] == 0) --hi;
+    // Clip about 5.5 % of the pixels at each end.
+    int32_t remainder = quota;
+    for (int32_t v = lo; v <= 255; ++v) {
+      remainder -= n[v];
+      if (remainder <= 0) {
+        lo = v;
+        break;
+      }
+    }
+    remainder = quota;
+    for (int32_t v = hi; v >= 0; --v) {
+      remainder -= n[v];
+      if (remainder <= 0) {
+        hi = v;
+        break;
+      }
+    }
+    stretchTable(table[c], lo, hi);
+  }
+  applyChannelTables(image, size, table);
+}
+
+void night(uint8_t* image, int32_t size) {
+  uint8_t table[256];
+  for (int32_t v = 0; v < 256; ++v) table[v] = byte(v * v / 256);
+  // Byte by byte over offsets 0 .. size - 1, not by triples.
+  for (int32_t i = 0; i < size; ++i) image[i] = table[image[i]];
+}
+
+// Grey pixels become a colour ramp blue - cyan - green - yellow - red; others stay.
+void falseColor(uint8_t* p) {
+  if (p[0] != p[1] || p[1] != p[2]) return;
+  const int32_t e = p[0];
+  int32_t b, g, r;
+  if (e <= 63) {
+    b = 255, g = 254 - 4 * e, r = 0;
+  } else if (e <= 127) {
+    b = 510 - 4 * e, g = 4 * e - 254, r = 0;
+  } else if (e <= 191) {
+    b = 0, g = 255, r = 4 * e - 510;
+  } else {
+    b = 0, g = 1022 - 4 * e, r = 255;
+  }
+  p[0] = byte(clampByte(b));
+  p[1] = byte(clampByte(g));
+  p[2] = byte(clampByte(r));
+}
+
+}  // namespace
+
+int32_t pno(uint8_t* image, int32_t size, int32_t mode) {
+  switch (mode) {
+    case 1:  // InvertAll
+      forEachTriple(image, size, [](uint8_t* p) {
+        p[0] = byte(255 - p[0]);
+        p[1] = byte(255 - p[1]);
+        p[2] = byte(255 - p[2]);
+      });
+      break;
+    case 2:  // InvertRed
+      forEachTriple(image, size, [](uint8_t* p) { p[2] = byte(255 - p[2]); });
+      break;
+    case 3:  // InvertGreen
+      forEachTriple(image, size, [](uint8_t* p) { p[1] = byte(255 - p[1]); });
+      break;
+    case 4:  // InvertBlue
+      forEachTriple(image, size, [](uint8_t* p) { p[0] = byte(255 - p[0]); });
+      break;
+    case 5:  // InvertCarmine
+      forEachTriple(image, size, [](uint8_t* p) {
+        p[0] = byte(255 - p[0]);
+        p[2] = byte(255 - p[2]);
+      });
+      break;
+    case 6:  // InvertCyan
+      forEachTriple(image, size, [](uint8_t* p) {
+        p[0] = byte(255 - p[0]);
+        p[1] = byte(255 - p[1]);
+      });
+      break;
+    case 7:  // InvertYellow
+      forEachTriple(image, size, [](uint8_t* p) {
+        p[1] = byte(255 - p[1]);
+        p[2] = byte(255 - p[2]);
+      });
+      break;
+    case 8:  // GreyScale_Average
+      forEachTriple(image, size, [](uint8_t* p) { p[0] = p[1] = p[2] = byte((p[0] + p[1] + p[2]) / 3); });
+      break;
+    case 10:  // RGB2BGR
+      forEachTriple(image, size, [](uint8_t* p) { std::swap(p[0], p[2]); });
+      break;
+    case 11:  // RGB2BRG
+      forEachTriple(image, size, [](uint8_t* p) {
+        const uint8_t b = p[0], g = p[1], r = p[2];
+        p[2] = b, p[1] = r, p[0] = g;
+      });
+      break;
+    case 12:  // RGB2GBR
+      forEachTriple(image, size, [](uint8_t* p) {
+        const uint8_t b = p[0], g = p[1], r = p[2];
+        p[2] = g, p[1] = b, p[0] = r;
+      });
+      break;
+    case 13:  // RGB2GRB
+      forEachTriple(image, size, [](uint8_t* p) { std::swap(p[1], p[2]); });
+      break;
+    case 14:  // RGB2RBG
+      forEachTriple(image, size, [](uint8_t* p) { std::swap(p[0], p[1]); });
+      break;
+    case 15:  // KillRed
+      forEachTriple(image, size, [](uint8_t* p) { p[2] = 0; });
+      break;
+    case 16:  // KillGreen
+      forEachTriple(image, size, [](uint8_t* p) { p[1] = 0; });
+      break;
+    case 17:  // KillBlue
+      forEachTriple(image, size, [](uint8_t* p) { p[0] = 0; });
+      break;
+    case 18:  // KillCyan
+      forEachTriple(image, size, [](uint8_t* p) { p[0] = p[1] = 0; });
+      break;
+    case 19:  // KillCarmine
+      forEachTriple(image, size, [](uint8_t* p) { p[0] = p[2] = 0; });
+      break;
+    case 20:  // KillYellow
+      forEachTriple(image, size, [](uint8_t* p) { p[1] = p[2] = 0; });
+      break;
+    case 21:  // SoftRed
+      forEachTriple(image, size, [](uint8_t* p) { p[0] = p[1] = byte((p[0] + p[1]) / 2); });
+      break;
+    case 22:  // SoftGreen
+      forEachTriple(image, size, [](uint8_t* p) { p[1] = p[2] = byte((p[1] + p[2]) / 2); });
+      break;
+    case 23:  // SoftOrange
+      forEachTriple(image, size, [](uint8_t* p) {
+        p[0] = byte(p[1] / 2);
+        p[1] = byte(p[2] / 2);
+      });
+      break;
+    case 24:  // SoftYellow
+      forEachTriple(image, size, [](uint8_t* p) {
+        p[0] = byte(p[1] / 2);
+        p[1] = p[2] = byte(p[2] / 2);
+      });
+      break;
+    case 25:  // SoftPurple
+      forEachTriple(image, size, [](uint8_t* p) { p[0] = p[2] = byte((p[0] + p[2]) / 2); });
+      break;
+    case 26:  // HardRed
+      forEachTriple(image, size, [](uint8_t* p) {
+        const int32_t b = p[0], g = p[1], r = p[2];
+        p[0] = p[1] = byte((b + g) / 2);
+        p[2] = atMost255(truncToInt(2 * r * std::atan(static_cast<double>(g))));
+      });
+      break;
+    case 27:  // HardGreen
+      forEachTriple(image, size, [](uint8_t* p) {
+        const int32_t b = p[0], g = p[1], r = p[2];
+        p[0] = p[2] = byte((b + r) / 2);
+        p[1] = atMost255(truncToInt(2 * g * std::atan(static_cast<double>(r))));
+      });
+      break;
+    case 28:  // HardBlue
+      forEachTriple(image, size, [](uint8_t* p) {
+        const int32_t b = p[0], g = p[1], r = p[2];
+        p[1] = p[2] = byte((g + r) / 2);
+        p[0] = atMost255(truncToInt(2 * b * std::atan(static_cast<double>(g))));
+      });
+      break;
+    case 29:  // HardYellow
+      forEachTriple(image, size, [](uint8_t* p) {
+        p[0] = p[1];
+        p[1] = p[2];
+      });
+      break;
+    case 30:  // FastPurple
+      forEachTriple(image, size, [](uint8_t* p) {
+        const int32_t b = p[0], g = p[1], r = p[2];
+        const int32_t r1 = (r + g) / 2;
+        p[2] = byte(r1);
+        p[1] = byte((g + b) / 2);
+        p[0] = byte((b + r1) / 2);
+      });
+      break;
+    case 31:  // FastGrey
+      forEachTriple(image, size, [](uint8_t* p) {
+        p[0] = p[1] = p[2] = byte(truncToInt(0.11 * p[0] + 0.3 * p[2] + 0.59 * p[1]));
+      });
+      break;
+    case 32:  // FastYellow
+      forEachTriple(image, size, [](uint8_t* p) {
+        const int32_t g = p[1], r = p[2];
+        const int32_t b = (g - r) * (g - r) / 125;
+        const int32_t d = (g - b) * (g - b) / 125;
+        const int32_t e = (b + d) * (b + d) / 125;
+        p[0] = atMost255(b);
+        p[1] = atMost255(e);
+        p[2] = atMost255(d);
+      });
+      break;
+    case 33:  // FastBrown
+      brown(image, size, 128);
+      break;
+    case 34:  // FastDarkBrown
+      brown(image, size, 256);
+      break;
+    case 47: {  // Eclipse: this walk stops one triple earlier, offsets < size - 5
+      uint8_t* p = image;
+      for (int32_t n = size > 5 ? (size - 3) / 3 : 0; n > 0; --n, p += 3) {
+        const int32_t g = std::abs(p[1] - 64);
+        p[1] = p[2] = byte(g);
+        p[0] = byte(std::abs(g - 64));
+      }
+      break;
+    }
+    case 48:  // AfricaF
+      forEachTriple(image, size, [](uint8_t* p) {
+        const int32_t r1 = p[1] * p[0] / 256;
+        const int32_t g1 = p[0] * r1 / 256;
+        p[2] = byte(r1);
+        p[1] = byte(g1);
+        p[0] = byte(g1 * r1 / 256);
+      });
+      break;
+    case 49:  // Strange
+      forEachTriple(image, size, [](uint8_t* p) {
+        const int32_t r = p[2];
+        p[1] = atMost255(r + p[1] / 2);
+        p[0] = atMost255(r + p[0] / 2);
+      });
+      break;
+    case 50:  // Noise: draws red, green, blue in that order
+      forEachTriple(image, size, [](uint8_t* p) {
+        const int32_t b = std::max<int32_t>(p[0], 1), g = std::max<int32_t>(p[1], 1),
+                      r = std::max<int32_t>(p[2], 1);
+        p[2] = byte((r + randomStep(r)) / 2);
+        p[1] = byte((g + randomStep(g)) / 2);
+        p[0] = byte((b + randomStep(b)) / 2);
+      });
+      break;
+    case 51:  // Liquid
+      forEachTriple(image, size, [](uint8_t* p) {
+        const int32_t b = p[0], g = p[1];
+        const int32_t r1 = atMost255(truncToInt(0.008 * ((g - b) * (g - b))));
+        const int32_t g1 = atMost255(truncToInt(0.008 * ((r1 - b) * (r1 - b))));
+        p[2] = byte(r1);
+        p[1] = byte(g1);
+        p[0] = atMost255(truncToInt(0.008 * ((r1 - g1) * (r1 - g1))));
+      });
+      break;
+    case 52:  // WetPaper
+      forEachTriple(image, size, [](uint8_t* p) {
+        for (int c = 2; c >= 0; --c) {
+          const int32_t v = p[c];
+          p[c] = atMost255(v + std::abs(truncToInt(64 * std::sin(static_cast<double>(v)))));
+        }
+      });
+      break;
+    case 53:  // Flame
+      forEachTriple(image, size, [](uint8_t* p) {
+        const int32_t t = (p[0] + p[1] + p[2]) / 3;
+        p[2] = atMost255(p[2] + t);
+        p[0] = byte(std::max(0, p[0] - t));
+      });
+      break;
+    case 54:  // Night
+      night(image, size);
+      break;
+    case 55:  // FalseColor
+      forEachTriple(image, size, falseColor);
+      break;
+    case 56:  // StandardGreyscale
+      forEachTriple(image, size, [](uint8_t* p) {
+        p[0] = p[1] = p[2] = byte(truncToInt(0.3 * p[2] + 0.11 * p[0] + 0.59 * p[1]));
+      });
+      break;
+    case 57:  // AutoContrast
+      autoContrast(image, size);
+      break;
+    case 58:  // AutoLevel
+      autoLevel(image, size);
+      break;
+    case 60:  // Unreal
+      forEachTriple(image, size, [](uint8_t* p) {
+        if (p[0] == 0) p[0] = 1;
+        if (p[1] == 0) p[1] = 1;
+        const double b = p[0], g = p[1], r = p[2];
+        p[2] = byte(clampByte(truncToInt(125 * std::sin(std::atan(g / b)) + 20)));
+        p[1] = byte(clampByte(truncToInt(125 * std::sin(std::atan(r / b)) + 20)));
+        p[0] = byte(clampByte(truncToInt(125 * std::sin(std::atan(r / g)) + 20)));
+      });
+      break;
+    default:  // every other mode leaves the image alone
+      break;
+  }
+  return 1;
+}
+
+int32_t dllgreyadvance(uint8_t* image, int32_t size, int32_t mode) {
+  switch (mode) {
+    case 1:  // GreyScale_HighLight
+      forEachTriple(image, size, [](uint8_t* p) { p[0] = p[1] = p[2] = std::max({p[0], p[1], p[2]}); });
+      break;
+    case 2:  // GreyScale_MedianLight
+      forEachTriple(image, size, [](uint8_t* p) {
+        const uint8_t b = p[0], g = p[1], r = p[2];
+        p[0] = p[1] = p[2] = std::max(std::min(b, g), std::min(std::max(b, g), r));
+      });
+      break;
+    case 3:  // GreyScale_LowLight
+      forEachTriple(image, size, [](uint8_t* p) { p[0] = p[1] = p[2] = std::min({p[0], p[1], p[2]}); });
+      break;
+    case 4:  // GreyScale_OnlyR
+      forEachTriple(image, size, [](uint8_t* p) { p[0] = p[1] = p[2]; });
+      break;
+    case 5:  // GreyScale_OnlyG
+      forEachTriple(image, size, [](uint8_t* p) { p[0] = p[2] = p[1]; });
+      break;
+    case 6:  // GreyScale_OnlyB
+      forEachTriple(image, size, [](uint8_t* p) { p[1] = p[2] = p[0]; });
+      break;
+    default:
+      break;
+  }
+  return 1;
+}
+
+}  // namespace reference
