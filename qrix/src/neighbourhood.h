@@ -103,27 +103,12 @@ inline void grid(int32_t width, int32_t height, Visit visit) {
     for (int32_t x = 0; x < width - 1; ++x) visit(x, y, 3 * int64_t(x) + rowBytes * y);
 }
 
-// Byte step of one move in direction 1 .. 8 (1 to 3 one row earlier, left to right; 4 left, 5 right;
-// 6 to 8 one row later, left to right); 7 and every other value step one row later.
+// Byte step of one move in direction 1 .. 8: 1 to 3 one row earlier (left, straight, right), 4 left,
+// 5 right, 6 to 8 one row later (left, straight, right); every other value steps one row later.
 inline int64_t directionStep(int32_t direction, int32_t stride) {
-  switch (direction) {
-    case 1:
-      return -int64_t(stride) - 3;
-    case 2:
-      return -int64_t(stride);
-    case 3:
-      return -int64_t(stride) + 3;
-    case 4:
-      return -3;
-    case 5:
-      return 3;
-    case 6:
-      return int64_t(stride) - 3;
-    case 8:
-      return int64_t(stride) + 3;
-    default:
-      return stride;
-  }
+  static constexpr int kMoves[8][2] = {{-1, -1}, {-1, 0}, {-1, 1}, {0, -1}, {0, 1}, {1, -1}, {1, 0}, {1, 1}};
+  const auto& move = kMoves[(direction >= 1 && direction <= 8 ? direction : 7) - 1];
+  return move[0] * int64_t(stride) + 3 * move[1];
 }
 
 }  // namespace qrix

@@ -75,34 +75,19 @@ int32_t dllsharpen(const uint8_t* source, uint8_t* destination, int32_t size, in
                    int32_t direction, int32_t amount) {
   const int64_t s = stride, n = size;
   int64_t neighbour, first, end;
+  // clang-format off
   switch (direction) {
-    case 1:
-      neighbour = -s - 3, first = s + 3, end = n - 2;
-      break;
-    case 2:
-      neighbour = -s, first = s, end = n - 2;
-      break;
-    case 3:
-      neighbour = -s + 3, first = s - 3, end = n - 5;
-      break;
-    case 4:
-      neighbour = -3, first = 3, end = n - 2;
-      break;
-    case 5:
-      neighbour = 3, first = 0, end = n - 5;
-      break;
-    case 6:
-      neighbour = s - 3, first = 3, end = n - s - 2;
-      break;
-    case 7:
-      neighbour = s, first = 0, end = n - s - 2;
-      break;
-    case 8:
-      neighbour = s + 3, first = 0, end = n - s - 5;
-      break;
-    default:
-      return 1;
+    case 1: neighbour = -s - 3; first = s + 3; end = n - 2;     break;
+    case 2: neighbour = -s;     first = s;     end = n - 2;     break;
+    case 3: neighbour = -s + 3; first = s - 3; end = n - 5;     break;
+    case 4: neighbour = -3;     first = 3;     end = n - 2;     break;
+    case 5: neighbour = 3;      first = 0;     end = n - 5;     break;
+    case 6: neighbour = s - 3;  first = 3;     end = n - s - 2; break;
+    case 7: neighbour = s;      first = 0;     end = n - s - 2; break;
+    case 8: neighbour = s + 3;  first = 0;     end = n - s - 5; break;
+    default: return 1;
   }
+  // clang-format on
   const int32_t k = amount / 100;
   const ptrdiff_t at = static_cast<ptrdiff_t>(neighbour);
   qrix::walkTriples(source, destination, first, end, stride, [k, at](Around a) {

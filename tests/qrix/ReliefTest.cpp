@@ -95,7 +95,8 @@ TEST(Engrave, InPlaceEqualsACopyAndObeysTheSwitches) {
   struct Switches {
     int32_t red, green, blue;
   };
-  const Switches switches[] = {{1, 1, 1}, {1, 0, 0}, {0, 1, 0}, {0, 0, 1}, {0, 0, 0}, {256, 0x101, -1}};
+  const Switches switches[] = {{1, 1, 1}, {1, 0, 0},        {0, 1, 0},         {0, 0, 1},
+                               {0, 0, 0}, {256, 0x101, -1}, {-1, 0x200, 0x300}};
   for (const auto& s : neighbourhood_check::paddedShapes())
     for (const auto& sw : switches) {
       const PixelBuffer src = randomBuffer(s.w, s.h, 29);
