@@ -2,6 +2,7 @@
 
 #include <QGuiApplication>
 #include <QLabel>
+#include <QPointer>
 #include <QScreen>
 
 #include "Globals.h"
@@ -16,7 +17,8 @@ namespace orvane {
 
 namespace {
 
-frmAbout* loadedBox = nullptr;
+// Guarded: the box is a child of the main window and goes with it.
+QPointer<frmAbout> loadedBox;
 
 QLabel* whiteLabel(QWidget* parent, const QString& text, int x, int y, int w, int h, int pixelSize,
                    bool bold) {
@@ -101,8 +103,9 @@ void ShowAboutBox() {
     box.move(screen->availableGeometry().center() - box.rect().center());
   box.exec();
   // Closing unloads the box.
+  frmAbout* shown = loadedBox;
   loadedBox = nullptr;
-  box.deleteLater();
+  if (shown != nullptr) shown->deleteLater();
 }
 
 }  // namespace orvane

@@ -1,0 +1,220 @@
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QFile>
+#include <QFrame>
+#include <QKeyEvent>
+
+#include "MyXPFrm.h"
+#include "ShellFixture.h"
+#include "XPTopButtons.h"
+#include "cFileDIB.h"
+
+namespace {
+
+using orvane::Tw;
+
+TEST_F(ShellTest, LoadsWithTheDesignLayoutAndOnlyFileHelpZoomUsable) {
+  EXPECT_EQ(main->size(), QSize(566, 432));
+  EXPECT_EQ(main->windowTitle(), "Orvane");
+  EXPECT_TRUE(main->windowFlags() & Qt::FramelessWindowHint);
+  EXPECT_EQ(main->frame()->programName(), "Orvane      ");
+  EXPECT_EQ(main->frame()->versionText(), "---2003 May");
+  EXPECT_EQ(main->ZoomPercent, 100);
+  EXPECT_FALSE(main->headFilter()->isEnabled());
+  EXPECT_FALSE(main->headEffect()->isEnabled());
+  EXPECT_TRUE(main->headFile()->isEnabled());
+  EXPECT_FALSE(main->picture()->isVisibleTo(main.get()));
+
+  EXPECT_EQ(main->helpButton()->geometry(), QRect(480, 0, 19, 23));
+  EXPECT_EQ(main->minButton()->pos(), QPoint(512, 0));
+  EXPECT_EQ(main->closeButton()->pos(), QPoint(536, 0));
+  EXPECT_EQ(main->helpButton()->toolTip(), "Click to Get Help");
+  EXPECT_EQ(main->minButton()->toolTip(), "Click to Minimize");
+  EXPECT_EQ(main->closeButton()->toolTip(), "Click to close the program");
+  EXPECT_EQ(main->headerStrip()->geometry(), QRect(Tw(35), 28, 561, 33));
+  EXPECT_EQ(main->headFile()->geometry(), QRect(8, 0, 81, 33));
+  EXPECT_EQ(main->headFilter()->geometry(), QRect(96, 0, 81, 33));
+  EXPECT_EQ(main->headEffect()->geometry(), QRect(184, 0, 89, 33));
+  EXPECT_EQ(main->headHelp()->geometry(), QRect(280, 0, 89, 33));
+  EXPECT_EQ(main->zoomButton()->geometry(), QRect(480, 0, 73, 33));
+  EXPECT_EQ(main->zoomButton()->Caption(), "Zoom");
+  EXPECT_EQ(main->zoomButton()->MousePointer(), 99);
+  EXPECT_EQ(main->imageArea()->geometry(), QRect(2, 62, 562, 367));
+  EXPECT_EQ(main->imageArea()->palette().color(QPalette::Window), QColor(25, 118, 218));
+  // Menus appear just below their header button.
+  EXPECT_EQ(main->menuPoint(main->headFilter()), QPoint(2 + 96, 28 + 33));
+}
+
+TEST_F(ShellTest, TheImageAreaAndHeaderFollowTheWindowSize) {
+  main->show();
+  main->resize(600, 500);  // 9000 twips wide
+  QApplication::processEvents();
+  EXPECT_EQ(main->headerStrip()->geometry(), QRect(2, 28, 595, 33));  // 8925 twips
+  EXPECT_EQ(main->frame()->size(), QSize(600, 500));
+  EXPECT_EQ(main->imageArea()->size(), QSize(562 + 34, 367 + 68));
+  EXPECT_EQ(main->closeButton()->pos(), QPoint(536 + 34, 0));
+  main->resize(566, 432);
+  QApplication::processEvents();
+  EXPECT_EQ(main->imageArea()->geometry(), QRect(2, 62, 562, 367));
+}
+
+TEST_F(ShellTest, KeyboardTableWithExactModifiers) {
+  // F2 and F3 act with any modifiers, also before a picture is open.
+  EXPECT_TRUE(main->HandleKey(Qt::Key_F2, Qt::ShiftModifier | Qt::ControlModifier));
+  EXPECT_TRUE(main->HandleKey(Qt::Key_F3, Qt::NoModifier));
+  EXPECT_EQ(orvane::CurrentImage().Width(), 0);
+  EXPECT_TRUE(main->picture()->isVisibleTo(main.get()));  // an empty display
+  EXPECT_EQ(main->picture()->size(), QSize(0, 0));
+
+  // Ctrl+S exactly: with Shift it does nothing.
+  EXPECT_FALSE(main->HandleKey(Qt::Key_S, Qt::ControlModifier | Qt::ShiftModifier));
+  EXPECT_FALSE(main->HandleKey(Qt::Key_S, Qt::NoModifier));
+  EXPECT_TRUE(dialogs.isEmpty());
+  EXPECT_TRUE(main->HandleKey(Qt::Key_S, Qt::ControlModifier));
+  ASSERT_EQ(dialogs.size(), 1);
+  EXPECT_TRUE(dialogs[0].startsWith("save 3 "));
+  EXPECT_TRUE(main->HandleKey(Qt::Key_O, Qt::ControlModifier));
+  ASSERT_EQ(dialogs.size(), 2);
+  EXPECT_TRUE(dialogs[1].startsWith("open 2 "));
+  EXPECT_FALSE(main->HandleKey(Qt::Key_O, Qt::AltModifier));
+
+  EXPECT_FALSE(main->HandleKey(Qt::Key_R, Qt::AltModifier));
+  EXPECT_FALSE(main->HandleKey(Qt::Key_X, Qt::ControlModifier | Qt::AltModifier));
+  EXPECT_FALSE(main->HandleKey(Qt::Key_F4, Qt::ControlModifier));
+  EXPECT_FALSE(main->HandleKey(Qt::Key_F4, Qt::AltModifier | Qt::ShiftModifier));
+  EXPECT_FALSE(main->HandleKey(Qt::Key_A, Qt::ControlModifier));
+  EXPECT_EQ(ends, 0);
+  EXPECT_TRUE(main->HandleKey(Qt::Key_F4, Qt::AltModifier));
+  EXPECT_EQ(ends, 1);
+}
+
+TEST_F(ShellTest, KeysReachTheWindowBeforeItsControls) {
+  open(writePicture("k.bmp", 10, 10));
+  main->Stuff().Dispatch("mnu_Filter_Invert", 0);
+  // Ctrl+R pressed on a header button: the window restores the original.
+  QKeyEvent press(QEvent::KeyPress, Qt::Key_R, Qt::ControlModifier);
+  QApplication::sendEvent(main->headFile(), &press);
+  EXPECT_TRUE(press.isAccepted());
+  const QImage shown = main->picture()->pixmap().toImage();
+  orvane::CDIB original;
+  original.Clone(QImage(dir.filePath("k.bmp")), true);
+  EXPECT_EQ(shown.convertToFormat(QImage::Format_RGB888),
+            original.ToQImage().convertToFormat(QImage::Format_RGB888));
+  // Ctrl+X ends the program and releases both images.
+  QKeyEvent exit(QEvent::KeyPress, Qt::Key_X, Qt::ControlModifier);
+  QApplication::sendEvent(main->zoomButton(), &exit);
+  EXPECT_EQ(ends, 1);
+  EXPECT_EQ(orvane::CurrentImage().DIBPointer(), nullptr);
+  EXPECT_EQ(orvane::OriginalImage().DIBPointer(), nullptr);
+}
+
+TEST_F(ShellTest, TitleButtonsCloseMinimiseAndHelp) {
+  emit main->helpButton()->Click();
+  if (QFileInfo::exists(orvane::HelpFilePath())) EXPECT_EQ(opened.size(), 1);
+  emit main->closeButton()->Click();
+  EXPECT_EQ(ends, 1);
+  emit main->closeButton()->Click();  // the program ends once
+  EXPECT_EQ(ends, 1);
+}
+
+TEST_F(ShellTest, OpenUsesTheOpenFilterAndCancelChangesNothing) {
+  answer = "";
+  main->Stuff().OpenImage();
+  ASSERT_EQ(dialogs.size(), 1);
+  EXPECT_EQ(dialogs[0], QString("open 2 ") + orvane::kOpenPictureFilter);
+  EXPECT_TRUE(messages.isEmpty());
+  EXPECT_FALSE(main->headFilter()->isEnabled());
+  EXPECT_EQ(orvane::CommonDialog::QtFilter("BMP Format|*.bmp|JPG/JPEG Format|*.jpg;*.jpeg"),
+            "BMP Format (*.bmp);;JPG/JPEG Format (*.jpg *.jpeg)");
+}
+
+TEST_F(ShellTest, ASuccessfulOpenShowsCentresEnablesAndKeepsTheOriginal) {
+  main->ZoomPercent = 50;
+  open(writePicture("photo.BMP", 100, 60));
+  EXPECT_TRUE(messages.isEmpty());
+  EXPECT_EQ(orvane::CurrentImage().Width(), 100);
+  EXPECT_EQ(orvane::OriginalImage().Width(), 100);
+  EXPECT_EQ(0, memcmp(orvane::CurrentImage().DIBPointer(), orvane::OriginalImage().DIBPointer(),
+                      orvane::CurrentImage().ByteCount()));
+  EXPECT_TRUE(main->headFilter()->isEnabled());
+  EXPECT_TRUE(main->headEffect()->isEnabled());
+  EXPECT_EQ(main->ZoomPercent, 50);  // the zoom is kept
+  EXPECT_EQ(main->picture()->size(), QSize(50, 30));
+  EXPECT_EQ(main->picture()->pos(), QPoint(281 - 25, 168));  // 183.5 - 15
+  EXPECT_TRUE(main->isEnabled());
+  EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+
+  // Back to Original restores exactly the opened pixels.
+  main->Stuff().Dispatch("mnu_Filter_Invert", 0);
+  main->Stuff().Dispatch("mnu_File", 3);
+  EXPECT_EQ(0, memcmp(orvane::CurrentImage().DIBPointer(), orvane::OriginalImage().DIBPointer(),
+                      orvane::CurrentImage().ByteCount()));
+}
+
+TEST_F(ShellTest, FailedOpensLeaveEverythingAsItWas) {
+  open(writePicture("good.bmp", 20, 10));
+  main->picture()->move(3, 4);
+  const QImage shown = main->picture()->pixmap().toImage();
+
+  open(dir.filePath("missing.bmp"));
+  QFile bad(dir.filePath("bad.bmp"));
+  ASSERT_TRUE(bad.open(QIODevice::WriteOnly));
+  bad.write("not a picture");
+  bad.close();
+  open(bad.fileName());
+  open(writePicture("odd.png", 5, 5));  // not a format the program reads
+
+  EXPECT_EQ(messages, (QStringList{"File doesn't exist!", "Failed to open " + bad.fileName(),
+                                   "Failed to open " + dir.filePath("odd.png")}));
+  EXPECT_EQ(orvane::CurrentImage().Width(), 20);
+  EXPECT_EQ(orvane::OriginalImage().Width(), 20);
+  EXPECT_TRUE(main->picture()->isVisible() || main->picture()->isVisibleTo(main.get()));
+  EXPECT_EQ(main->picture()->pos(), QPoint(3, 4));
+  EXPECT_EQ(main->picture()->pixmap().toImage(), shown);
+  EXPECT_TRUE(main->headFilter()->isEnabled());  // stays enabled after a failed open
+  EXPECT_TRUE(main->isEnabled());
+  EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
+
+TEST_F(ShellTest, SaveAsRoutesByExtension) {
+  open(writePicture("src.bmp", 12, 8));
+  dialogs.clear();
+
+  answer = "";
+  main->Stuff().SaveImageAs();
+  EXPECT_EQ(dialogs, QStringList{QString("save 3 ") + orvane::kSavePictureFilter});
+
+  answer = dir.filePath("out.JPG");  // the JPEG settings save
+  main->Stuff().SaveImageAs();
+  EXPECT_EQ(jpegPaths, QStringList{answer});
+  EXPECT_FALSE(QFile::exists(answer));
+
+  answer = dir.filePath("out.jpeg");  // typed by hand: quality 75, no dialog
+  main->Stuff().SaveImageAs();
+  EXPECT_EQ(jpegPaths.size(), 1);
+
+  answer = dir.filePath("copy.bmp");
+  main->Stuff().SaveImageAs();
+  EXPECT_TRUE(QFile::exists(answer));
+  EXPECT_EQ(QImage(answer).size(), QSize(12, 8));
+
+  EXPECT_TRUE(messages.isEmpty() ||
+              messages == QStringList{"Failed to save!"});  // jpeg needs the codec library
+  messages.clear();
+  for (const char* name : {"out", "out.png"}) {
+    answer = dir.filePath(name);
+    main->Stuff().SaveImageAs();
+  }
+  EXPECT_EQ(messages, (QStringList{"Failed to save!", "Failed to save!"}));
+  EXPECT_FALSE(QFile::exists(dir.filePath("out.png")));
+}
+
+TEST_F(ShellTest, BackToOriginalBeforeAnyOpenEmptiesTheImage) {
+  orvane::CurrentImage().Create(8, 8);
+  main->Stuff().Dispatch("mnu_File", 3);
+  EXPECT_EQ(orvane::CurrentImage().Width(), 0);
+  EXPECT_EQ(main->picture()->size(), QSize(0, 0));
+}
+
+}  // namespace
