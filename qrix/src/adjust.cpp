@@ -2,13 +2,18 @@
 // equalisation.
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 
 #include "internal.h"
 
 namespace {
 
+using qrix::ChannelPattern;
 using qrix::clampByte;
 using qrix::forEachTriple;
+using qrix::kPixelBlock;
+using qrix::mapWalkBytes;
+using qrix::mapWalkPixels;
 using qrix::truncToInt;
 using qrix::walkTriples;
 
@@ -37,6 +42,189 @@ double wrapHue(double h) {
   return h;
 }
 
+QRIX_VECTOR_CLONES void contrastWalk(uint8_t* image, int32_t size, int32_t f) {
+  mapWalkBytes(image, size,
+               [f](uint8_t v, int) { return static_cast<uint8_t>(clampByte((v - 128) * f / 128 + 128)); });
+}
+
+QRIX_VECTOR_CLONES void exposalWalk(uint8_t* image, int32_t size, int32_t l) {
+  mapWalkBytes(image, size,
+               [l](uint8_t v, int) { return static_cast<uint8_t>(v >= 128 ? v : clampByte(l - v)); });
+}
+
+// Every intermediate below lies far inside 32 bits, so plain conversions truncate as
+// truncToInt does.
+QRIX_VECTOR_CLONES void yuvWalk(uint8_t* image, int32_t size, int32_t yDelta, int32_t uDelta,
+                                int32_t vDelta) {
+  mapWalkPixels(
+      image, size, [=](uint8_t * B, uint8_t * G, uint8_t * R) __attribute__((always_inline)) {
+        for (int k = 0; k < kPixelBlock; ++k) {
+          const int32_t b = B[k], g = G[k], r = R[k];
+          const int32_t y = static_cast<int32_t>(0.587 * g + 0.299 * r + 0.114 * b);
+          const int32_t u = b - y + uDelta;
+          const int32_t v = r - y + vDelta;
+          const int32_t y1 = y + yDelta;
+          R[k] = static_cast<uint8_t>(clampByte(y1 + v));
+          B[k] = static_cast<uint8_t>(clampByte(y1 + u));
+          G[k] = static_cast<uint8_t>(clampByte(static_cast<int32_t>(
+              static_cast<double>(y1) - 0.192 * static_cast<double>(u) - 0.509 * static_cast<double>(v))));
+        }
+      });
+}
+
+QRIX_VECTOR_CLONES void ycbcrWalk(uint8_t* image, int32_t size, int32_t dy, int32_t dcb, int32_t dcr) {
+  mapWalkPixels(
+      image, size, [=](uint8_t * B, uint8_t * G, uint8_t * R) __attribute__((always_inline)) {
+        for (int k = 0; k < kPixelBlock; ++k) {
+          const int32_t b = B[k], g = G[k], r = R[k];
+          const int32_t y = clampByte(static_cast<int32_t>(0.587 * g + 0.299 * r + 0.114 * b) + dy);
+          const int32_t cb = clampByte(static_cast<int32_t>(0.5 * b - (0.1687 * r + 0.3313 * g) + 128) + dcb);
+          const int32_t cr = clampByte(static_cast<int32_t>(0.5 * r - 0.4187 * g - 0.0813 * b + 128) + dcr);
+          R[k] = static_cast<uint8_t>(clampByte(static_cast<int32_t>(y + 1.402 * (cr - 128))));
+          G[k] = static_cast<uint8_t>(
+              clampByte(static_cast<int32_t>(y - 0.34414 * (cb - 128) - 0.71414 * (cr - 128))));
+          B[k] = static_cast<uint8_t>(clampByte(static_cast<int32_t>(y + 1.772 * (cb - 128))));
+        }
+      });
+}
+
+// One pixel through hue, saturation and lightness, branch by branch.
+void hslPixel(uint8_t* p, double hueStep, double saturationStep, double lightnessStep) {
+  const double r = p[2] * 0.00392156862745098;
+  const double g = p[1] * 0.00392156862745098;
+  const double b = p[0] * 0.00392156862745098;
+  const double mx = std::max(r, std::max(g, b));
+  const double mn = std::min(r, std::min(g, b));
+  double l = (mx + mn) / 2;
+  double s = 0.0;
+  double h = 0.0;
+  if (mx != mn) {
+    const double d = mx - mn;
+    s = l <= 0.5 ? d / (mx + mn) : d / (2 - mx - mn);
+    if (r == mx) {
+      h = (g - b) / d;
+    } else if (g == mx) {
+      h = 2 + (b - r) / d;
+    } else {
+      h = 4 + (r - g) / d;
+    }
+  }
+  h = wrapHue(h + hueStep);
+  s = std::clamp(s + saturationStep, 0.0, 1.0);
+  l = std::clamp(l + lightnessStep, 0.0, 1.0);
+
+  double nr, ng, nb;
+  if (s == 0.0) {
+    nr = ng = nb = l;
+  } else {
+    const double lo = l <= 0.5 ? l * (1 - s) : l - s * (1 - l);
+    const double hi = 2 * l - lo;
+    const double span = hi - lo;
+    if (h < 0) {
+      nr = hi, ng = lo, nb = lo - h * span;
+    } else if (h < 1) {
+      nr = hi, ng = lo + h * span, nb = lo;
+    } else if (h < 2) {
+      nr = lo - (h - 2) * span, ng = hi, nb = lo;
+    } else if (h < 3) {
+      nr = lo, ng = hi, nb = lo + (h - 2) * span;
+    } else if (h < 4) {
+      nr = lo, ng = lo - (h - 4) * span, nb = hi;
+    } else {
+      nr = lo + (h - 4) * span, ng = lo, nb = hi;
+    }
+  }
+  p[2] = static_cast<uint8_t>(clampByte(truncToInt(255 * nr)));
+  p[1] = static_cast<uint8_t>(clampByte(truncToInt(255 * ng)));
+  p[0] = static_cast<uint8_t>(clampByte(truncToInt(255 * nb)));
+}
+
+// Four doubles at a time; comparisons give lanes of all ones or zeros.
+using v4d = double __attribute__((vector_size(32)));
+using v4l = int64_t __attribute__((vector_size(32)));
+using v4i = int32_t __attribute__((vector_size(16)));
+
+// hslPixel four pixels at a time, every branch turned into a selection between values
+// computed for all lanes. The same operations in the same order give the same doubles:
+// x - t equals x + -t and h - 0 equals h. A hue that one step of wrapping leaves out of
+// range is redone by hslPixel.
+QRIX_VECTOR_CLONES void hslWalk(uint8_t* image, int32_t size, double hueStep, double saturationStep,
+                                double lightnessStep) {
+  mapWalkPixels(
+      image, size, [=](uint8_t * B, uint8_t * G, uint8_t * R) __attribute__((always_inline)) {
+        uint8_t in[3][kPixelBlock];
+        __builtin_memcpy(in[0], B, kPixelBlock);
+        __builtin_memcpy(in[1], G, kPixelBlock);
+        __builtin_memcpy(in[2], R, kPixelBlock);
+        v4l redo = {};
+        const v4d zero = v4d{} + 0.0, one = zero + 1.0, two = zero + 2.0, four = zero + 4.0,
+                  half = zero + 0.5;
+        for (int k = 0; k < kPixelBlock; k += 4) {
+          const v4d r =
+              __builtin_convertvector((v4i{R[k], R[k + 1], R[k + 2], R[k + 3]}), v4d) * 0.00392156862745098;
+          const v4d g =
+              __builtin_convertvector((v4i{G[k], G[k + 1], G[k + 2], G[k + 3]}), v4d) * 0.00392156862745098;
+          const v4d b =
+              __builtin_convertvector((v4i{B[k], B[k + 1], B[k + 2], B[k + 3]}), v4d) * 0.00392156862745098;
+          const v4d gbHigh = g < b ? b : g, mx = r < gbHigh ? gbHigh : r;  // std::max
+          const v4d gbLow = b < g ? b : g, mn = gbLow < r ? gbLow : r;     // std::min
+          const v4l grey = mx == mn;
+          const v4d l0 = (mx + mn) / 2;
+          const v4d d = mx - mn;
+          const v4d s0 = grey ? zero : (l0 <= 0.5 ? d / (mx + mn) : d / (two - mx - mn));
+          const v4l redMax = r == mx, greenMax = g == mx;
+          const v4d q = (redMax ? g - b : (greenMax ? b - r : r - g)) / d;
+          const v4d h0 = grey ? zero : (redMax ? q : (greenMax ? two : four) + q);
+          const v4d h1 = h0 + hueStep;
+          const v4d h = h1 >= 5.0 ? h1 - 6.0 : (h1 < -1.0 ? h1 + 6.0 : h1);
+          redo |= (h >= 5.0) | (h < -1.0);
+          const v4d s1 = s0 + saturationStep, l1 = l0 + lightnessStep;
+          const v4d s = s1 < zero ? zero : (one < s1 ? one : s1);  // std::clamp
+          const v4d l = l1 < zero ? zero : (one < l1 ? one : l1);
+          const v4d lo = l <= half ? l * (one - s) : l - s * (one - l);
+          const v4d hi = 2 * l - lo;
+          const v4d span = hi - lo;
+          // Sextants from h < 0 up: hi, mid and lo go to red, green and blue by turns; the
+          // mid value rises (lo + t) in sextants 1, 3, 5 and falls (lo - t) in 0, 2, 4.
+          const v4l below1 = h < 1.0, below3 = h < 3.0;
+          const v4l sx0 = h < 0.0, sx1 = (h >= 0.0) & below1, sx2 = (h >= 1.0) & (h < 2.0);
+          const v4l sx3 = (h >= 2.0) & below3, sx4 = (h >= 3.0) & (h < 4.0), sx5 = h >= 4.0;
+          const v4d t = (h - (below1 ? zero : (below3 ? two : four))) * span;
+          const v4d m = (sx1 | sx3 | sx5) ? lo + t : lo - t;
+          const v4l flat = s == 0.0;
+          const v4d nr = flat ? l : (below1 ? hi : ((sx2 | sx5) ? m : lo));
+          const v4d ng = flat ? l : ((sx2 | sx3) ? hi : ((sx1 | sx4) ? m : lo));
+          const v4d nb = flat ? l : (!below3 ? hi : ((sx0 | sx3) ? m : lo));
+          // clampByte(static_cast<int32_t>(255 * x)): every 255 * x lies far inside 32 bits.
+          const v4d out[3] = {nb, ng, nr};
+          uint8_t* const plane[3] = {B, G, R};
+          for (int c = 0; c < 3; ++c) {
+            v4i v = __builtin_convertvector(255 * out[c], v4i);
+            v = v < 0 ? 0 : v;
+            v = v > 255 ? 255 : v;
+            for (int i = 0; i < 4; ++i) plane[c][k + i] = static_cast<uint8_t>(v[i]);
+          }
+        }
+        if (!(redo[0] | redo[1] | redo[2] | redo[3])) return;
+        for (int k = 0; k < kPixelBlock; ++k) {
+          uint8_t p[3] = {in[0][k], in[1][k], in[2][k]};
+          hslPixel(p, hueStep, saturationStep, lightnessStep);
+          B[k] = p[0], G[k] = p[1], R[k] = p[2];
+        }
+      });
+}
+
+QRIX_VECTOR_CLONES void blackWhiteWalk(uint8_t* image, int32_t size, bool eachChannel, int32_t level) {
+  mapWalkPixels(
+      image, size, [=](uint8_t * B, uint8_t * G, uint8_t * R) __attribute__((always_inline)) {
+        for (int k = 0; k < kPixelBlock; ++k) {
+          const int32_t b = B[k], g = G[k], r = R[k];
+          const bool black = eachChannel ? (b < level && g < level && r < level) : (b + g + r) / 3 < level;
+          B[k] = G[k] = R[k] = black ? 0 : 255;
+        }
+      });
+}
+
 }  // namespace
 
 extern "C" {
@@ -54,24 +242,14 @@ int32_t dllbrightness(uint8_t* image, int32_t size, int32_t amount) {
 int32_t dllcontrast(uint8_t* image, int32_t size, int32_t factor) {
   // From |factor| = 128 * 128 on every byte but 128 already lands on 0 or 255.
   const int32_t f = std::clamp(factor, -16384, 16384);
-  auto map = [f](int32_t v) { return static_cast<uint8_t>(clampByte((v - 128) * f / 128 + 128)); };
-  forEachTriple(image, size, [&](uint8_t* p) {
-    p[0] = map(p[0]);
-    p[1] = map(p[1]);
-    p[2] = map(p[2]);
-  });
+  contrastWalk(image, size, f);
   return 1;
 }
 
 int32_t dllexposal(uint8_t* image, int32_t size, int32_t level) {
   // level - v for v < 128 is 0 for every v from level 0 down and 255 from level 382 up.
   const int32_t l = std::clamp(level, 0, 382);
-  auto map = [l](int32_t v) { return static_cast<uint8_t>(v >= 128 ? v : clampByte(l - v)); };
-  forEachTriple(image, size, [&](uint8_t* p) {
-    p[0] = map(p[0]);
-    p[1] = map(p[1]);
-    p[2] = map(p[2]);
-  });
+  exposalWalk(image, size, l);
   return 1;
 }
 
@@ -86,6 +264,13 @@ int32_t dllrgbbalance(uint8_t* image, int32_t size, int32_t redDelta, int32_t gr
 }
 
 int32_t dllyuvbalance(uint8_t* image, int32_t size, int32_t yDelta, int32_t uDelta, int32_t vDelta) {
+  // Deltas of everyday size keep every intermediate within 32 bits.
+  constexpr int32_t kSmall = 1 << 20;
+  if (std::abs(int64_t{yDelta}) <= kSmall && std::abs(int64_t{uDelta}) <= kSmall &&
+      std::abs(int64_t{vDelta}) <= kSmall) {
+    yuvWalk(image, size, yDelta, uDelta, vDelta);
+    return 1;
+  }
   // The deltas enter the green formula together, so they are carried in 64 bits rather
   // than limited one by one; every value stays exact in a double.
   forEachTriple(image, size, [=](uint8_t* p) {
@@ -107,82 +292,19 @@ int32_t dllycbcr(uint8_t* image, int32_t size, int32_t yDelta, int32_t cbDelta, 
   const int32_t dy = std::clamp(yDelta, -512, 512);
   const int32_t dcb = std::clamp(cbDelta, -512, 512);
   const int32_t dcr = std::clamp(crDelta, -512, 512);
-  forEachTriple(image, size, [=](uint8_t* p) {
-    const int32_t b = p[0], g = p[1], r = p[2];
-    const int32_t y = clampByte(truncToInt(0.587 * g + 0.299 * r + 0.114 * b) + dy);
-    const int32_t cb = clampByte(truncToInt(0.5 * b - (0.1687 * r + 0.3313 * g) + 128) + dcb);
-    const int32_t cr = clampByte(truncToInt(0.5 * r - 0.4187 * g - 0.0813 * b + 128) + dcr);
-    p[2] = static_cast<uint8_t>(clampByte(truncToInt(y + 1.402 * (cr - 128))));
-    p[1] = static_cast<uint8_t>(clampByte(truncToInt(y - 0.34414 * (cb - 128) - 0.71414 * (cr - 128))));
-    p[0] = static_cast<uint8_t>(clampByte(truncToInt(y + 1.772 * (cb - 128))));
-  });
+  ycbcrWalk(image, size, dy, dcb, dcr);
   return 1;
 }
 
 int32_t dllhsl(uint8_t* image, int32_t size, int32_t hueDelta, int32_t saturationDelta,
                int32_t lightnessDelta) {
-  const double hueStep = hueDelta * 0.01;
-  const double saturationStep = saturationDelta * 0.01;
-  const double lightnessStep = lightnessDelta * 0.01;
-  forEachTriple(image, size, [=](uint8_t* p) {
-    const double r = p[2] * 0.00392156862745098;
-    const double g = p[1] * 0.00392156862745098;
-    const double b = p[0] * 0.00392156862745098;
-    const double mx = std::max(r, std::max(g, b));
-    const double mn = std::min(r, std::min(g, b));
-    double l = (mx + mn) / 2;
-    double s = 0.0;
-    double h = 0.0;
-    if (mx != mn) {
-      const double d = mx - mn;
-      s = l <= 0.5 ? d / (mx + mn) : d / (2 - mx - mn);
-      if (r == mx) {
-        h = (g - b) / d;
-      } else if (g == mx) {
-        h = 2 + (b - r) / d;
-      } else {
-        h = 4 + (r - g) / d;
-      }
-    }
-    h = wrapHue(h + hueStep);
-    s = std::clamp(s + saturationStep, 0.0, 1.0);
-    l = std::clamp(l + lightnessStep, 0.0, 1.0);
-
-    double nr, ng, nb;
-    if (s == 0.0) {
-      nr = ng = nb = l;
-    } else {
-      const double lo = l <= 0.5 ? l * (1 - s) : l - s * (1 - l);
-      const double hi = 2 * l - lo;
-      const double span = hi - lo;
-      if (h < 0) {
-        nr = hi, ng = lo, nb = lo - h * span;
-      } else if (h < 1) {
-        nr = hi, ng = lo + h * span, nb = lo;
-      } else if (h < 2) {
-        nr = lo - (h - 2) * span, ng = hi, nb = lo;
-      } else if (h < 3) {
-        nr = lo, ng = hi, nb = lo + (h - 2) * span;
-      } else if (h < 4) {
-        nr = lo, ng = lo - (h - 4) * span, nb = hi;
-      } else {
-        nr = lo + (h - 4) * span, ng = lo, nb = hi;
-      }
-    }
-    p[2] = static_cast<uint8_t>(clampByte(truncToInt(255 * nr)));
-    p[1] = static_cast<uint8_t>(clampByte(truncToInt(255 * ng)));
-    p[0] = static_cast<uint8_t>(clampByte(truncToInt(255 * nb)));
-  });
+  hslWalk(image, size, hueDelta * 0.01, saturationDelta * 0.01, lightnessDelta * 0.01);
   return 1;
 }
 
 int32_t dllblackwhite(uint8_t* image, int32_t size, int32_t averageSwitch, int32_t level) {
-  forEachTriple(image, size, [=](uint8_t* p) {
-    const bool black = averageSwitch == 0 ? (p[0] < level && p[1] < level && p[2] < level)
-                                          : (p[0] + p[1] + p[2]) / 3 < level;
-    const uint8_t v = black ? 0 : 255;
-    p[0] = p[1] = p[2] = v;
-  });
+  // Bytes and their thirds lie in 0..255: a level beyond 0..256 decides nothing more.
+  blackWhiteWalk(image, size, averageSwitch == 0, std::clamp(level, 0, 256));
   return 1;
 }
 
@@ -195,18 +317,13 @@ int32_t dllcolorbound(uint8_t* image, int32_t size, int32_t redMax, int32_t gree
   for (int32_t mn : {redMin, greenMin, blueMin}) {
     if (mn < 0 || mn > 254) return 1;
   }
-  auto bound = [](uint8_t& v, int32_t mx, int32_t mn) {
-    if (v > mx) {
-      v = static_cast<uint8_t>(mx);
-    } else if (v < mn) {
-      v = static_cast<uint8_t>(mn);
-    }
-  };
-  forEachTriple(image, size, [&](uint8_t* p) {
-    bound(p[0], blueMax, blueMin);
-    bound(p[1], greenMax, greenMin);
-    bound(p[2], redMax, redMin);
-  });
+  // With the minimum below the maximum, raising to the minimum and then lowering to the
+  // maximum bounds a value as the two tests do.
+  const ChannelPattern<uint8_t> hi(static_cast<uint8_t>(blueMax), static_cast<uint8_t>(greenMax),
+                                   static_cast<uint8_t>(redMax));
+  const ChannelPattern<uint8_t> lo(static_cast<uint8_t>(blueMin), static_cast<uint8_t>(greenMin),
+                                   static_cast<uint8_t>(redMin));
+  mapWalkBytes(image, size, [&](uint8_t v, int j) { return std::min(std::max(v, lo.at[j]), hi.at[j]); });
   return 1;
 }
 
@@ -228,7 +345,7 @@ int32_t DllAdjLevel(uint8_t* image, int32_t size, int32_t redMax, int32_t redMin
       table[c][v] = static_cast<uint8_t>(truncToInt(x));
     }
   }
-  qrix::applyChannelTables(image, size, table);
+  qrix::mapChannelTables(image, size, table);
   return 1;
 }
 
@@ -236,12 +353,8 @@ int32_t dllhisequip(uint8_t* image, int32_t size, int32_t width, int32_t height)
   const int64_t pixels = static_cast<int64_t>(width) * height;
   // Without a pixel count there is nothing to divide by; leave the image as it is.
   if (pixels <= 0 || walkTriples(size) == 0) return 1;
-  int32_t count[3][256] = {};
-  forEachTriple(image, size, [&](uint8_t* p) {
-    ++count[0][p[0]];
-    ++count[1][p[1]];
-    ++count[2][p[2]];
-  });
+  int32_t count[3][256];
+  qrix::countChannels(image, size, count);
   const double n = static_cast<double>(pixels);
   ChannelTables table;
   for (int c = 0; c < 3; ++c) {
@@ -253,7 +366,7 @@ int32_t dllhisequip(uint8_t* image, int32_t size, int32_t width, int32_t height)
       cumulative += count[c][v] / n;
     }
   }
-  qrix::applyChannelTables(image, size, table);
+  qrix::mapChannelTables(image, size, table);
   return 1;
 }
 
