@@ -7,13 +7,39 @@
 
 namespace {
 
+using qrix::ChannelPattern;
 using qrix::forEachTriple;
+using qrix::kPixelBlock;
+using qrix::mapWalkBytes;
+using qrix::mapWalkPixels;
 using qrix::randomStep;
 using qrix::truncToInt;
 using qrix::walkTriples;
 
 inline uint8_t byte(int32_t v) { return static_cast<uint8_t>(v); }
 inline uint8_t atMost255(int32_t v) { return static_cast<uint8_t>(std::min(255, v)); }
+
+// Calls f(b, g, r) with references to the three bytes of every triple of the walk, through
+// blocks of planes so that the loop vectorises.
+template <typename F>
+[[gnu::always_inline]] inline void eachPixel(uint8_t* image, int32_t size, F f) {
+  mapWalkPixels(
+      image, size, [&](uint8_t * B, uint8_t * G, uint8_t * R) __attribute__((always_inline)) {
+        for (int k = 0; k < kPixelBlock; ++k) f(B[k], G[k], R[k]);
+      });
+}
+
+// Xors channel 0, 1, 2 of every triple with the given masks.
+inline void invert(uint8_t* image, int32_t size, uint8_t b, uint8_t g, uint8_t r) {
+  const ChannelPattern<uint8_t> mask(b, g, r);
+  mapWalkBytes(image, size, [&](uint8_t v, int j) { return static_cast<uint8_t>(v ^ mask.at[j]); });
+}
+
+// Keeps the bits of channel 0, 1, 2 of every triple that the masks keep.
+inline void keep(uint8_t* image, int32_t size, uint8_t b, uint8_t g, uint8_t r) {
+  const ChannelPattern<uint8_t> mask(b, g, r);
+  mapWalkBytes(image, size, [&](uint8_t v, int j) { return static_cast<uint8_t>(v & mask.at[j]); });
+}
 
 // A table stretching [lo, hi] onto [0, 255]. A channel without a positive range has
 // nothing to stretch and keeps its values.
@@ -25,44 +51,79 @@ void stretchTable(uint8_t* table, int32_t lo, int32_t hi) {
 }
 
 // Brown tones: c, d and e feed each other unlimited and are limited only when stored.
-void brown(uint8_t* image, int32_t size, int32_t divisor) {
-  forEachTriple(image, size, [divisor](uint8_t* p) {
-    const int32_t c = p[1] * p[0] / divisor;
-    const int32_t d = p[0] * c / 256;
+// The divisor is a constant of each instance; every operand is non-negative.
+template <int32_t divisor>
+[[gnu::always_inline]] inline void brown(uint8_t* image, int32_t size) {
+  eachPixel(image, size, [](uint8_t& b, uint8_t& g, uint8_t& r) {
+    const int32_t c = g * b / divisor;
+    const int32_t d = b * c / 256;
     const int32_t e = d * c / 256;
-    p[2] = atMost255(c);
-    p[1] = atMost255(d);
-    p[0] = atMost255(e);
+    r = atMost255(c);
+    g = atMost255(d);
+    b = atMost255(e);
   });
 }
 
-void autoContrast(uint8_t* image, int32_t size) {
-  int32_t hi[3] = {0, 0, 0};
-  int32_t lo[3] = {255, 255, 255};
-  forEachTriple(image, size, [&](uint8_t* p) {
-    for (int c = 0; c < 3; ++c) {
-      // A value that raises the maximum is not also compared with the minimum.
-      if (p[c] > hi[c]) {
-        hi[c] = p[c];
-      } else if (p[c] < lo[c]) {
-        lo[c] = p[c];
+// Per channel, the largest value and the smallest value that did not raise the largest
+// so far (0 and 255 before the first triple).
+void contrastBounds(const uint8_t* image, int32_t size, int32_t (&hi)[3], int32_t (&lo)[3]) {
+  const ptrdiff_t n = 3 * static_cast<ptrdiff_t>(walkTriples(size));
+  for (int c = 0; c < 3; ++c) hi[c] = 0, lo[c] = 255;
+  if (n == 0) return;
+  // After the first triple a value above the largest so far cannot be the smallest of the
+  // rest, so the smallest value of the walk is missed only when it stands alone in the
+  // first triple. That case is left to the running scan.
+  uint8_t top[qrix::kWalkBlock], bottom[qrix::kWalkBlock];
+  for (int j = 0; j < qrix::kWalkBlock; ++j) top[j] = 0, bottom[j] = 255;
+  ptrdiff_t i = 3;
+  for (; i + qrix::kWalkBlock <= n; i += qrix::kWalkBlock) {
+    for (int j = 0; j < qrix::kWalkBlock; ++j) {
+      top[j] = std::max(top[j], image[i + j]);
+      bottom[j] = std::min(bottom[j], image[i + j]);
+    }
+  }
+  for (int j = 0; i < n; ++i, ++j) {
+    top[j] = std::max(top[j], image[i]);
+    bottom[j] = std::min(bottom[j], image[i]);
+  }
+  int32_t restHi[3] = {0, 0, 0}, restLo[3] = {255, 255, 255};
+  for (int j = 0; j < qrix::kWalkBlock; ++j) {
+    // Positions past i + 3 in the block start at channel (3 + j) % 3 == j % 3.
+    restHi[j % 3] = std::max<int32_t>(restHi[j % 3], top[j]);
+    restLo[j % 3] = std::min<int32_t>(restLo[j % 3], bottom[j]);
+  }
+  for (int c = 0; c < 3; ++c) {
+    const int32_t first = image[c];
+    hi[c] = std::max(first, restHi[c]);
+    if (first == 0 || restLo[c] <= first) {
+      lo[c] = std::min(first, restLo[c]);
+      continue;
+    }
+    int32_t runHi = 0, runLo = 255;
+    for (ptrdiff_t k = c; k < n; k += 3) {
+      if (image[k] > runHi) {
+        runHi = image[k];
+      } else if (image[k] < runLo) {
+        runLo = image[k];
       }
     }
-  });
+    lo[c] = runLo;
+  }
+}
+
+void autoContrast(uint8_t* image, int32_t size) {
+  int32_t hi[3], lo[3];
+  contrastBounds(image, size, hi, lo);
   uint8_t table[3][256];
   for (int c = 0; c < 3; ++c) stretchTable(table[c], lo[c], hi[c]);
-  qrix::applyChannelTables(image, size, table);
+  qrix::mapChannelTables(image, size, table);
 }
 
 void autoLevel(uint8_t* image, int32_t size) {
   if (walkTriples(size) == 0) return;
   const int32_t quota = truncToInt((size / 3) * 0.055);
-  int32_t count[3][256] = {};
-  forEachTriple(image, size, [&](uint8_t* p) {
-    ++count[0][p[0]];
-    ++count[1][p[1]];
-    ++count[2][p[2]];
-  });
+  int32_t count[3][256];
+  qrix::countChannels(image, size, count);
   uint8_t table[3][256];
   for (int c = 0; c < 3; ++c) {
     const int32_t* n = count[c];
@@ -89,33 +150,293 @@ void autoLevel(uint8_t* image, int32_t size) {
     }
     stretchTable(table[c], lo, hi);
   }
-  qrix::applyChannelTables(image, size, table);
+  qrix::mapChannelTables(image, size, table);
 }
 
-void night(uint8_t* image, int32_t size) {
-  uint8_t table[256];
-  for (int32_t v = 0; v < 256; ++v) table[v] = byte(v * v / 256);
-  // Byte by byte over offsets 0 .. size - 1, not by triples.
-  for (int32_t i = 0; i < size; ++i) image[i] = table[image[i]];
+// min(255, trunc(2 * x * atan(y))) for bytes x and y, indexed [x][y]; built on first use.
+const uint8_t (&hardTable())[256][256] {
+  static const auto table = [] {
+    struct Table {
+      uint8_t at[256][256];
+    } t;
+    for (int32_t y = 0; y < 256; ++y) {
+      const double a = std::atan(static_cast<double>(y));
+      for (int32_t x = 0; x < 256; ++x) t.at[x][y] = atMost255(truncToInt(2 * x * a));
+    }
+    return t;
+  }();
+  return table.at;
+}
+
+// clampByte(trunc(125 * sin(atan(x / y)) + 20)) for bytes x and y > 0, indexed [x][y];
+// built on first use.
+const uint8_t (&unrealTable())[256][256] {
+  static const auto table = [] {
+    struct Table {
+      uint8_t at[256][256];
+    } t;
+    for (int32_t x = 0; x < 256; ++x) {
+      t.at[x][0] = 0;  // never read: divisors are raised to 1 first
+      for (int32_t y = 1; y < 256; ++y) {
+        const double q = static_cast<double>(x) / static_cast<double>(y);
+        t.at[x][y] = byte(qrix::clampByte(truncToInt(125 * std::sin(std::atan(q)) + 20)));
+      }
+    }
+    return t;
+  }();
+  return table.at;
+}
+
+// The noise walk. The generator's recurrence x' = a x + c is applied to the state three
+// times per triple; the second and third draws are computed from the triple's starting
+// state with the recurrence composed, so the three do not wait on one another. n % v for
+// v in 1..255 and n < 2^15 is n - v * (n * m_v >> 32) with m_v = 2^32 / v + 1 exactly.
+void noise(uint8_t* image, int32_t size) {
+  constexpr uint32_t a1 = 214013u, c1 = 2531011u;
+  constexpr uint32_t a2 = a1 * a1, c2 = a1 * c1 + c1;
+  constexpr uint32_t a3 = a2 * a1, c3 = a1 * c2 + c1;
+  uint64_t magic[256];
+  for (uint64_t v = 1; v < 256; ++v) magic[v] = (uint64_t{1} << 32) / v + 1;
+  auto step = [&](uint32_t x, uint32_t v) {
+    const uint32_t n = (x >> 16) & 0x7fff;
+    return n - v * static_cast<uint32_t>((n * magic[v]) >> 32) + 1;
+  };
+  uint32_t& state = qrix::randomState();
+  uint32_t x = state;
+  forEachTriple(image, size, [&](uint8_t* p) {
+    const uint32_t b = std::max<uint32_t>(p[0], 1), g = std::max<uint32_t>(p[1], 1),
+                   r = std::max<uint32_t>(p[2], 1);
+    const uint32_t xr = a1 * x + c1, xg = a2 * x + c2, xb = a3 * x + c3;
+    p[2] = byte((r + step(xr, r)) / 2);
+    p[1] = byte((g + step(xg, g)) / 2);
+    p[0] = byte((b + step(xb, b)) / 2);
+    x = xb;
+  });
+  state = x;
 }
 
 // Grey pixels become a colour ramp blue - cyan - green - yellow - red; others stay.
-void falseColor(uint8_t* p) {
-  if (p[0] != p[1] || p[1] != p[2]) return;
-  const int32_t e = p[0];
-  int32_t b, g, r;
-  if (e <= 63) {
-    b = 255, g = 254 - 4 * e, r = 0;
-  } else if (e <= 127) {
-    b = 510 - 4 * e, g = 4 * e - 254, r = 0;
-  } else if (e <= 191) {
-    b = 0, g = 255, r = 4 * e - 510;
-  } else {
-    b = 0, g = 1022 - 4 * e, r = 255;
+inline void falseColor(uint8_t& pb, uint8_t& pg, uint8_t& pr) {
+  const int32_t e = pb;
+  const bool grey = (pb == pg) & (pg == pr);
+  const int32_t b = e <= 63 ? 255 : (e <= 127 ? 510 - 4 * e : 0);
+  const int32_t g = e <= 63 ? 254 - 4 * e : (e <= 127 ? 4 * e - 254 : (e <= 191 ? 255 : 1022 - 4 * e));
+  const int32_t r = e <= 127 ? 0 : (e <= 191 ? 4 * e - 510 : 255);
+  pb = grey ? byte(qrix::clampByte(b)) : pb;
+  pg = grey ? byte(qrix::clampByte(g)) : pg;
+  pr = grey ? byte(qrix::clampByte(r)) : pr;
+}
+
+// The modes whose loops vectorise, built for wider vectors too. Conversions of doubles
+// that stay far inside 32 bits truncate as truncToInt does. Returns false for other modes.
+QRIX_VECTOR_CLONES bool mapVector(uint8_t* image, int32_t size, int32_t mode) {
+  switch (mode) {
+    case 1:  // InvertAll
+      invert(image, size, 0xff, 0xff, 0xff);
+      break;
+    case 2:  // InvertRed
+      invert(image, size, 0, 0, 0xff);
+      break;
+    case 3:  // InvertGreen
+      invert(image, size, 0, 0xff, 0);
+      break;
+    case 4:  // InvertBlue
+      invert(image, size, 0xff, 0, 0);
+      break;
+    case 5:  // InvertCarmine
+      invert(image, size, 0xff, 0, 0xff);
+      break;
+    case 6:  // InvertCyan
+      invert(image, size, 0xff, 0xff, 0);
+      break;
+    case 7:  // InvertYellow
+      invert(image, size, 0, 0xff, 0xff);
+      break;
+    case 8:  // GreyScale_Average
+      eachPixel(image, size, [](uint8_t& b, uint8_t& g, uint8_t& r) { b = g = r = byte((b + g + r) / 3); });
+      break;
+    case 10:  // RGB2BGR
+      eachPixel(image, size, [](uint8_t& b, uint8_t&, uint8_t& r) { std::swap(b, r); });
+      break;
+    case 11:  // RGB2BRG
+      eachPixel(image, size, [](uint8_t& pb, uint8_t& pg, uint8_t& pr) {
+        const uint8_t b = pb, g = pg, r = pr;
+        pr = b, pg = r, pb = g;
+      });
+      break;
+    case 12:  // RGB2GBR
+      eachPixel(image, size, [](uint8_t& pb, uint8_t& pg, uint8_t& pr) {
+        const uint8_t b = pb, g = pg, r = pr;
+        pr = g, pg = b, pb = r;
+      });
+      break;
+    case 13:  // RGB2GRB
+      eachPixel(image, size, [](uint8_t&, uint8_t& g, uint8_t& r) { std::swap(g, r); });
+      break;
+    case 14:  // RGB2RBG
+      eachPixel(image, size, [](uint8_t& b, uint8_t& g, uint8_t&) { std::swap(b, g); });
+      break;
+    case 15:  // KillRed
+      keep(image, size, 0xff, 0xff, 0);
+      break;
+    case 16:  // KillGreen
+      keep(image, size, 0xff, 0, 0xff);
+      break;
+    case 17:  // KillBlue
+      keep(image, size, 0, 0xff, 0xff);
+      break;
+    case 18:  // KillCyan
+      keep(image, size, 0, 0, 0xff);
+      break;
+    case 19:  // KillCarmine
+      keep(image, size, 0, 0xff, 0);
+      break;
+    case 20:  // KillYellow
+      keep(image, size, 0xff, 0, 0);
+      break;
+    case 21:  // SoftRed
+      eachPixel(image, size, [](uint8_t& b, uint8_t& g, uint8_t&) { b = g = byte((b + g) / 2); });
+      break;
+    case 22:  // SoftGreen
+      eachPixel(image, size, [](uint8_t&, uint8_t& g, uint8_t& r) { g = r = byte((g + r) / 2); });
+      break;
+    case 23:  // SoftOrange
+      eachPixel(image, size, [](uint8_t& b, uint8_t& g, uint8_t& r) {
+        b = byte(g / 2);
+        g = byte(r / 2);
+      });
+      break;
+    case 24:  // SoftYellow
+      eachPixel(image, size, [](uint8_t& b, uint8_t& g, uint8_t& r) {
+        b = byte(g / 2);
+        g = r = byte(r / 2);
+      });
+      break;
+    case 25:  // SoftPurple
+      eachPixel(image, size, [](uint8_t& b, uint8_t&, uint8_t& r) { b = r = byte((b + r) / 2); });
+      break;
+    case 29:  // HardYellow
+      eachPixel(image, size, [](uint8_t& b, uint8_t& g, uint8_t& r) {
+        b = g;
+        g = r;
+      });
+      break;
+    case 30:  // FastPurple
+      eachPixel(image, size, [](uint8_t& pb, uint8_t& pg, uint8_t& pr) {
+        const int32_t b = pb, g = pg, r = pr;
+        const int32_t r1 = (r + g) / 2;
+        pr = byte(r1);
+        pg = byte((g + b) / 2);
+        pb = byte((b + r1) / 2);
+      });
+      break;
+    case 31:  // FastGrey
+      eachPixel(image, size, [](uint8_t& b, uint8_t& g, uint8_t& r) {
+        b = g = r = byte(static_cast<int32_t>(0.11 * b + 0.3 * r + 0.59 * g));
+      });
+      break;
+    case 32:  // FastYellow
+      eachPixel(image, size, [](uint8_t& pb, uint8_t& pg, uint8_t& pr) {
+        const int32_t g = pg, r = pr;
+        const int32_t b = (g - r) * (g - r) / 125;
+        const int32_t d = (g - b) * (g - b) / 125;
+        const int32_t e = (b + d) * (b + d) / 125;
+        pb = atMost255(b);
+        pg = atMost255(e);
+        pr = atMost255(d);
+      });
+      break;
+    case 33:  // FastBrown
+      brown<128>(image, size);
+      break;
+    case 34:  // FastDarkBrown
+      brown<256>(image, size);
+      break;
+    case 47:  // Eclipse: this walk stops one triple earlier, offsets < size - 5
+      if (size > 5) {
+        eachPixel(image, size - 3, [](uint8_t& b, uint8_t& pg, uint8_t& r) {
+          const int32_t g = std::abs(pg - 64);
+          pg = r = byte(g);
+          b = byte(std::abs(g - 64));
+        });
+      }
+      break;
+    case 48:  // AfricaF
+      eachPixel(image, size, [](uint8_t& pb, uint8_t& pg, uint8_t& pr) {
+        const int32_t r1 = pg * pb / 256;
+        const int32_t g1 = pb * r1 / 256;
+        pr = byte(r1);
+        pg = byte(g1);
+        pb = byte(g1 * r1 / 256);
+      });
+      break;
+    case 49:  // Strange
+      eachPixel(image, size, [](uint8_t& b, uint8_t& g, uint8_t& pr) {
+        const int32_t r = pr;
+        g = atMost255(r + g / 2);
+        b = atMost255(r + b / 2);
+      });
+      break;
+    case 51:  // Liquid
+      eachPixel(image, size, [](uint8_t& pb, uint8_t& pg, uint8_t& pr) {
+        const int32_t b = pb, g = pg;
+        const int32_t r1 = atMost255(static_cast<int32_t>(0.008 * ((g - b) * (g - b))));
+        const int32_t g1 = atMost255(static_cast<int32_t>(0.008 * ((r1 - b) * (r1 - b))));
+        pr = byte(r1);
+        pg = byte(g1);
+        pb = atMost255(static_cast<int32_t>(0.008 * ((r1 - g1) * (r1 - g1))));
+      });
+      break;
+    case 53:  // Flame
+      eachPixel(image, size, [](uint8_t& b, uint8_t& g, uint8_t& r) {
+        const int32_t t = (b + g + r) / 3;
+        r = atMost255(r + t);
+        b = byte(std::max(0, b - t));
+      });
+      break;
+    case 54:  // Night: byte by byte over offsets 0 .. size - 1, not by triples
+      for (int32_t i = 0; i < size; ++i) image[i] = byte(image[i] * image[i] / 256);
+      break;
+    case 55:  // FalseColor
+      eachPixel(image, size, falseColor);
+      break;
+    case 56:  // StandardGreyscale
+      eachPixel(image, size, [](uint8_t& b, uint8_t& g, uint8_t& r) {
+        b = g = r = byte(static_cast<int32_t>(0.3 * r + 0.11 * b + 0.59 * g));
+      });
+      break;
+    default:
+      return false;
   }
-  p[0] = byte(qrix::clampByte(b));
-  p[1] = byte(qrix::clampByte(g));
-  p[2] = byte(qrix::clampByte(r));
+  return true;
+}
+
+QRIX_VECTOR_CLONES void greyVector(uint8_t* image, int32_t size, int32_t mode) {
+  switch (mode) {
+    case 1:  // GreyScale_HighLight
+      eachPixel(image, size, [](uint8_t& b, uint8_t& g, uint8_t& r) { b = g = r = std::max({b, g, r}); });
+      break;
+    case 2:  // GreyScale_MedianLight
+      eachPixel(image, size, [](uint8_t& pb, uint8_t& pg, uint8_t& pr) {
+        const uint8_t b = pb, g = pg, r = pr;
+        pb = pg = pr = std::max(std::min(b, g), std::min(std::max(b, g), r));
+      });
+      break;
+    case 3:  // GreyScale_LowLight
+      eachPixel(image, size, [](uint8_t& b, uint8_t& g, uint8_t& r) { b = g = r = std::min({b, g, r}); });
+      break;
+    case 4:  // GreyScale_OnlyR
+      eachPixel(image, size, [](uint8_t& b, uint8_t& g, uint8_t& r) { b = g = r; });
+      break;
+    case 5:  // GreyScale_OnlyG
+      eachPixel(image, size, [](uint8_t& b, uint8_t& g, uint8_t& r) { b = r = g; });
+      break;
+    case 6:  // GreyScale_OnlyB
+      eachPixel(image, size, [](uint8_t& b, uint8_t& g, uint8_t& r) { g = r = b; });
+      break;
+    default:
+      break;
+  }
 }
 
 }  // namespace
@@ -123,248 +444,63 @@ void falseColor(uint8_t* p) {
 extern "C" {
 
 int32_t pno(uint8_t* image, int32_t size, int32_t mode) {
+  if (mapVector(image, size, mode)) return 1;
   switch (mode) {
-    case 1:  // InvertAll
-      forEachTriple(image, size, [](uint8_t* p) {
-        p[0] = byte(255 - p[0]);
-        p[1] = byte(255 - p[1]);
-        p[2] = byte(255 - p[2]);
-      });
-      break;
-    case 2:  // InvertRed
-      forEachTriple(image, size, [](uint8_t* p) { p[2] = byte(255 - p[2]); });
-      break;
-    case 3:  // InvertGreen
-      forEachTriple(image, size, [](uint8_t* p) { p[1] = byte(255 - p[1]); });
-      break;
-    case 4:  // InvertBlue
-      forEachTriple(image, size, [](uint8_t* p) { p[0] = byte(255 - p[0]); });
-      break;
-    case 5:  // InvertCarmine
-      forEachTriple(image, size, [](uint8_t* p) {
-        p[0] = byte(255 - p[0]);
-        p[2] = byte(255 - p[2]);
-      });
-      break;
-    case 6:  // InvertCyan
-      forEachTriple(image, size, [](uint8_t* p) {
-        p[0] = byte(255 - p[0]);
-        p[1] = byte(255 - p[1]);
-      });
-      break;
-    case 7:  // InvertYellow
-      forEachTriple(image, size, [](uint8_t* p) {
-        p[1] = byte(255 - p[1]);
-        p[2] = byte(255 - p[2]);
-      });
-      break;
-    case 8:  // GreyScale_Average
-      forEachTriple(image, size, [](uint8_t* p) { p[0] = p[1] = p[2] = byte((p[0] + p[1] + p[2]) / 3); });
-      break;
-    case 10:  // RGB2BGR
-      forEachTriple(image, size, [](uint8_t* p) { std::swap(p[0], p[2]); });
-      break;
-    case 11:  // RGB2BRG
-      forEachTriple(image, size, [](uint8_t* p) {
-        const uint8_t b = p[0], g = p[1], r = p[2];
-        p[2] = b, p[1] = r, p[0] = g;
-      });
-      break;
-    case 12:  // RGB2GBR
-      forEachTriple(image, size, [](uint8_t* p) {
-        const uint8_t b = p[0], g = p[1], r = p[2];
-        p[2] = g, p[1] = b, p[0] = r;
-      });
-      break;
-    case 13:  // RGB2GRB
-      forEachTriple(image, size, [](uint8_t* p) { std::swap(p[1], p[2]); });
-      break;
-    case 14:  // RGB2RBG
-      forEachTriple(image, size, [](uint8_t* p) { std::swap(p[0], p[1]); });
-      break;
-    case 15:  // KillRed
-      forEachTriple(image, size, [](uint8_t* p) { p[2] = 0; });
-      break;
-    case 16:  // KillGreen
-      forEachTriple(image, size, [](uint8_t* p) { p[1] = 0; });
-      break;
-    case 17:  // KillBlue
-      forEachTriple(image, size, [](uint8_t* p) { p[0] = 0; });
-      break;
-    case 18:  // KillCyan
-      forEachTriple(image, size, [](uint8_t* p) { p[0] = p[1] = 0; });
-      break;
-    case 19:  // KillCarmine
-      forEachTriple(image, size, [](uint8_t* p) { p[0] = p[2] = 0; });
-      break;
-    case 20:  // KillYellow
-      forEachTriple(image, size, [](uint8_t* p) { p[1] = p[2] = 0; });
-      break;
-    case 21:  // SoftRed
-      forEachTriple(image, size, [](uint8_t* p) { p[0] = p[1] = byte((p[0] + p[1]) / 2); });
-      break;
-    case 22:  // SoftGreen
-      forEachTriple(image, size, [](uint8_t* p) { p[1] = p[2] = byte((p[1] + p[2]) / 2); });
-      break;
-    case 23:  // SoftOrange
-      forEachTriple(image, size, [](uint8_t* p) {
-        p[0] = byte(p[1] / 2);
-        p[1] = byte(p[2] / 2);
-      });
-      break;
-    case 24:  // SoftYellow
-      forEachTriple(image, size, [](uint8_t* p) {
-        p[0] = byte(p[1] / 2);
-        p[1] = p[2] = byte(p[2] / 2);
-      });
-      break;
-    case 25:  // SoftPurple
-      forEachTriple(image, size, [](uint8_t* p) { p[0] = p[2] = byte((p[0] + p[2]) / 2); });
-      break;
-    case 26:  // HardRed
-      forEachTriple(image, size, [](uint8_t* p) {
+    case 26: {  // HardRed
+      const auto& hard = hardTable();
+      forEachTriple(image, size, [&](uint8_t* p) {
         const int32_t b = p[0], g = p[1], r = p[2];
         p[0] = p[1] = byte((b + g) / 2);
-        p[2] = atMost255(truncToInt(2 * r * std::atan(static_cast<double>(g))));
+        p[2] = hard[r][g];
       });
-      break;
-    case 27:  // HardGreen
-      forEachTriple(image, size, [](uint8_t* p) {
-        const int32_t b = p[0], g = p[1], r = p[2];
-        p[0] = p[2] = byte((b + r) / 2);
-        p[1] = atMost255(truncToInt(2 * g * std::atan(static_cast<double>(r))));
-      });
-      break;
-    case 28:  // HardBlue
-      forEachTriple(image, size, [](uint8_t* p) {
-        const int32_t b = p[0], g = p[1], r = p[2];
-        p[1] = p[2] = byte((g + r) / 2);
-        p[0] = atMost255(truncToInt(2 * b * std::atan(static_cast<double>(g))));
-      });
-      break;
-    case 29:  // HardYellow
-      forEachTriple(image, size, [](uint8_t* p) {
-        p[0] = p[1];
-        p[1] = p[2];
-      });
-      break;
-    case 30:  // FastPurple
-      forEachTriple(image, size, [](uint8_t* p) {
-        const int32_t b = p[0], g = p[1], r = p[2];
-        const int32_t r1 = (r + g) / 2;
-        p[2] = byte(r1);
-        p[1] = byte((g + b) / 2);
-        p[0] = byte((b + r1) / 2);
-      });
-      break;
-    case 31:  // FastGrey
-      forEachTriple(image, size, [](uint8_t* p) {
-        p[0] = p[1] = p[2] = byte(truncToInt(0.11 * p[0] + 0.3 * p[2] + 0.59 * p[1]));
-      });
-      break;
-    case 32:  // FastYellow
-      forEachTriple(image, size, [](uint8_t* p) {
-        const int32_t g = p[1], r = p[2];
-        const int32_t b = (g - r) * (g - r) / 125;
-        const int32_t d = (g - b) * (g - b) / 125;
-        const int32_t e = (b + d) * (b + d) / 125;
-        p[0] = atMost255(b);
-        p[1] = atMost255(e);
-        p[2] = atMost255(d);
-      });
-      break;
-    case 33:  // FastBrown
-      brown(image, size, 128);
-      break;
-    case 34:  // FastDarkBrown
-      brown(image, size, 256);
-      break;
-    case 47: {  // Eclipse: this walk stops one triple earlier, offsets < size - 5
-      uint8_t* p = image;
-      for (int32_t n = size > 5 ? (size - 3) / 3 : 0; n > 0; --n, p += 3) {
-        const int32_t g = std::abs(p[1] - 64);
-        p[1] = p[2] = byte(g);
-        p[0] = byte(std::abs(g - 64));
-      }
       break;
     }
-    case 48:  // AfricaF
-      forEachTriple(image, size, [](uint8_t* p) {
-        const int32_t r1 = p[1] * p[0] / 256;
-        const int32_t g1 = p[0] * r1 / 256;
-        p[2] = byte(r1);
-        p[1] = byte(g1);
-        p[0] = byte(g1 * r1 / 256);
+    case 27: {  // HardGreen
+      const auto& hard = hardTable();
+      forEachTriple(image, size, [&](uint8_t* p) {
+        const int32_t b = p[0], g = p[1], r = p[2];
+        p[0] = p[2] = byte((b + r) / 2);
+        p[1] = hard[g][r];
       });
       break;
-    case 49:  // Strange
-      forEachTriple(image, size, [](uint8_t* p) {
-        const int32_t r = p[2];
-        p[1] = atMost255(r + p[1] / 2);
-        p[0] = atMost255(r + p[0] / 2);
+    }
+    case 28: {  // HardBlue
+      const auto& hard = hardTable();
+      forEachTriple(image, size, [&](uint8_t* p) {
+        const int32_t b = p[0], g = p[1], r = p[2];
+        p[1] = p[2] = byte((g + r) / 2);
+        p[0] = hard[b][g];
       });
       break;
+    }
     case 50:  // Noise: draws red, green, blue in that order
-      forEachTriple(image, size, [](uint8_t* p) {
-        const int32_t b = std::max<int32_t>(p[0], 1), g = std::max<int32_t>(p[1], 1),
-                      r = std::max<int32_t>(p[2], 1);
-        p[2] = byte((r + randomStep(r)) / 2);
-        p[1] = byte((g + randomStep(g)) / 2);
-        p[0] = byte((b + randomStep(b)) / 2);
-      });
+      noise(image, size);
       break;
-    case 51:  // Liquid
-      forEachTriple(image, size, [](uint8_t* p) {
-        const int32_t b = p[0], g = p[1];
-        const int32_t r1 = atMost255(truncToInt(0.008 * ((g - b) * (g - b))));
-        const int32_t g1 = atMost255(truncToInt(0.008 * ((r1 - b) * (r1 - b))));
-        p[2] = byte(r1);
-        p[1] = byte(g1);
-        p[0] = atMost255(truncToInt(0.008 * ((r1 - g1) * (r1 - g1))));
-      });
+    case 52: {  // WetPaper: each channel on its own
+      uint8_t wet[3][256];
+      for (int32_t v = 0; v < 256; ++v) {
+        wet[0][v] = wet[1][v] = wet[2][v] =
+            atMost255(v + std::abs(truncToInt(64 * std::sin(static_cast<double>(v)))));
+      }
+      qrix::mapChannelTables(image, size, wet);
       break;
-    case 52:  // WetPaper
-      forEachTriple(image, size, [](uint8_t* p) {
-        for (int c = 2; c >= 0; --c) {
-          const int32_t v = p[c];
-          p[c] = atMost255(v + std::abs(truncToInt(64 * std::sin(static_cast<double>(v)))));
-        }
-      });
-      break;
-    case 53:  // Flame
-      forEachTriple(image, size, [](uint8_t* p) {
-        const int32_t t = (p[0] + p[1] + p[2]) / 3;
-        p[2] = atMost255(p[2] + t);
-        p[0] = byte(std::max(0, p[0] - t));
-      });
-      break;
-    case 54:  // Night
-      night(image, size);
-      break;
-    case 55:  // FalseColor
-      forEachTriple(image, size, falseColor);
-      break;
-    case 56:  // StandardGreyscale
-      forEachTriple(image, size, [](uint8_t* p) {
-        p[0] = p[1] = p[2] = byte(truncToInt(0.3 * p[2] + 0.11 * p[0] + 0.59 * p[1]));
-      });
-      break;
+    }
     case 57:  // AutoContrast
       autoContrast(image, size);
       break;
     case 58:  // AutoLevel
       autoLevel(image, size);
       break;
-    case 60:  // Unreal
-      forEachTriple(image, size, [](uint8_t* p) {
-        if (p[0] == 0) p[0] = 1;
-        if (p[1] == 0) p[1] = 1;
-        const double b = p[0], g = p[1], r = p[2];
-        p[2] = byte(qrix::clampByte(truncToInt(125 * std::sin(std::atan(g / b)) + 20)));
-        p[1] = byte(qrix::clampByte(truncToInt(125 * std::sin(std::atan(r / b)) + 20)));
-        p[0] = byte(qrix::clampByte(truncToInt(125 * std::sin(std::atan(r / g)) + 20)));
+    case 60: {  // Unreal: blue and green are raised to 1 before they divide
+      const auto& unreal = unrealTable();
+      forEachTriple(image, size, [&](uint8_t* p) {
+        const int32_t b = std::max<int32_t>(p[0], 1), g = std::max<int32_t>(p[1], 1), r = p[2];
+        p[2] = unreal[g][b];
+        p[1] = unreal[r][b];
+        p[0] = unreal[r][g];
       });
       break;
+    }
     default:  // every other mode leaves the image alone
       break;
   }
@@ -372,31 +508,7 @@ int32_t pno(uint8_t* image, int32_t size, int32_t mode) {
 }
 
 int32_t dllgreyadvance(uint8_t* image, int32_t size, int32_t mode) {
-  switch (mode) {
-    case 1:  // GreyScale_HighLight
-      forEachTriple(image, size, [](uint8_t* p) { p[0] = p[1] = p[2] = std::max({p[0], p[1], p[2]}); });
-      break;
-    case 2:  // GreyScale_MedianLight
-      forEachTriple(image, size, [](uint8_t* p) {
-        const uint8_t b = p[0], g = p[1], r = p[2];
-        p[0] = p[1] = p[2] = std::max(std::min(b, g), std::min(std::max(b, g), r));
-      });
-      break;
-    case 3:  // GreyScale_LowLight
-      forEachTriple(image, size, [](uint8_t* p) { p[0] = p[1] = p[2] = std::min({p[0], p[1], p[2]}); });
-      break;
-    case 4:  // GreyScale_OnlyR
-      forEachTriple(image, size, [](uint8_t* p) { p[0] = p[1] = p[2]; });
-      break;
-    case 5:  // GreyScale_OnlyG
-      forEachTriple(image, size, [](uint8_t* p) { p[0] = p[2] = p[1]; });
-      break;
-    case 6:  // GreyScale_OnlyB
-      forEachTriple(image, size, [](uint8_t* p) { p[1] = p[2] = p[0]; });
-      break;
-    default:
-      break;
-  }
+  greyVector(image, size, mode);
   return 1;
 }
 

@@ -30,8 +30,9 @@ struct Sample {
   int32_t height;
 };
 
-// Random bytes (kind 0), a narrow band of values (1), mostly greys (2), and only the values
-// where formulas turn (3).
+// Random bytes (kind 0), a narrow band of values (1), mostly greys (2), only the values where
+// formulas turn (3), values rising along the walk (4), and a first triple darker than all
+// that follow (5).
 void fill(Bytes& bytes, int kind, uint32_t seed) {
   std::mt19937 gen(seed);
   static const uint8_t turns[] = {0, 1, 2, 63, 64, 127, 128, 129, 191, 192, 254, 255};
@@ -46,8 +47,14 @@ void fill(Bytes& bytes, int kind, uint32_t seed) {
       case 2:
         bytes[i] = (i % 3 != 0 && gen() % 8 != 0) ? bytes[i - 1] : static_cast<uint8_t>(gen());
         break;
-      default:
+      case 3:
         bytes[i] = turns[gen() % std::size(turns)];
+        break;
+      case 4:
+        bytes[i] = static_cast<uint8_t>(std::min<size_t>(255, 1 + i / 3 + gen() % 2));
+        break;
+      default:
+        bytes[i] = static_cast<uint8_t>(i < 3 ? 1 + gen() % 3 : 4 + gen() % 252);
         break;
     }
   }
@@ -59,7 +66,7 @@ const std::vector<Sample>& samples() {
     uint32_t seed = 1;
     for (int32_t w : {1, 2, 3, 4, 5, 6, 7, 8, 9, 37}) {
       for (int32_t h : {1, 2, 3}) {
-        for (int kind = 0; kind < 4; ++kind) {
+        for (int kind = 0; kind < 6; ++kind) {
           testing_support::PixelBuffer b(w, h);
           fill(b.bytes, kind, seed++);
           s.push_back(
@@ -303,8 +310,8 @@ TEST(ColourEquivalence, EveryColour) {
         [mode](uint8_t* p, int32_t n) { return dllgreyadvance(p, n, mode); },
         [mode](uint8_t* p, int32_t n) { return reference::dllgreyadvance(p, n, mode); });
   }
-  for (const auto& [x, y, z] : std::vector<std::array<int32_t, 3>>{
-           {10, -5, 5}, {-300, 200, -1}, {INT32_MIN, 3, INT32_MAX}}) {
+  for (const auto& [x, y, z] :
+       std::vector<std::array<int32_t, 3>>{{10, -5, 5}, {-300, 200, -1}, {INT32_MIN, 3, INT32_MAX}}) {
     const std::string arg =
         "(" + std::to_string(x) + ", " + std::to_string(y) + ", " + std::to_string(z) + ")";
     expectSameOnAllColours(
@@ -314,8 +321,8 @@ TEST(ColourEquivalence, EveryColour) {
         "dllyuvbalance" + arg, [=](uint8_t* p, int32_t n) { return dllyuvbalance(p, n, x, y, z); },
         [=](uint8_t* p, int32_t n) { return reference::dllyuvbalance(p, n, x, y, z); });
   }
-  for (const auto& [h, s, l] : std::vector<std::array<int32_t, 3>>{
-           {30, 10, -10}, {-250, -40, 60}, {-17, 3, 1}}) {
+  for (const auto& [h, s, l] :
+       std::vector<std::array<int32_t, 3>>{{30, 10, -10}, {-250, -40, 60}, {-17, 3, 1}}) {
     const std::string arg =
         "(" + std::to_string(h) + ", " + std::to_string(s) + ", " + std::to_string(l) + ")";
     expectSameOnAllColours(
