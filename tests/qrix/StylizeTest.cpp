@@ -42,6 +42,8 @@ TEST(Stylize, CharcoalAndComedyGreyLevels) {
 TEST(Stylize, IceWindAndErodeChannelArithmetic) {
   EXPECT_EQ(after(pixel(90, 120, 200), with(dllice, 50)), pixel(0, 0, 0));
   EXPECT_EQ(after(pixel(0, 0, 200), with(dllice, 100)), pixel(255, 200, 200));
+  // Green and blue use the new red (140) and green (255), not the old values.
+  EXPECT_EQ(after(pixel(10, 20, 100), with(dllice, 200)), pixel(255, 255, 140));
   EXPECT_EQ(after(pixel(200, 7, 255), with(dllwind, 0)), pixel(0, 0, 0));
   EXPECT_EQ(after(pixel(200, 1, 3), with(dllwind, 1)), pixel(200 ^ 100, 1, 2));
   EXPECT_EQ(after(pixel(200, 7, 255), with(dllwind, -1)), pixel(200, 7, 255));  // no division by zero
