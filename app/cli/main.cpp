@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QSet>
 #include <cstdio>
 #include <exception>
 #include <string>
@@ -133,6 +134,7 @@ int main(int argc, char** argv) {
 
   int failed = 0;
   const size_t total = inputs.size();
+  QSet<QString> written;  // two inputs of one name must not overwrite each other's result
   for (size_t n = 0; n < total; ++n) {
     const QString inPath = QString::fromLocal8Bit(inputs[n].c_str());
     const QString target = toFolder ? QDir(outPath).filePath(QFileInfo(inPath).fileName()) : outPath;
@@ -142,6 +144,10 @@ int main(int argc, char** argv) {
       ++failed;
     };
 
+    if (written.contains(QFileInfo(target).absoluteFilePath())) {
+      fail("'" + target.toLocal8Bit().toStdString() + "' was already written by this run");
+      continue;
+    }
     orvane::CDIB image;
     if (!orvane::cli::loadPicture(inPath, image)) {
       fail("cannot read the picture");
@@ -165,6 +171,7 @@ int main(int argc, char** argv) {
       fail("cannot save '" + target.toLocal8Bit().toStdString() + "'");
       continue;
     }
+    written.insert(QFileInfo(target).absoluteFilePath());
     std::fprintf(stderr, "%s -> %s\n", where.c_str(), target.toLocal8Bit().constData());
   }
   if (failed > 0) {

@@ -132,6 +132,18 @@ TEST_F(OrvaneCli, RejectsBadCommandLinesBeforeDoingAnything) {
   }
 }
 
+TEST_F(OrvaneCli, SameNamesInOneBatchDoNotOverwriteEachOther) {
+  QDir(dir.path()).mkpath("one");
+  QDir(dir.path()).mkpath("two");
+  QDir(dir.path()).mkpath("out");
+  const QString first = write("one/p.bmp", 3, 2);
+  const QString second = write("two/p.bmp", 5, 4);
+  const CliRun run = runCli({"-o", path("out"), first, second});
+  EXPECT_EQ(run.exitCode, 1);
+  EXPECT_TRUE(run.err.contains("already written")) << run.err.toStdString();
+  EXPECT_EQ(QImage(path("out/p.bmp")).size(), QSize(3, 2));
+}
+
 TEST_F(OrvaneCli, ReportsUnreadableInputAndFailedSave) {
   const CliRun missing = runCli({"-o", path("out.bmp"), path("absent.bmp")});
   EXPECT_EQ(missing.exitCode, 1);
