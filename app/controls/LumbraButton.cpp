@@ -54,6 +54,11 @@ int ShiftMask(Qt::KeyboardModifiers modifiers) {
   return shift;
 }
 
+int ButtonMask(Qt::MouseButtons buttons) {
+  return (buttons & Qt::LeftButton ? 1 : 0) | (buttons & Qt::RightButton ? 2 : 0) |
+         (buttons & Qt::MiddleButton ? 4 : 0);
+}
+
 int ButtonCode(Qt::MouseButton button) {
   switch (button) {
     case Qt::LeftButton:
@@ -496,10 +501,7 @@ void LumbraButton::mouseDoubleClickEvent(QMouseEvent*) {
 void LumbraButton::mouseMoveEvent(QMouseEvent* event) {
   const QPoint pos = event->position().toPoint();
   const int shift = ShiftMask(event->modifiers());
-  int button = 0;
-  if (event->buttons() & Qt::LeftButton) button |= 1;
-  if (event->buttons() & Qt::RightButton) button |= 2;
-  if (event->buttons() & Qt::MiddleButton) button |= 4;
+  const int button = ButtonMask(event->buttons());
   if (inside(pos.x(), pos.y()) && !hovering_) {
     overTimer_.start();
     hovering_ = true;

@@ -221,5 +221,6 @@ class LumbraButton : public QWidget {
 // VB-style shift mask (1 Shift, 2 Ctrl, 4 Alt) and button code (1, 2, 4).
 int ShiftMask(Qt::KeyboardModifiers modifiers);
 int ButtonCode(Qt::MouseButton button);
+int ButtonMask(Qt::MouseButtons buttons);
 
 }  // namespace orvane

@@ -134,10 +134,7 @@ void MyXPFrm::mousePressEvent(QMouseEvent* event) {
 
 void MyXPFrm::mouseMoveEvent(QMouseEvent* event) {
   const QPoint pos = event->position().toPoint();
-  int button = 0;
-  if (event->buttons() & Qt::LeftButton) button |= 1;
-  if (event->buttons() & Qt::RightButton) button |= 2;
-  if (event->buttons() & Qt::MiddleButton) button |= 4;
+  const int button = ButtonMask(event->buttons());
   emit MouseMove(button, ShiftMask(event->modifiers()), pos.x(), pos.y());
 }
 

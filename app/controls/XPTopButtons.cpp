@@ -91,10 +91,7 @@ void XPTopButtons::mouseMoveEvent(QMouseEvent* event) {
   timer_.start();
   const QPoint pos = event->position().toPoint();
   if (pos.x() >= 0 && pos.x() <= width() && pos.y() >= 0 && pos.y() <= height()) {
-    int button = 0;
-    if (event->buttons() & Qt::LeftButton) button |= 1;
-    if (event->buttons() & Qt::RightButton) button |= 2;
-    if (event->buttons() & Qt::MiddleButton) button |= 4;
+    const int button = ButtonMask(event->buttons());
     emit MouseMove(button, ShiftMask(event->modifiers()), pos.x(), pos.y());
     showPicture(Over);
   }

@@ -4,6 +4,10 @@
 #include <QFile>
 #include <QFrame>
 #include <QKeyEvent>
+#include <QMenu>
+#include <QMimeData>
+#include <QMouseEvent>
+#include <QUrl>
 
 #include "MyXPFrm.h"
 #include "ShellFixture.h"
@@ -208,6 +212,45 @@ TEST_F(ShellTest, SaveAsRoutesByExtension) {
   }
   EXPECT_EQ(messages, (QStringList{"Failed to save!", "Failed to save!"}));
   EXPECT_FALSE(QFile::exists(dir.filePath("out.png")));
+}
+
+TEST_F(ShellTest, HeaderButtonsPopUpTheirMenusBelowThem) {
+  main->show();
+  emit main->headHelp()->Click();
+  QMenu* help = main->Stuff().menu("Help");
+  EXPECT_TRUE(help->isVisible());
+  EXPECT_EQ(help->pos(), main->mapToGlobal(main->menuPoint(main->headHelp())));
+  help->hide();
+  emit main->zoomButton()->Click();
+  EXPECT_TRUE(main->Stuff().menu("Zoom")->isVisible());
+  main->Stuff().menu("Zoom")->hide();
+}
+
+TEST_F(ShellTest, ThePictureIsDraggedAboutAndDroppedFilesOpen) {
+  const QString path = writePicture("drop.bmp", 30, 20);
+  QMimeData data;
+  data.setUrls({QUrl::fromLocalFile(path)});
+  QDragEnterEvent enter(QPoint(100, 100), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(main.get(), &enter);
+  EXPECT_TRUE(enter.isAccepted());
+  QDropEvent drop(QPointF(100, 100), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(main.get(), &drop);
+  EXPECT_EQ(orvane::CurrentImage().Width(), 30);
+  EXPECT_TRUE(dialogs.isEmpty());
+  EXPECT_TRUE(main->headEffect()->isEnabled());
+
+  QWidget* pic = main->picture();
+  const QPoint start = pic->pos();
+  auto mouse = [pic](QEvent::Type type, QPoint at, Qt::MouseButtons held) {
+    QMouseEvent e(type, QPointF(at), QPointF(pic->mapToGlobal(at)), Qt::LeftButton, held, Qt::NoModifier);
+    QApplication::sendEvent(pic, &e);
+  };
+  mouse(QEvent::MouseButtonPress, {5, 5}, Qt::LeftButton);
+  mouse(QEvent::MouseMove, {15, 25}, Qt::LeftButton);
+  EXPECT_EQ(pic->pos(), start + QPoint(10, 20));
+  mouse(QEvent::MouseButtonRelease, {15, 25}, Qt::NoButton);
+  mouse(QEvent::MouseMove, {40, 40}, Qt::NoButton);  // no button held: no move
+  EXPECT_EQ(pic->pos(), start + QPoint(10, 20));
 }
 
 TEST_F(ShellTest, BackToOriginalBeforeAnyOpenEmptiesTheImage) {
