@@ -162,6 +162,16 @@ void threeColourLines(int32_t count, int32_t mirrorFlag, LineFn&& line) {
   }
 }
 
+// Fills every column (byColumn) or every row, in memory order, with the three-colour mix of its t.
+void threeColourFill(uint8_t* image, int32_t width, int32_t height, int32_t stride, bool byColumn,
+                     const Colour& a, const Colour& b, const Colour& c, int32_t mirrorFlag) {
+  threeColourLines(byColumn ? width : height, mirrorFlag, [&](int32_t line, double t) {
+    const int32_t across = byColumn ? height : width;
+    for (int32_t i = 0; i < across; ++i)
+      mixThree(image + (byColumn ? pixelOffset(i, line, stride) : pixelOffset(line, i, stride)), t, a, b, c);
+  });
+}
+
 }  // namespace
 
 extern "C" {
@@ -294,20 +304,16 @@ int32_t dllgradientrgb(uint8_t* image, int32_t width, int32_t height, int32_t st
 int32_t dllgradienthor(uint8_t* image, int32_t, int32_t width, int32_t height, int32_t stride, int32_t redA,
                        int32_t greenA, int32_t blueA, int32_t redB, int32_t greenB, int32_t blueB,
                        int32_t redC, int32_t greenC, int32_t blueC, int32_t mirrorFlag) {
-  const Colour a{redA, greenA, blueA}, b{redB, greenB, blueB}, c{redC, greenC, blueC};
-  threeColourLines(width, mirrorFlag, [&](int32_t column, double t) {
-    for (int32_t r = 0; r < height; ++r) mixThree(image + pixelOffset(r, column, stride), t, a, b, c);
-  });
+  threeColourFill(image, width, height, stride, true, {redA, greenA, blueA}, {redB, greenB, blueB},
+                  {redC, greenC, blueC}, mirrorFlag);
   return 1;
 }
 
 int32_t dllgradientver(uint8_t* image, int32_t, int32_t width, int32_t height, int32_t stride, int32_t redA,
                        int32_t greenA, int32_t blueA, int32_t redB, int32_t greenB, int32_t blueB,
                        int32_t redC, int32_t greenC, int32_t blueC, int32_t mirrorFlag) {
-  const Colour a{redA, greenA, blueA}, b{redB, greenB, blueB}, c{redC, greenC, blueC};
-  threeColourLines(height, mirrorFlag, [&](int32_t row, double t) {
-    for (int32_t col = 0; col < width; ++col) mixThree(image + pixelOffset(row, col, stride), t, a, b, c);
-  });
+  threeColourFill(image, width, height, stride, false, {redA, greenA, blueA}, {redB, greenB, blueB},
+                  {redC, greenC, blueC}, mirrorFlag);
   return 1;
 }
 

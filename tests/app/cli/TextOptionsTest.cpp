@@ -95,8 +95,6 @@ TEST_F(CliText, ColourBlendAndPlacement) {
       {"--text", "Hi", "--text-at=5", "--text-color=255,0,0", "--text-size=10,20", "--text-blend", "50"});
   EXPECT_GT(letters(half, QColor(172, 45, 45)), 10);
   EXPECT_EQ(letters(stamp({"--text", "Hi", "--text-blend", "0"}), QColor()), 0);
-  EXPECT_EQ(letters(stamp({"--text", "Hi", "--text-color", "0,0,0"}), QColor()), 0);
-  EXPECT_EQ(letters(stamp({"--text", ""}), QColor()), 0);
 
   // Percentages with keep-area pull the text back inside the bottom-right corner.
   const QImage kept = stamp({"--text", "Hi", "--text-at", "95,95", "--text-keep", "--text-size", "10,20"});
