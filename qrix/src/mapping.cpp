@@ -66,7 +66,8 @@ template <int32_t divisor>
 
 // Per channel, the largest value and the smallest value that did not raise the largest
 // so far (0 and 255 before the first triple).
-void contrastBounds(const uint8_t* image, int32_t size, int32_t (&hi)[3], int32_t (&lo)[3]) {
+QRIX_VECTOR_CLONES void contrastBounds(const uint8_t* __restrict image, int32_t size, int32_t (&hi)[3],
+                                       int32_t (&lo)[3]) {
   const ptrdiff_t n = 3 * static_cast<ptrdiff_t>(walkTriples(size));
   for (int c = 0; c < 3; ++c) hi[c] = 0, lo[c] = 255;
   if (n == 0) return;
@@ -78,8 +79,9 @@ void contrastBounds(const uint8_t* image, int32_t size, int32_t (&hi)[3], int32_
   ptrdiff_t i = 3;
   for (; i + qrix::kWalkBlock <= n; i += qrix::kWalkBlock) {
     for (int j = 0; j < qrix::kWalkBlock; ++j) {
-      top[j] = std::max(top[j], image[i + j]);
-      bottom[j] = std::min(bottom[j], image[i + j]);
+      const uint8_t v = image[i + j], t = top[j], u = bottom[j];
+      top[j] = v > t ? v : t;
+      bottom[j] = v < u ? v : u;
     }
   }
   for (int j = 0; i < n; ++i, ++j) {
@@ -101,11 +103,10 @@ void contrastBounds(const uint8_t* image, int32_t size, int32_t (&hi)[3], int32_
     }
     int32_t runHi = 0, runLo = 255;
     for (ptrdiff_t k = c; k < n; k += 3) {
-      if (image[k] > runHi) {
-        runHi = image[k];
-      } else if (image[k] < runLo) {
-        runLo = image[k];
-      }
+      const int32_t v = image[k];
+      const bool raises = v > runHi;
+      runLo = raises ? runLo : std::min(runLo, v);
+      runHi = raises ? v : runHi;
     }
     lo[c] = runLo;
   }
