@@ -15,6 +15,7 @@
 #include <algorithm>
 #include <cmath>
 #include <exception>
+#include <mutex>
 
 #include "AdjustModes.h"
 #include "AdjustWidgets.h"
@@ -637,6 +638,7 @@ void frmAdjust::StartLiveApply() {
   workerError_.clear();
   busy_ = std::make_unique<BusyPointer>();
   QThread* worker = QThread::create([this, op] {
+    const std::lock_guard hold(liveMutex_);
     try {
       RestoreImage();
       if (op) op(CurrentImage(), *liveFilter_, *liveEffect_);
@@ -666,6 +668,7 @@ void frmAdjust::LiveApplyFinished(QThread* worker) {
 void frmAdjust::CollectWorker() {
   if (worker_ == nullptr) return;
   worker_->wait();
+  { const std::lock_guard taken(liveMutex_); }  // the worker's writes are complete and visible
   worker_ = nullptr;
   busy_.reset();
   if (!workerError_.isEmpty()) {

@@ -11,6 +11,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <mutex>
 #include <string>
 
 #include "CDIB.h"
@@ -154,6 +155,7 @@ class frmAdjust : public QDialog {
   bool applyWanted_ = false;
   bool refreshing_ = false;
   QThread* worker_ = nullptr;
+  std::mutex liveMutex_;  // held by the worker for its whole run
   QString workerError_;
   std::unique_ptr<BusyPointer> busy_;
   // The worker's own operation objects: their working copies are not shared with the preview.
