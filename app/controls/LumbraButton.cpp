@@ -187,7 +187,7 @@ void LumbraButton::setMouseIcon(const QPixmap& icon) {
 void LumbraButton::setDefCurHand(bool on) {
   defCurHand_ = on;
   if (on) {
-    mouseIcon_ = ResourcePixmap(QStringLiteral("hand.png"));
+    mouseIcon_ = HandPointer();
     mousePointer_ = 99;
   } else {
     mouseIcon_ = QPixmap();
@@ -344,7 +344,7 @@ void LumbraButton::ReadProperties(const QVariantMap& bag) {
   url_ = get("URL", QString()).toString();
   originalPicW_ = get("OriginalPicSizeW", 32).toInt();
   originalPicH_ = get("OriginalPicSizeH", 32).toInt();
-  if (defCurHand_) mouseIcon_ = ResourcePixmap(QStringLiteral("hand.png"));
+  if (defCurHand_) mouseIcon_ = HandPointer();
   shown_ = picture_;
   applyPointer();
   updateRegion();
@@ -356,7 +356,7 @@ void LumbraButton::ReadProperties(const QVariantMap& bag) {
 void LumbraButton::applyPointer() {
   if (mousePointer_ == 99) {
     if (!mouseIcon_.isNull())
-      setCursor(QCursor(mouseIcon_, 0, 0));
+      setCursor(mouseIcon_.cacheKey() == HandPointer().cacheKey() ? HandCursor() : QCursor(mouseIcon_));
     else if (defCurHand_)
       setCursor(Qt::PointingHandCursor);  // artwork missing: the system's hand
     else
@@ -600,8 +600,6 @@ void LumbraButton::resizeEvent(QResizeEvent*) {
     resize(std::max(width(), 10), std::max(height(), 10));  // 150 twips
     return;
   }
-  content_ = rect().adjusted(4, 4, -4, -4);
-  focusRect_ = content_;
   updateRegion();
   Refresh();
 }
@@ -685,6 +683,8 @@ void LumbraButton::drawXPWinBorder(QPainter& p) const {
 
 void LumbraButton::paintEvent(QPaintEvent*) {
   QPainter p(this);
+  const QRect content = contentRect();
+  const QRect focusRect = content;
   const bool down = looksPressed();
 
   // 1. Face: cleared to BackColor unless the container is to show through.
@@ -729,8 +729,8 @@ void LumbraButton::paintEvent(QPaintEvent*) {
       vertical ? std::max(textSize.width(), picSize.width()) : textSize.width() + gap + picSize.width();
   const int groupH =
       vertical ? textSize.height() + gap + picSize.height() : std::max(textSize.height(), picSize.height());
-  const int gx = content_.left() + (content_.width() - groupW) / 2;
-  const int gy = content_.top() + (content_.height() - groupH) / 2;
+  const int gx = content.left() + (content.width() - groupW) / 2;
+  const int gy = content.top() + (content.height() - groupH) / 2;
   QRect picRect, textRect;
   switch (picturePosition_) {
     case 0:
@@ -774,7 +774,7 @@ void LumbraButton::paintEvent(QPaintEvent*) {
     QPen pen(foreColor_, 1, Qt::DotLine);
     p.setPen(pen);
     p.setBrush(Qt::NoBrush);
-    p.drawRect(focusRect_.adjusted(0, 0, -1, -1));
+    p.drawRect(focusRect.adjusted(0, 0, -1, -1));
   }
 
   // 6. Caption.

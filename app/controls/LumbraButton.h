@@ -117,7 +117,8 @@ class LumbraButton : public QWidget {
   bool hasFocusFlag() const { return hasFocus_; }
   QPixmap shownPicture() const { return shown_; }
   bool hoverTimerActive() const { return overTimer_.isActive(); }
-  QRect contentRect() const { return content_; }
+  // Content and focus rectangle: 4 pixels in from every edge.
+  QRect contentRect() const { return rect().adjusted(4, 4, -4, -4); }
 
   // Where addresses go: mailto links through the shell, others through the
   // hyperlink service. Both default to QDesktopServices; tests record instead.
@@ -209,8 +210,6 @@ class LumbraButton : public QWidget {
   int lastShift_ = 0;
   QPoint lastPos_;
   QPixmap shown_;
-  QRect content_;
-  QRect focusRect_;
   QTimer overTimer_;
   QShortcut* mnemonic_ = nullptr;
   QShortcut* defaultKey_ = nullptr;

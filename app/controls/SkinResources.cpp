@@ -34,6 +34,16 @@ QPixmap ResourcePixmap(const QString& name) {
   return path.isEmpty() ? QPixmap() : QPixmap(path);
 }
 
+QPixmap HandPointer() {
+  static const QPixmap hand = ResourcePixmap(QStringLiteral("hand.png"));
+  return hand;
+}
+
+QCursor HandCursor() {
+  const QPixmap hand = HandPointer();
+  return hand.isNull() ? QCursor(Qt::PointingHandCursor) : QCursor(hand, 6, 1);
+}
+
 void SetSoundPlayer(std::function<void(const QString&)> player) { soundHook() = std::move(player); }
 
 void PlaySoundFile(const QString& relativeName) {

@@ -1,6 +1,7 @@
 // Artwork and sounds that travel with the program in its "resources" folder.
 #pragma once
 
+#include <QCursor>
 #include <QPixmap>
 #include <QString>
 #include <functional>
@@ -13,6 +14,11 @@ QString ResolveResourceFile(const QString& relativeName);
 
 // A picture from resources/<name>; a null pixmap when it cannot be read.
 QPixmap ResourcePixmap(const QString& name);
+
+// The built-in hand pointer picture (resources/hand.png) and the cursor made
+// from it, its hot spot on the fingertip; the system's hand when the picture is missing.
+QPixmap HandPointer();
+QCursor HandCursor();
 
 // Plays a sound file asynchronously. A missing file or audio device is silent.
 void PlaySoundFile(const QString& relativeName);

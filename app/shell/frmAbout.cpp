@@ -38,8 +38,7 @@ QLabel* whiteLabel(QWidget* parent, const QString& text, int x, int y, int w, in
 
 }  // namespace
 
-frmAbout::frmAbout(QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint) {
+frmAbout::frmAbout(QWidget* parent) : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint) {
   setObjectName(QStringLiteral("frmAbout"));
   setWindowTitle(QStringLiteral("About This Program"));
   setModal(true);
@@ -66,6 +65,13 @@ frmAbout::frmAbout(QWidget* parent)
     b->setTransparentBG(true);
     b->setForeColor(Qt::white);
     b->setURL(url);
+    // The largest font up to 12 pixels in which the address fits the button.
+    QFont f = b->font();
+    for (int px = 12; px >= 8; --px) {
+      f.setPixelSize(px);
+      if (QFontMetrics(f).horizontalAdvance(caption) <= b->contentRect().width()) break;
+    }
+    b->setButtonFont(f);
     return b;
   };
   bHomePage = linkButton(QString::fromLatin1(kHomePageAddress), QString::fromLatin1(kHomePageAddress), 1800);
@@ -82,7 +88,7 @@ void frmAbout::Load() {
   resize(XPFrm->size());
   XPFrm->SetCaption(QStringLiteral("About This Program"), QString());
   // The links borrow the zoom button's hand pointer.
-  QPixmap hand = ResourcePixmap(QStringLiteral("hand.png"));
+  QPixmap hand = HandPointer();
   if (auto* main = dynamic_cast<frmMain*>(Shell().MainWidget())) hand = main->zoomButton()->MouseIcon();
   for (LumbraButton* b : {bHomePage, bEMail}) {
     b->setMouseIcon(hand);

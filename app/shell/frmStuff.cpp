@@ -283,7 +283,7 @@ void CommonDialog::ShowSave(QWidget* parent) {
 
 frmStuff::frmStuff(frmMain& main) : main_(main) {
   holder_ = new QWidget;  // never shown: owns the menus
-  PicTempMouseIcon = ResourcePixmap(QStringLiteral("hand.png"));
+  PicTempMouseIcon = HandPointer();
   BuildMenus();
 }
 
