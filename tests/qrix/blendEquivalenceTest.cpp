@@ -1,0 +1,220 @@
+// The blending, gradient, frame and letter-mask routines of the library against their plain
+// versions in blendReference.cpp: byte for byte, on pictures of every row padding and on broad
+// sweeps of arguments, extremes and negative values included.
+#include <gtest/gtest.h>
+
+#include <ctime>
+#include <functional>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "blendReference.h"
+#include "qrix.h"
+
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+
+struct Picture {
+  int32_t width, height, stride;
+  Bytes image;    // the picture worked on
+  Bytes picture;  // the second picture of the two-buffer routines
+  int32_t size() const { return static_cast<int32_t>(image.size()) - 1; }
+};
+
+// Random bytes with about a third of the triples black, runs of one colour and the key colours
+// (10, 20, 30) and near misses of them, so the key and black tests take both ways.
+void fill(Bytes& bytes, std::mt19937& gen) {
+  for (size_t i = 0; i + 2 < bytes.size(); i += 3) {
+    const uint32_t kind = gen() % 8;
+    for (size_t c = 0; c < 3; ++c) {
+      uint8_t v = static_cast<uint8_t>(gen());
+      if (kind < 2) v = 0;
+      if (kind == 2) v = static_cast<uint8_t>(10 * (3 - c));
+      if (kind == 3) v = static_cast<uint8_t>(10 * (3 - c) + gen() % 7 - 3);
+      if (kind == 4 && i >= 3) v = bytes[i - 3 + c];
+      bytes[i + c] = v;
+    }
+  }
+  for (size_t i = bytes.size() / 3 * 3; i < bytes.size(); ++i) bytes[i] = static_cast<uint8_t>(gen());
+}
+
+// Widths 1 to 9 and a few larger, every row padding 0 to 3, several heights.
+std::vector<Picture> pictures() {
+  std::vector<Picture> all;
+  std::mt19937 gen(7);
+  const int32_t widths[] = {1, 2, 3, 4, 5, 6, 7, 8, 9, 31, 64, 203};
+  const int32_t heights[] = {1, 2, 3, 5, 8, 67};
+  for (int32_t w : widths) {
+    for (int32_t pad = 0; pad < 4; ++pad) {
+      for (int32_t h : heights) {
+        if (w > 9 && h < 5 && pad != 1) continue;
+        Picture p{w, h, 3 * w + pad, {}, {}};
+        p.image.resize(static_cast<size_t>(p.stride) * h);
+        p.picture.resize(p.image.size());
+        fill(p.image, gen);
+        fill(p.picture, gen);
+        all.push_back(std::move(p));
+      }
+    }
+  }
+  return all;
+}
+
+const std::vector<Picture>& samples() {
+  static const std::vector<Picture> all = pictures();
+  return all;
+}
+
+using Call = std::function<void(uint8_t* image, const uint8_t* picture, const Picture& p)>;
+
+// Runs both versions on copies of every sample and compares every byte of both buffers.
+void expectSame(const std::string& what, const Call& fast, const Call& plain) {
+  for (const Picture& p : samples()) {
+    Bytes a = p.image, b = p.image;
+    fast(a.data(), p.picture.data(), p);
+    plain(b.data(), p.picture.data(), p);
+    if (a != b) {
+      size_t i = 0;
+      while (a[i] == b[i]) ++i;
+      ADD_FAILURE() << what << " on " << p.width << " x " << p.height << " stride " << p.stride << ": byte "
+                    << i << " is " << int(a[i]) << ", plain gives " << int(b[i]);
+      return;
+    }
+  }
+}
+
+#define SAME(label, call)                                                                           \
+  expectSame(                                                                                       \
+      label, [&](uint8_t* img, const uint8_t* pic, const Picture& p) { (void)pic, (void)p, call; }, \
+      [&](uint8_t* img, const uint8_t* pic, const Picture& p) { (void)pic, (void)p, reference::call; })
+
+#define ARGS(...) (std::string(#__VA_ARGS__) + " " + argText(__VA_ARGS__))
+
+template <typename... T>
+std::string argText(T... v) {
+  std::string s;
+  ((s += std::to_string(v) + ","), ...);
+  return s;
+}
+
+const int32_t kPercents[] = {-100000, -150, -1, 0, 1, 33, 50, 99, 100, 101, 250, 100000};
+const int32_t kColours[] = {-70000, -300, -1, 0, 1, 127, 128, 255, 256, 1000};
+
+TEST(BlendEquivalence, ColourFillAndMixes) {
+  for (int32_t c : kColours) {
+    SAME(ARGS(c), DllSetBkColor(img, p.size(), c, 255 - c, c / 2));
+    SAME(ARGS(c), DllSetBkColor(img, p.size() - 1, c, 7, 300));
+  }
+  for (int32_t percent : kPercents) {
+    for (int32_t c : kColours) {
+      SAME(ARGS(percent, c), dllmixcolor(img, p.size(), percent, c, 255 - c, 128));
+    }
+    SAME(ARGS(percent), dllmixcolor(img, p.size() + 1, percent, 0, 90, 255));
+    SAME(ARGS(percent), DllMixWord(img, pic, p.size(), percent));
+    SAME(ARGS(percent), DllMixWord(img, pic, p.size() - 2, percent));
+  }
+}
+
+TEST(BlendEquivalence, KeyedPictureBlendsAndCopies) {
+  const int32_t keys[][3] = {{-1, 0, 0}, {-1, 20, 10},    {30, 20, 10},
+                             {0, 0, 0},  {255, 255, 255}, {300, -5, 128}};
+  const int32_t tolerances[] = {-5, -1, 0, 1, 3, 40, 255, 1000};
+  for (const auto& k : keys) {
+    for (int32_t t : tolerances) {
+      for (int32_t percent : {-150, 0, 33, 50, 100, 101, 100000}) {
+        SAME(ARGS(k[0], k[1], k[2], t, percent),
+             dllmiximage(pic, img, p.size(), 0, 0, 0, k[0], k[1], k[2], t, percent));
+      }
+      SAME(ARGS(k[0], k[1], k[2], t), dllframeimage(pic, img, p.size(), k[0], k[1], k[2], t));
+      SAME(ARGS(k[0], k[1], k[2], t), dllframeimage(pic, img, p.size() - 1, k[0], k[1], k[2], t));
+    }
+  }
+}
+
+TEST(BlendEquivalence, LetterMasks) {
+  SAME("fill", DllFillImage(img, pic, p.size()));
+  SAME("fill short", DllFillImage(img, pic, p.size() - 2));
+  SAME("unshow", DllUnShowBlack(img, pic, p.size()));
+  SAME("unshow whole", DllUnShowBlack(img, pic, p.size() + 1));
+  SAME("black", DllSetBlack(img, p.size()));
+  SAME("black none", DllSetBlack(img, -1));
+}
+
+TEST(BlendEquivalence, Ramps) {
+  const int32_t ends[] = {-1000, -256, -50, 0, 1, 64, 127, 128, 192, 255, 256, 1000, 100000};
+  for (int32_t flag : {0, 1, -3}) {
+    for (int32_t s : ends) {
+      for (int32_t e : ends) {
+        SAME(ARGS(flag, s, e), dllgradientbright(img, p.width, p.height, p.stride, flag, s, e));
+        SAME(ARGS(flag, s, e), dllgradientcontrast(img, p.width, p.height, p.stride, flag, s, e));
+        SAME(ARGS(flag, s, e), dllgradientexposal(img, p.width, p.height, p.stride, flag, s, e));
+        SAME(ARGS(flag, s, e), dllgradientrgb(img, p.width, p.height, p.stride, flag, s, e, e, s, -s, e / 2));
+      }
+    }
+  }
+}
+
+TEST(BlendEquivalence, ThreeColourGradients) {
+  const int32_t sets[][9] = {{255, 0, 0, 0, 255, 0, 0, 0, 255},
+                             {0, 0, 0, 0, 0, 0, 0, 0, 0},
+                             {255, 255, 255, 255, 255, 255, 255, 255, 255},
+                             {-300, 1000, 17, 256, -1, 128, 70000, -70000, 99},
+                             {12, 34, 56, 78, 90, 123, 145, 167, 189}};
+  for (const auto& c : sets) {
+    for (int32_t mirror : {0, 1, -1}) {
+      SAME(ARGS(c[0], c[3], c[6], mirror), dllgradienthor(img, 0, p.width, p.height, p.stride, c[0], c[1],
+                                                          c[2], c[3], c[4], c[5], c[6], c[7], c[8], mirror));
+      SAME(ARGS(c[0], c[3], c[6], mirror), dllgradientver(img, 0, p.width, p.height, p.stride, c[0], c[1],
+                                                          c[2], c[3], c[4], c[5], c[6], c[7], c[8], mirror));
+    }
+    SAME(ARGS(c[0], c[3], c[6]), dllgradientall(img, 0, p.width, p.height, p.stride, c[0], c[1], c[2], c[3],
+                                                c[4], c[5], c[6], c[7], c[8]));
+  }
+}
+
+TEST(BlendEquivalence, FramesAndBorders) {
+  const int32_t depths[] = {-1, 0, 1, 2, 3, 4, 5, 9, 40, 300};
+  for (int32_t d : depths) {
+    SAME(ARGS(d), dllmixborder(pic, img, 0, p.width, p.height, p.stride, d));
+    SAME(ARGS(d), dllframecolor(img, 0, p.width, p.height, p.stride, d, d / 2, d + 1, 2 - d, 1, 256, -3));
+    for (int32_t a : {-1000, -256, -100, 0, 50, 128, 255, 256, 100000}) {
+      for (int32_t b : {-255, 0, 64, 128, 255, 512}) {
+        SAME(ARGS(d, a, b), dllframebright(img, p.size(), p.width, p.height, p.stride, a, b, d));
+        SAME(ARGS(d, a, b), dllframecontrast(img, p.size(), p.width, p.height, p.stride, a, b, d));
+        SAME(ARGS(d, a, b), dllframeexposal(img, p.size(), p.width, p.height, p.stride, a, b, d));
+      }
+      SAME(ARGS(d, a), dllframemix(img, p.size(), p.width, p.height, p.stride, a, 255, 0, 128, -a, 300, d));
+      SAME(ARGS(d, a), dllbeveler(img, p.size(), p.width, p.height, p.stride, a, -a, a / 2, 300, d));
+    }
+    SAME(ARGS(d), dllframebright(img, p.size() - 7, p.width, p.height, p.stride, 20, 200, d));
+  }
+}
+
+// The noise frame seeds its generator from the clock, so both versions run within one second.
+TEST(BlendEquivalence, NoiseFrame) {
+  for (int32_t d : {-1, 0, 1, 2, 3, 7, 40}) {
+    for (int32_t density : {-10, 0, 1, 50, 99, 100, 150}) {
+      for (int attempt = 0; attempt < 5; ++attempt) {
+        const std::time_t before = std::time(nullptr);
+        bool same = true;
+        std::string where;
+        for (const Picture& p : samples()) {
+          Bytes a = p.image, b = p.image;
+          dllframenoise(a.data(), p.size(), p.width, p.height, p.stride, 1, 256, 77, density, d);
+          reference::dllframenoise(b.data(), p.size(), p.width, p.height, p.stride, 1, 256, 77, density, d);
+          if (a != b && same) {
+            same = false;
+            where = std::to_string(p.width) + " x " + std::to_string(p.height);
+          }
+        }
+        if (std::time(nullptr) != before) continue;
+        EXPECT_TRUE(same) << "depth " << d << " density " << density << " on " << where;
+        break;
+      }
+    }
+  }
+}
+
+}  // namespace

@@ -1,0 +1,512 @@
+// Plain versions of the blending, gradient, frame and letter-mask routines, one pixel at a
+// time as first written, kept to check the library's fast paths against. Same signatures as
+// the exports.
+#include "blendReference.h"
+
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+
+namespace reference {
+
+namespace {
+
+// The library's per-thread generator, restated: every new thread starts with state 1.
+thread_local uint32_t state = 1;
+
+inline void seedRandom(uint32_t seed) { state = seed; }
+
+inline int32_t nextRandom() {
+  state = state * 214013u + 2531011u;
+  return static_cast<int32_t>((state >> 16) & 0x7fff);
+}
+
+inline int32_t randomStep(int32_t n) {
+  int32_t v = nextRandom() % n + 1;
+  return v > n ? n : v;
+}
+
+inline int32_t clampByte(int32_t v) { return v < 0 ? 0 : (v > 255 ? 255 : v); }
+
+inline int32_t truncToInt(double v) {
+  return static_cast<int32_t>(static_cast<uint32_t>(static_cast<int64_t>(v)));
+}
+
+}  // namespace
+
+namespace {
+
+inline uint8_t lowByte(int32_t v) { return static_cast<uint8_t>(v & 0xff); }
+
+// Offset of pixel (row in memory order, column).
+inline int64_t pixelOffset(int32_t row, int32_t column, int32_t stride) {
+  return static_cast<int64_t>(row) * stride + 3 * static_cast<int64_t>(column);
+}
+
+// The frame functions write only pixels strictly after the buffer start and before start + size - 2.
+inline bool insideGuard(int64_t offset, int32_t size) {
+  return offset > 0 && offset < static_cast<int64_t>(size) - 2;
+}
+
+// Key test of the blending functions: true when the triple differs from the key colour.
+inline bool differsFromKey(const uint8_t* p, int32_t keyRed, int32_t keyGreen, int32_t keyBlue,
+                           int32_t tolerance) {
+  const int32_t limit = tolerance + 1;
+  return std::abs(p[0] - keyBlue) >= limit || std::abs(p[1] - keyGreen) >= limit ||
+         std::abs(p[2] - keyRed) >= limit;
+}
+
+enum class Side { Top, Bottom, Left, Right };
+
+// Walks the four bands of a frame `depth` pixels deep, top, bottom, left, right. Every step k of every
+// band is announced through onStep(side, k), even when it covers no pixel, so callers can advance their
+// per-step values incrementally; onPixel(side, k, offset) follows for each pixel of the step.
+// Bottom step k is row k over columns k .. width-1-k; left step k is column k over rows k+1 .. height-1-k.
+// Top step k is row height-1-k over columns k+1 .. width-1-k and right step k is column width-1-k over
+// rows k+1 .. height-2-k, so the four corners are shared without overlap. In frames deeper than half
+// the picture the top and right bands skip what the bottom and left bands already cover, so no pixel
+// is ever visited twice, and steps that would lie outside the picture's rows or columns are empty.
+template <class StepFn, class PixelFn>
+void walkBands(int32_t width, int32_t height, int32_t stride, int32_t depth, StepFn&& onStep,
+               PixelFn&& onPixel) {
+  auto bottomCovers = [&](int32_t row, int32_t column) {
+    return row < depth && column >= row && column <= width - 1 - row;
+  };
+  auto leftCovers = [&](int32_t row, int32_t column) {
+    return column < depth && row >= column + 1 && row <= height - 1 - column;
+  };
+  for (int32_t k = 0; k < depth; ++k) {
+    onStep(Side::Top, k);
+    const int32_t row = height - 1 - k;
+    for (int32_t c = k + 1; row >= 0 && c <= width - 1 - k; ++c)
+      if (!bottomCovers(row, c)) onPixel(Side::Top, k, pixelOffset(row, c, stride));
+  }
+  for (int32_t k = 0; k < depth; ++k) {
+    onStep(Side::Bottom, k);
+    for (int32_t c = k; k < height && c <= width - 1 - k; ++c)
+      onPixel(Side::Bottom, k, pixelOffset(k, c, stride));
+  }
+  for (int32_t k = 0; k < depth; ++k) {
+    onStep(Side::Left, k);
+    for (int32_t r = k + 1; k < width && r <= height - 1 - k; ++r)
+      onPixel(Side::Left, k, pixelOffset(r, k, stride));
+  }
+  for (int32_t k = 0; k < depth; ++k) {
+    onStep(Side::Right, k);
+    const int32_t column = width - 1 - k;
+    for (int32_t r = k + 1; column >= 0 && r <= height - 2 - k; ++r)
+      if (!leftCovers(r, column)) onPixel(Side::Right, k, pixelOffset(r, column, stride));
+  }
+}
+
+// A value that starts at `start` on step 0 of each band and grows by `delta` per step.
+struct StepValue {
+  double start;
+  double delta;
+  double value = 0.0;
+  void onStep(int32_t k) { value = k == 0 ? start : value + delta; }
+};
+
+// Frames whose painted bytes depend only on the step's value and the old byte.
+template <class ByteFn>
+void paintFrame(uint8_t* image, int32_t size, int32_t width, int32_t height, int32_t stride, int32_t depth,
+                StepValue step, ByteFn&& newByte) {
+  walkBands(
+      width, height, stride, depth, [&](Side, int32_t k) { step.onStep(k); },
+      [&](Side, int32_t, int64_t offset) {
+        if (!insideGuard(offset, size)) return;
+        uint8_t* p = image + offset;
+        for (int c = 0; c < 3; ++c) p[c] = newByte(step.value, p[c]);
+      });
+}
+
+// Ramps over columns (flag non-zero, double step) or rows (flag 0, integer step); the value is advanced
+// before each column or row is painted.
+template <class ByteFn>
+void rampFill(uint8_t* image, int32_t width, int32_t height, int32_t stride, int32_t directionFlag,
+              int32_t start, int32_t end, ByteFn&& newByte) {
+  if (width <= 0 || height <= 0) return;
+  const int32_t lo = start < end ? start : end;
+  const int32_t hi = start < end ? end : start;
+  const bool down = start > end;
+  double v = lo;
+  if (directionFlag != 0) {
+    const double step = static_cast<double>(hi - lo) / width;
+    for (int32_t c = 0; c < width; ++c) {
+      v = down ? v - step : v + step;
+      for (int32_t r = 0; r < height; ++r) {
+        uint8_t* p = image + pixelOffset(r, c, stride);
+        for (int i = 0; i < 3; ++i) p[i] = static_cast<uint8_t>(clampByte(newByte(v, p[i])));
+      }
+    }
+  } else {
+    const int32_t step = (hi - lo) / height;
+    for (int32_t r = 0; r < height; ++r) {
+      v = down ? v - step : v + step;
+      uint8_t* p = image + pixelOffset(r, 0, stride);
+      for (int32_t i = 0; i < width * 3; ++i) p[i] = static_cast<uint8_t>(clampByte(newByte(v, p[i])));
+    }
+  }
+}
+
+struct Colour {
+  int32_t red, green, blue;
+};
+
+// Three-colour mix for parameter t: A weighs t, B t(1 - t), C (1 - t)^2. Stores low bytes.
+inline void mixThree(uint8_t* p, double t, const Colour& a, const Colour& b, const Colour& c) {
+  const double wa = t;
+  const double wb = t * (1.0 - t);
+  const double wc = (1.0 - t) * (1.0 - t);
+  p[2] = lowByte(truncToInt(a.red * wa + b.red * wb + c.red * wc));
+  p[1] = lowByte(truncToInt(a.green * wa + b.green * wb + c.green * wc));
+  p[0] = lowByte(truncToInt(a.blue * wa + b.blue * wb + c.blue * wc));
+}
+
+// Parameter t for each of `count` lines: from 1 down by 1/count, or with the mirror flag down by
+// 2/count over the first half and back up over the rest. Calls line(index, t).
+template <class LineFn>
+void threeColourLines(int32_t count, int32_t mirrorFlag, LineFn&& line) {
+  if (count <= 0) return;
+  double t = 1.0;
+  if (mirrorFlag == 0) {
+    const double step = 1.0 / count;
+    for (int32_t i = 0; i < count; ++i) {
+      line(i, t);
+      t -= step;
+    }
+    return;
+  }
+  const int32_t half = count / 2;
+  const double step = 1.0 / (count * 0.5);
+  for (int32_t i = 0; i < half; ++i) {
+    line(i, t);
+    t -= step;
+  }
+  for (int32_t i = half; i < count; ++i) {
+    line(i, t);
+    t += step;
+  }
+}
+
+// Fills every column (byColumn) or every row, in memory order, with the three-colour mix of its t.
+void threeColourFill(uint8_t* image, int32_t width, int32_t height, int32_t stride, bool byColumn,
+                     const Colour& a, const Colour& b, const Colour& c, int32_t mirrorFlag) {
+  threeColourLines(byColumn ? width : height, mirrorFlag, [&](int32_t line, double t) {
+    const int32_t across = byColumn ? height : width;
+    for (int32_t i = 0; i < across; ++i)
+      mixThree(image + (byColumn ? pixelOffset(i, line, stride) : pixelOffset(line, i, stride)), t, a, b, c);
+  });
+}
+
+}  // namespace
+
+int32_t DllSetBkColor(uint8_t* image, int32_t size, int32_t red, int32_t green, int32_t blue) {
+  for (int64_t i = 0; i < static_cast<int64_t>(size) - 2; i += 3) {
+    image[i + 2] = lowByte(red);
+    image[i + 1] = lowByte(green);
+    image[i] = lowByte(blue);
+  }
+  return 1;
+}
+
+int32_t dllmixcolor(uint8_t* image, int32_t size, int32_t percent, int32_t red, int32_t green, int32_t blue) {
+  const double x = percent * 0.01;
+  const double keep = 1.0 - x;
+  for (int64_t i = 0; i < static_cast<int64_t>(size) - 2; i += 3) {
+    uint8_t* p = image + i;
+    p[2] = lowByte(truncToInt(p[2] * keep + red * x));
+    p[1] = lowByte(truncToInt(p[1] * keep + green * x));
+    p[0] = lowByte(truncToInt(p[0] * keep + blue * x));
+  }
+  return 1;
+}
+
+int32_t dllmiximage(const uint8_t* picture, uint8_t* image, int32_t size, int32_t, int32_t, int32_t,
+                    int32_t keyRed, int32_t keyGreen, int32_t keyBlue, int32_t tolerance, int32_t percent) {
+  const double h = percent * 0.01;
+  const bool keyed = keyRed >= 0;
+  for (int64_t i = 0; i < static_cast<int64_t>(size) - 2; i += 3) {
+    const uint8_t* pic = picture + i;
+    if (keyed && !differsFromKey(pic, keyRed, keyGreen, keyBlue, tolerance)) continue;
+    uint8_t* p = image + i;
+    for (int c = 0; c < 3; ++c) p[c] = lowByte(truncToInt((1.0 - h) * p[c] + h * pic[c]));
+  }
+  return 1;
+}
+
+int32_t dllframeimage(const uint8_t* source, uint8_t* destination, int32_t size, int32_t keyRed,
+                      int32_t keyGreen, int32_t keyBlue, int32_t tolerance) {
+  for (int64_t i = 0; i < static_cast<int64_t>(size) - 2; i += 3) {
+    const uint8_t* s = source + i;
+    if (!differsFromKey(s, keyRed, keyGreen, keyBlue, tolerance)) continue;
+    destination[i] = s[0];
+    destination[i + 1] = s[1];
+    destination[i + 2] = s[2];
+  }
+  return 1;
+}
+
+int32_t dllmixborder(const uint8_t* framePicture, uint8_t* image, int32_t, int32_t width, int32_t height,
+                     int32_t stride, int32_t borderDepth) {
+  const int32_t n = borderDepth;
+  // A border deeper than the picture would reach outside the buffer.
+  if (n <= 0 || n > width || n > height) return 1;
+  const double step = 1.0 / n;
+  auto blend = [&](int32_t row, int32_t column, double w) {
+    const int64_t o = pixelOffset(row, column, stride);
+    for (int c = 0; c < 3; ++c)
+      image[o + c] = lowByte(truncToInt(framePicture[o + c] * w + image[o + c] * (1.0 - w)));
+  };
+  double w = 0.0;
+  for (int32_t k = 0; k < n; ++k, w += step)
+    for (int32_t c = n - k; c <= width - n + k - 1; ++c) blend(height - n + k, c, w);
+  w = 1.0;
+  for (int32_t k = 0; k < n; ++k, w -= step)
+    for (int32_t c = k; c <= width - k - 1; ++c) blend(k, c, w);
+  w = 1.0;
+  for (int32_t k = 0; k < n; ++k, w -= step)
+    for (int32_t r = k; r <= height - k - 1; ++r) blend(r, k, w);
+  w = 0.0;
+  for (int32_t k = 0; k < n; ++k, w += step)
+    for (int32_t r = n - k; r <= height - n + k; ++r) blend(r, width - n + k, w);
+  return 1;
+}
+
+int32_t dllgradientbright(uint8_t* image, int32_t width, int32_t height, int32_t stride,
+                          int32_t directionFlag, int32_t start, int32_t end) {
+  rampFill(image, width, height, stride, directionFlag, start, end,
+           [](double v, int32_t x) { return truncToInt(v + x); });
+  return 1;
+}
+
+int32_t dllgradientcontrast(uint8_t* image, int32_t width, int32_t height, int32_t stride,
+                            int32_t directionFlag, int32_t start, int32_t end) {
+  rampFill(image, width, height, stride, directionFlag, start, end,
+           [](double v, int32_t x) { return truncToInt(v * (x - 128) * 0.0078125 + 128); });
+  return 1;
+}
+
+int32_t dllgradientexposal(uint8_t* image, int32_t width, int32_t height, int32_t stride,
+                           int32_t directionFlag, int32_t start, int32_t end) {
+  rampFill(image, width, height, stride, directionFlag, start, end,
+           [](double v, int32_t x) { return x >= 128 ? x : truncToInt(v - x); });
+  return 1;
+}
+
+int32_t dllgradientrgb(uint8_t* image, int32_t width, int32_t height, int32_t stride, int32_t directionFlag,
+                       int32_t redStart, int32_t redEnd, int32_t greenStart, int32_t greenEnd,
+                       int32_t blueStart, int32_t blueEnd) {
+  if (width <= 0 || height <= 0) return 1;
+  const int32_t count = directionFlag != 0 ? width : height;
+  auto stepOf = [count](int32_t s, int32_t e) {
+    const int32_t step = ((s > e ? s : e) - (s < e ? s : e)) / count;
+    return s > e ? -step : step;
+  };
+  const int32_t red = stepOf(redStart, redEnd);
+  const int32_t green = stepOf(greenStart, greenEnd);
+  const int32_t blue = stepOf(blueStart, blueEnd);
+  int32_t accRed = 0, accGreen = 0, accBlue = 0;
+  auto apply = [&](uint8_t* p) {
+    p[2] = static_cast<uint8_t>(clampByte(p[2] + accRed));
+    p[1] = static_cast<uint8_t>(clampByte(p[1] + accGreen));
+    p[0] = static_cast<uint8_t>(clampByte(p[0] + accBlue));
+  };
+  const int32_t lines = count;
+  for (int32_t line = 0; line < lines; ++line) {
+    accRed += red;
+    accGreen += green;
+    accBlue += blue;
+    if (directionFlag != 0) {
+      for (int32_t r = 0; r < height; ++r) apply(image + pixelOffset(r, line, stride));
+    } else {
+      for (int32_t c = 0; c < width; ++c) apply(image + pixelOffset(line, c, stride));
+    }
+  }
+  return 1;
+}
+
+int32_t dllgradienthor(uint8_t* image, int32_t, int32_t width, int32_t height, int32_t stride, int32_t redA,
+                       int32_t greenA, int32_t blueA, int32_t redB, int32_t greenB, int32_t blueB,
+                       int32_t redC, int32_t greenC, int32_t blueC, int32_t mirrorFlag) {
+  threeColourFill(image, width, height, stride, true, {redA, greenA, blueA}, {redB, greenB, blueB},
+                  {redC, greenC, blueC}, mirrorFlag);
+  return 1;
+}
+
+int32_t dllgradientver(uint8_t* image, int32_t, int32_t width, int32_t height, int32_t stride, int32_t redA,
+                       int32_t greenA, int32_t blueA, int32_t redB, int32_t greenB, int32_t blueB,
+                       int32_t redC, int32_t greenC, int32_t blueC, int32_t mirrorFlag) {
+  threeColourFill(image, width, height, stride, false, {redA, greenA, blueA}, {redB, greenB, blueB},
+                  {redC, greenC, blueC}, mirrorFlag);
+  return 1;
+}
+
+int32_t dllgradientall(uint8_t* image, int32_t, int32_t width, int32_t height, int32_t stride, int32_t redA,
+                       int32_t greenA, int32_t blueA, int32_t redB, int32_t greenB, int32_t blueB,
+                       int32_t redC, int32_t greenC, int32_t blueC) {
+  if (width <= 0 || height <= 0) return 1;
+  const Colour a{redA, greenA, blueA}, b{redB, greenB, blueB}, c{redC, greenC, blueC};
+  const double step = 1.0 / (static_cast<double>(width) * height);
+  double t = 1.0;
+  for (int32_t r = 0; r < height; ++r)
+    for (int32_t col = 0; col < width; ++col) {
+      mixThree(image + pixelOffset(r, col, stride), t, a, b, c);
+      t -= step;
+    }
+  return 1;
+}
+
+int32_t dllframecolor(uint8_t* image, int32_t, int32_t width, int32_t height, int32_t stride,
+                      int32_t bottomRows, int32_t topRows, int32_t leftColumns, int32_t rightColumns,
+                      int32_t red, int32_t green, int32_t blue) {
+  if (width <= 0 || height <= 0) return 1;
+  // Strips wider than the picture stop at its edge rather than run outside the buffer.
+  auto limit = [](int32_t v, int32_t most) { return v > most ? most : v; };
+  bottomRows = limit(bottomRows, height);
+  topRows = limit(topRows, height);
+  leftColumns = limit(leftColumns, width);
+  rightColumns = limit(rightColumns, width);
+  auto paint = [&](int32_t r, int32_t c) {
+    uint8_t* p = image + pixelOffset(r, c, stride);
+    p[2] = lowByte(red);
+    p[1] = lowByte(green);
+    p[0] = lowByte(blue);
+  };
+  for (int32_t r = 0; r < bottomRows; ++r)
+    for (int32_t c = 0; c < width; ++c) paint(r, c);
+  for (int32_t r = height - topRows; r < height; ++r)
+    for (int32_t c = 0; c < width; ++c) paint(r, c);
+  for (int32_t c = 0; c < leftColumns; ++c)
+    for (int32_t r = 0; r < height; ++r) paint(r, c);
+  for (int32_t c = width - rightColumns; c < width; ++c)
+    for (int32_t r = 0; r < height; ++r) paint(r, c);
+  return 1;
+}
+
+int32_t dllframenoise(uint8_t* image, int32_t size, int32_t width, int32_t height, int32_t stride,
+                      int32_t red, int32_t green, int32_t blue, int32_t densityPercent, int32_t depth) {
+  seedRandom(static_cast<uint32_t>(std::time(nullptr)));
+  StepValue weight{1.0, -1.0 / depth};
+  double p = 0.0;
+  walkBands(
+      width, height, stride, depth,
+      [&](Side, int32_t k) {
+        weight.onStep(k);
+        p = densityPercent * weight.value;
+      },
+      [&](Side, int32_t, int64_t offset) {
+        const int32_t draw = randomStep(100);
+        if (!insideGuard(offset, size) || !(draw < p)) return;
+        uint8_t* q = image + offset;
+        q[2] = lowByte(red);
+        q[1] = lowByte(green);
+        q[0] = lowByte(blue);
+      });
+  return 1;
+}
+
+int32_t dllframebright(uint8_t* image, int32_t size, int32_t width, int32_t height, int32_t stride,
+                       int32_t outerAmount, int32_t innerAmount, int32_t depth) {
+  const double delta = static_cast<double>(std::abs(innerAmount - outerAmount)) / depth;
+  paintFrame(
+      image, size, width, height, stride, depth, StepValue{static_cast<double>(outerAmount), delta},
+      [](double amount, uint8_t x) { return static_cast<uint8_t>(clampByte(truncToInt(amount + x))); });
+  return 1;
+}
+
+int32_t dllframecontrast(uint8_t* image, int32_t size, int32_t width, int32_t height, int32_t stride,
+                         int32_t outerFactor, int32_t innerFactor, int32_t depth) {
+  const double delta = static_cast<double>(innerFactor - outerFactor) / depth;
+  paintFrame(image, size, width, height, stride, depth, StepValue{static_cast<double>(outerFactor), delta},
+             [](double factor, uint8_t x) {
+               return static_cast<uint8_t>(clampByte(truncToInt(factor * (x - 128) * 0.0078125 + 128)));
+             });
+  return 1;
+}
+
+int32_t dllframeexposal(uint8_t* image, int32_t size, int32_t width, int32_t height, int32_t stride,
+                        int32_t outerLevel, int32_t innerLevel, int32_t depth) {
+  const double delta = static_cast<double>(innerLevel - outerLevel) / depth;
+  paintFrame(image, size, width, height, stride, depth, StepValue{static_cast<double>(outerLevel), delta},
+             [](double level, uint8_t x) {
+               if (x >= 128) return x;
+               const double v = level - x;
+               return lowByte(truncToInt(v > 0.0 ? v : 0.0));
+             });
+  return 1;
+}
+
+int32_t dllframemix(uint8_t* image, int32_t size, int32_t width, int32_t height, int32_t stride,
+                    int32_t outerRed, int32_t outerGreen, int32_t outerBlue, int32_t innerRed,
+                    int32_t innerGreen, int32_t innerBlue, int32_t depth) {
+  StepValue outer{1.0, -1.0 / depth};
+  walkBands(
+      width, height, stride, depth, [&](Side, int32_t k) { outer.onStep(k); },
+      [&](Side, int32_t, int64_t offset) {
+        if (!insideGuard(offset, size)) return;
+        const double c = outer.value;
+        uint8_t* p = image + offset;
+        p[2] = lowByte(truncToInt(c * outerRed + (1.0 - c) * innerRed));
+        p[1] = lowByte(truncToInt(c * outerGreen + (1.0 - c) * innerGreen));
+        p[0] = lowByte(truncToInt(c * outerBlue + (1.0 - c) * innerBlue));
+      });
+  return 1;
+}
+
+int32_t dllbeveler(uint8_t* image, int32_t size, int32_t width, int32_t height, int32_t stride,
+                   int32_t leftAmount, int32_t rightAmount, int32_t bottomAmount, int32_t topAmount,
+                   int32_t depth) {
+  walkBands(
+      width, height, stride, depth, [](Side, int32_t) {},
+      [&](Side side, int32_t, int64_t offset) {
+        if (!insideGuard(offset, size)) return;
+        const int32_t amount = side == Side::Top      ? topAmount
+                               : side == Side::Bottom ? bottomAmount
+                               : side == Side::Left   ? leftAmount
+                                                      : rightAmount;
+        uint8_t* p = image + offset;
+        for (int c = 0; c < 3; ++c) p[c] = static_cast<uint8_t>(clampByte(amount + p[c]));
+      });
+  return 1;
+}
+
+namespace {
+
+inline bool isBlack(const uint8_t* p) { return (p[0] | p[1] | p[2]) == 0; }
+
+}  // namespace
+
+int32_t DllSetBlack(uint8_t* buffer, int32_t byteCount) {
+  if (byteCount > 0) std::memset(buffer, 0, static_cast<size_t>(byteCount));
+  return 1;
+}
+
+int32_t DllFillImage(uint8_t* mask, const uint8_t* picture, int32_t size) {
+  for (int64_t i = 0; i < static_cast<int64_t>(size) - 2; i += 3) {
+    if (isBlack(mask + i)) continue;
+    std::memcpy(mask + i, picture + i, 3);
+  }
+  return 1;
+}
+
+int32_t DllUnShowBlack(uint8_t* destination, const uint8_t* source, int32_t size) {
+  for (int64_t i = 0; i < static_cast<int64_t>(size) - 2; i += 3) {
+    if (isBlack(source + i)) continue;
+    std::memcpy(destination + i, source + i, 3);
+  }
+  return 1;
+}
+
+int32_t DllMixWord(uint8_t* mask, const uint8_t* picture, int32_t size, int32_t percent) {
+  const double x = percent * 0.01;
+  for (int64_t i = 0; i < static_cast<int64_t>(size) - 2; i += 3) {
+    uint8_t* a = mask + i;
+    if (isBlack(a)) continue;
+    const uint8_t* b = picture + i;
+    for (int c = 0; c < 3; ++c) a[c] = static_cast<uint8_t>(truncToInt(x * a[c] + (1.0 - x) * b[c]) & 0xff);
+  }
+  return 1;
+}
+
+}  // namespace reference
