@@ -8,16 +8,15 @@
 
 namespace {
 
+using neighbourhood_check::InteriorFn;
 using neighbourhood_check::kDirections;
 using neighbourhood_check::kSweepRanges;
 using neighbourhood_check::neighbourhood3x3;
 using neighbourhood_check::range;
+using neighbourhood_check::SweepFn;
 using neighbourhood_check::written;
 using testing_support::PixelBuffer;
 using testing_support::randomBuffer;
-
-using SweepFn = int32_t (*)(const uint8_t*, uint8_t*, int32_t, int32_t);
-using InteriorFn = int32_t (*)(uint8_t*, int32_t, int32_t, int32_t, int32_t);
 
 TEST(BlurSweep, WritesExactlyTheSweptBytesFromTheSourceOnly) {
   const std::pair<const char*, SweepFn> fns[] = {{"fastblur", dllfastblur},
@@ -226,25 +225,24 @@ const int kMore[5][5] = {
     {0, 1, 2, 1, 0}, {1, 4, 6, 4, 1}, {2, 6, 8, 6, 2}, {1, 4, 6, 4, 1}, {0, 1, 2, 1, 0},
 };
 
-// A spike of the kernel's divisor at each position shows that position's weight in the middle pixel;
-// nothing but the middle pixel is written.
+// A spike of the kernel's divisor at each position shows that position's weight in the middle pixel
+// of an N x N picture; nothing but the middle pixel is written.
+template <size_t N>
+void expectSpikeShowsWeights(InteriorFn fn, const int (&weights)[N][N], uint8_t divisor, int channel) {
+  const int n = static_cast<int>(N);
+  for (int i = 0; i < n * n; ++i) {
+    PixelBuffer img(n, n);
+    img.mem(i % n, i / n, channel) = divisor;
+    PixelBuffer before = img;
+    EXPECT_EQ(fn(img.data(), img.size(), img.stride, n, n), 1);
+    before.mem(n / 2, n / 2, channel) = static_cast<uint8_t>(weights[i / n][i % n]);
+    EXPECT_EQ(img.bytes, before.bytes) << N << " x " << N << " spike at " << i;
+  }
+}
+
 TEST(InteriorBlur, SpikeShowsEachWeightInTheOnlyInteriorPixel) {
-  for (int i = 0; i < 9; ++i) {
-    PixelBuffer img(3, 3);
-    img.mem(i % 3, i / 3, 0) = 32;
-    PixelBuffer before = img;
-    EXPECT_EQ(DllBlurSoftly(img.data(), img.size(), img.stride, 3, 3), 1);
-    before.mem(1, 1, 0) = static_cast<uint8_t>(kSoftly[i / 3][i % 3]);
-    EXPECT_EQ(img.bytes, before.bytes) << i;
-  }
-  for (int i = 0; i < 25; ++i) {
-    PixelBuffer img(5, 5);
-    img.mem(i % 5, i / 5, 1) = 64;
-    PixelBuffer before = img;
-    EXPECT_EQ(DllBlurMore(img.data(), img.size(), img.stride, 5, 5), 1);
-    before.mem(2, 2, 1) = static_cast<uint8_t>(kMore[i / 5][i % 5]);
-    EXPECT_EQ(img.bytes, before.bytes) << i;
-  }
+  expectSpikeShowsWeights(DllBlurSoftly, kSoftly, 32, 0);
+  expectSpikeShowsWeights(DllBlurMore, kMore, 64, 1);
 }
 
 TEST(InteriorBlur, MatchesTheWeightTablesFromAnUnchangedCopy) {

@@ -16,6 +16,9 @@ namespace neighbourhood_check {
 
 using testing_support::PixelBuffer;
 
+using SweepFn = int32_t (*)(const uint8_t*, uint8_t*, int32_t, int32_t);
+using InteriorFn = int32_t (*)(uint8_t*, int32_t, int32_t, int32_t, int32_t);
+
 // Geometries with 0, 1, 2 and 3 padding bytes per row, and a one-pixel-wide one.
 struct Shape {
   int32_t w, h;

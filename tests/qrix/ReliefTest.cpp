@@ -6,6 +6,7 @@
 namespace {
 
 using neighbourhood_check::describe;
+using neighbourhood_check::InteriorFn;
 using neighbourhood_check::kDirections;
 using neighbourhood_check::kSweepRanges;
 using neighbourhood_check::lastRowRepeated;
@@ -14,8 +15,6 @@ using neighbourhood_check::range;
 using neighbourhood_check::written;
 using testing_support::PixelBuffer;
 using testing_support::randomBuffer;
-
-using InteriorFn = int32_t (*)(uint8_t*, int32_t, int32_t, int32_t, int32_t);
 
 TEST(Emboss, UniformPictureGivesTheBiasesOrTheirGrey) {
   const PixelBuffer src = neighbourhood_check::uniform(4, 5);
