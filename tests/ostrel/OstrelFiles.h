@@ -31,7 +31,7 @@ class ScratchDir {
 inline void writeBytes(const std::string& name, const std::vector<uint8_t>& bytes) {
   std::FILE* f = std::fopen(name.c_str(), "wb");
   if (f == nullptr) return;
-  std::fwrite(bytes.data(), 1, bytes.size(), f);
+  if (!bytes.empty()) std::fwrite(bytes.data(), 1, bytes.size(), f);
   std::fclose(f);
 }
 
