@@ -107,6 +107,10 @@ frmMain::frmMain(QWidget* parent) : QWidget(parent, Qt::Window | Qt::FramelessWi
   FrameDad = new QFrame(this);
   FrameDad->setObjectName(QStringLiteral("FrameDad"));
   FrameDad->setGeometry(Tw(30), Tw(928), Tw(8430), Tw(5510));
+  for (QWidget* w : {static_cast<QWidget*>(FrameTop), static_cast<QWidget*>(FrameDad)}) {
+    w->setMouseTracking(true);
+    w->installEventFilter(this);
+  }
   picMain = new PictureBox(FrameDad);
   picMain->setObjectName(QStringLiteral("picMain"));
 
@@ -269,27 +273,28 @@ bool frmMain::eventFilter(QObject* watched, QEvent* event) {
       if (HandleKey(key->key(), key->modifiers())) return true;
     }
   }
-  if (watched == XPFrm && windowState() == Qt::WindowNoState) {
-    // The frame's outer edges resize the window; the rest of it drags.
+  // The window's outer edges resize it, whichever of the frame, the header
+  // strip or the image area lies under the pointer there.
+  auto* surface = qobject_cast<QWidget*>(watched);
+  const bool edgeOwner = watched == XPFrm || watched == FrameTop || watched == FrameDad;
+  if (edgeOwner && windowState() == Qt::WindowNoState &&
+      (event->type() == QEvent::MouseMove || event->type() == QEvent::MouseButtonPress)) {
+    auto* mouse = static_cast<QMouseEvent*>(event);
+    const Qt::Edges e = edgesAt(surface->mapTo(this, mouse->position().toPoint()));
     if (event->type() == QEvent::MouseMove) {
-      const Qt::Edges e = edgesAt(static_cast<QMouseEvent*>(event)->position().toPoint());
       if (e == (Qt::LeftEdge | Qt::TopEdge) || e == (Qt::RightEdge | Qt::BottomEdge))
-        XPFrm->setCursor(Qt::SizeFDiagCursor);
+        surface->setCursor(Qt::SizeFDiagCursor);
       else if (e == (Qt::RightEdge | Qt::TopEdge) || e == (Qt::LeftEdge | Qt::BottomEdge))
-        XPFrm->setCursor(Qt::SizeBDiagCursor);
+        surface->setCursor(Qt::SizeBDiagCursor);
       else if (e & (Qt::LeftEdge | Qt::RightEdge))
-        XPFrm->setCursor(Qt::SizeHorCursor);
+        surface->setCursor(Qt::SizeHorCursor);
       else if (e & (Qt::TopEdge | Qt::BottomEdge))
-        XPFrm->setCursor(Qt::SizeVerCursor);
+        surface->setCursor(Qt::SizeVerCursor);
       else
-        XPFrm->unsetCursor();
-    }
-    if (event->type() == QEvent::MouseButtonPress) {
-      auto* mouse = static_cast<QMouseEvent*>(event);
-      const Qt::Edges e = edgesAt(mouse->position().toPoint());
-      if (mouse->button() == Qt::LeftButton && e && windowHandle() != nullptr &&
-          windowHandle()->startSystemResize(e))
-        return true;
+        surface->unsetCursor();
+    } else if (mouse->button() == Qt::LeftButton && e && windowHandle() != nullptr &&
+               windowHandle()->startSystemResize(e)) {
+      return true;
     }
   }
   return QWidget::eventFilter(watched, event);

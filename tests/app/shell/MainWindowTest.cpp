@@ -61,6 +61,18 @@ TEST_F(ShellTest, TheImageAreaAndHeaderFollowTheWindowSize) {
   main->resize(566, 432);
   QApplication::processEvents();
   EXPECT_EQ(main->imageArea()->geometry(), QRect(2, 62, 562, 367));
+
+  // The outer edges offer resizing, also where the image area reaches them.
+  QWidget* area = main->imageArea();
+  auto hover = [area](QPoint at) {
+    QMouseEvent e(QEvent::MouseMove, QPointF(at), QPointF(area->mapToGlobal(at)), Qt::NoButton, Qt::NoButton,
+                  Qt::NoModifier);
+    QApplication::sendEvent(area, &e);
+    return area->cursor().shape();
+  };
+  EXPECT_EQ(hover({561, 366}), Qt::SizeFDiagCursor);
+  EXPECT_EQ(hover({0, 200}), Qt::SizeHorCursor);
+  EXPECT_EQ(hover({200, 200}), Qt::ArrowCursor);
 }
 
 TEST_F(ShellTest, KeyboardTableWithExactModifiers) {
