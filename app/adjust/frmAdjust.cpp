@@ -397,6 +397,7 @@ void frmAdjust::Load() {
 
   // 8
   QCoreApplication::processEvents();
+  if (closed_) return;  // closed while events ran
 
   // 9
   loaded_ = true;
