@@ -143,6 +143,7 @@ void hslPixel(uint8_t* p, double hueStep, double saturationStep, double lightnes
 using v4d = double __attribute__((vector_size(32)));
 using v4l = int64_t __attribute__((vector_size(32)));
 using v4i = int32_t __attribute__((vector_size(16)));
+using v4b = uint8_t __attribute__((vector_size(4)));
 
 // hslPixel four pixels at a time, every branch turned into a selection between values
 // computed for all lanes. The same operations in the same order give the same doubles:
@@ -157,21 +158,29 @@ QRIX_VECTOR_CLONES void hslWalk(uint8_t* image, int32_t size, double hueStep, do
         __builtin_memcpy(in[1], G, kPixelBlock);
         __builtin_memcpy(in[2], R, kPixelBlock);
         v4l redo = {};
+        auto widen = [](const uint8_t* p, v4d& out) __attribute__((always_inline)) {
+          v4b v;
+          __builtin_memcpy(&v, p, 4);
+          out = __builtin_convertvector(v, v4d);
+        };
         const v4d zero = v4d{} + 0.0, one = zero + 1.0, two = zero + 2.0, four = zero + 4.0,
                   half = zero + 0.5;
         for (int k = 0; k < kPixelBlock; k += 4) {
-          const v4d r =
-              __builtin_convertvector((v4i{R[k], R[k + 1], R[k + 2], R[k + 3]}), v4d) * 0.00392156862745098;
-          const v4d g =
-              __builtin_convertvector((v4i{G[k], G[k + 1], G[k + 2], G[k + 3]}), v4d) * 0.00392156862745098;
-          const v4d b =
-              __builtin_convertvector((v4i{B[k], B[k + 1], B[k + 2], B[k + 3]}), v4d) * 0.00392156862745098;
+          v4d r;
+          widen(R + k, r);
+          r *= 0.00392156862745098;
+          v4d g;
+          widen(G + k, g);
+          g *= 0.00392156862745098;
+          v4d b;
+          widen(B + k, b);
+          b *= 0.00392156862745098;
           const v4d gbHigh = g < b ? b : g, mx = r < gbHigh ? gbHigh : r;  // std::max
           const v4d gbLow = b < g ? b : g, mn = gbLow < r ? gbLow : r;     // std::min
           const v4l grey = mx == mn;
           const v4d l0 = (mx + mn) / 2;
           const v4d d = mx - mn;
-          const v4d s0 = grey ? zero : (l0 <= 0.5 ? d / (mx + mn) : d / (two - mx - mn));
+          const v4d s0 = grey ? zero : d / (l0 <= 0.5 ? mx + mn : two - mx - mn);
           const v4l redMax = r == mx, greenMax = g == mx;
           const v4d q = (redMax ? g - b : (greenMax ? b - r : r - g)) / d;
           const v4d h0 = grey ? zero : (redMax ? q : (greenMax ? two : four) + q);
@@ -202,7 +211,8 @@ QRIX_VECTOR_CLONES void hslWalk(uint8_t* image, int32_t size, double hueStep, do
             v4i v = __builtin_convertvector(255 * out[c], v4i);
             v = v < 0 ? 0 : v;
             v = v > 255 ? 255 : v;
-            for (int i = 0; i < 4; ++i) plane[c][k + i] = static_cast<uint8_t>(v[i]);
+            const v4b bytes = __builtin_convertvector(v, v4b);
+            __builtin_memcpy(plane[c] + k, &bytes, 4);
           }
         }
         if (!(redo[0] | redo[1] | redo[2] | redo[3])) return;
