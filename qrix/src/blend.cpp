@@ -1,13 +1,18 @@
 // Blending toward a colour or a picture, gradient fills and ramps, and edge frames.
+#include <algorithm>
 #include <cstdlib>
+#include <cstring>
 #include <ctime>
+#include <vector>
 
 #include "internal.h"
 
 namespace {
 
 using qrix::clampByte;
+using qrix::kWalkBlock;
 using qrix::truncToInt;
+using qrix::walkTriples;
 
 inline uint8_t lowByte(int32_t v) { return static_cast<uint8_t>(v & 0xff); }
 
@@ -19,14 +24,6 @@ inline int64_t pixelOffset(int32_t row, int32_t column, int32_t stride) {
 // The frame functions write only pixels strictly after the buffer start and before start + size - 2.
 inline bool insideGuard(int64_t offset, int32_t size) {
   return offset > 0 && offset < static_cast<int64_t>(size) - 2;
-}
-
-// Key test of the blending functions: true when the triple differs from the key colour.
-inline bool differsFromKey(const uint8_t* p, int32_t keyRed, int32_t keyGreen, int32_t keyBlue,
-                           int32_t tolerance) {
-  const int32_t limit = tolerance + 1;
-  return std::abs(p[0] - keyBlue) >= limit || std::abs(p[1] - keyGreen) >= limit ||
-         std::abs(p[2] - keyRed) >= limit;
 }
 
 enum class Side { Top, Bottom, Left, Right };
@@ -94,7 +91,8 @@ void paintFrame(uint8_t* image, int32_t size, int32_t width, int32_t height, int
 }
 
 // Ramps over columns (flag non-zero, double step) or rows (flag 0, integer step); the value is advanced
-// before each column or row is painted.
+// before each column or row is painted. A byte's result depends only on the line's value and the byte,
+// so each line's 256 results are computed once and looked up.
 template <class ByteFn>
 void rampFill(uint8_t* image, int32_t width, int32_t height, int32_t stride, int32_t directionFlag,
               int32_t start, int32_t end, ByteFn&& newByte) {
@@ -102,22 +100,34 @@ void rampFill(uint8_t* image, int32_t width, int32_t height, int32_t stride, int
   const int32_t lo = start < end ? start : end;
   const int32_t hi = start < end ? end : start;
   const bool down = start > end;
+  auto tableFor = [&](double v, uint8_t* table) {
+    for (int32_t x = 0; x < 256; ++x) table[x] = static_cast<uint8_t>(clampByte(newByte(v, x)));
+  };
   double v = lo;
   if (directionFlag != 0) {
     const double step = static_cast<double>(hi - lo) / width;
+    std::vector<uint8_t> tables(static_cast<size_t>(width) * 256);
     for (int32_t c = 0; c < width; ++c) {
       v = down ? v - step : v + step;
-      for (int32_t r = 0; r < height; ++r) {
-        uint8_t* p = image + pixelOffset(r, c, stride);
-        for (int i = 0; i < 3; ++i) p[i] = static_cast<uint8_t>(clampByte(newByte(v, p[i])));
+      tableFor(v, tables.data() + 256 * static_cast<size_t>(c));
+    }
+    for (int32_t r = 0; r < height; ++r) {
+      uint8_t* p = image + pixelOffset(r, 0, stride);
+      const uint8_t* t = tables.data();
+      for (int32_t c = 0; c < width; ++c, p += 3, t += 256) {
+        p[0] = t[p[0]];
+        p[1] = t[p[1]];
+        p[2] = t[p[2]];
       }
     }
   } else {
     const int32_t step = (hi - lo) / height;
+    uint8_t table[256];
     for (int32_t r = 0; r < height; ++r) {
       v = down ? v - step : v + step;
+      tableFor(v, table);
       uint8_t* p = image + pixelOffset(r, 0, stride);
-      for (int32_t i = 0; i < width * 3; ++i) p[i] = static_cast<uint8_t>(clampByte(newByte(v, p[i])));
+      for (int32_t i = 0; i < width * 3; ++i) p[i] = table[p[i]];
     }
   }
 }
@@ -162,14 +172,104 @@ void threeColourLines(int32_t count, int32_t mirrorFlag, LineFn&& line) {
   }
 }
 
+// Fills `count` triples with one colour, doubling the copied run each time.
+void fillTriples(uint8_t* p, int64_t count, const uint8_t* colour) {
+  if (count <= 0) return;
+  std::memcpy(p, colour, 3);
+  for (int64_t done = 1; done < count;) {
+    const int64_t n = std::min(done, count - done);
+    std::memcpy(p + 3 * done, p, static_cast<size_t>(3 * n));
+    done += n;
+  }
+}
+
 // Fills every column (byColumn) or every row, in memory order, with the three-colour mix of its t.
+// Columns give every row the same run of colours, so the run is mixed once and copied.
 void threeColourFill(uint8_t* image, int32_t width, int32_t height, int32_t stride, bool byColumn,
                      const Colour& a, const Colour& b, const Colour& c, int32_t mirrorFlag) {
-  threeColourLines(byColumn ? width : height, mirrorFlag, [&](int32_t line, double t) {
-    const int32_t across = byColumn ? height : width;
-    for (int32_t i = 0; i < across; ++i)
-      mixThree(image + (byColumn ? pixelOffset(i, line, stride) : pixelOffset(line, i, stride)), t, a, b, c);
-  });
+  if (width <= 0 || height <= 0) return;
+  if (byColumn) {
+    std::vector<uint8_t> run(3 * static_cast<size_t>(width));
+    threeColourLines(width, mirrorFlag,
+                     [&](int32_t line, double t) { mixThree(run.data() + 3 * line, t, a, b, c); });
+    for (int32_t r = 0; r < height; ++r)
+      std::memcpy(image + pixelOffset(r, 0, stride), run.data(), run.size());
+  } else {
+    threeColourLines(height, mirrorFlag, [&](int32_t line, double t) {
+      uint8_t colour[3];
+      mixThree(colour, t, a, b, c);
+      fillTriples(image + pixelOffset(line, 0, stride), width, colour);
+    });
+  }
+}
+
+// Whole-picture three-colour mix, t falling by `step` per pixel in memory order from `t`. The t
+// values are taken in turn (each depends on the last); the mixes of a block are then independent.
+// With every colour within 2^28 each sum stays inside 32 bits, where a 32-bit truncation gives the
+// same value as the 64-bit one and vectorises.
+template <bool kNarrow>
+QRIX_VECTOR_CLONES void threeColourRows(uint8_t* image, int32_t width, int32_t height, int32_t stride,
+                                        double t, double step, Colour a, Colour b, Colour c) {
+  constexpr int kBlock = 64;
+  alignas(64) double tb[kBlock];
+  alignas(64) int32_t red[kBlock], green[kBlock], blue[kBlock];
+  auto toInt = [](double v) { return kNarrow ? static_cast<int32_t>(v) : truncToInt(v); };
+  for (int32_t r = 0; r < height; ++r) {
+    uint8_t* row = image + pixelOffset(r, 0, stride);
+    for (int32_t k = 0; k < width; k += kBlock) {
+      const int m = std::min(kBlock, width - k);
+      for (int j = 0; j < m; ++j) {
+        tb[j] = t;
+        t -= step;
+      }
+      for (int j = 0; j < m; ++j) {
+        const double wa = tb[j];
+        const double wb = tb[j] * (1.0 - tb[j]);
+        const double wc = (1.0 - tb[j]) * (1.0 - tb[j]);
+        red[j] = toInt(a.red * wa + b.red * wb + c.red * wc);
+        green[j] = toInt(a.green * wa + b.green * wb + c.green * wc);
+        blue[j] = toInt(a.blue * wa + b.blue * wb + c.blue * wc);
+      }
+      uint8_t* p = row + 3 * static_cast<ptrdiff_t>(k);
+      for (int j = 0; j < m; ++j) {
+        p[3 * j] = lowByte(blue[j]);
+        p[3 * j + 1] = lowByte(green[j]);
+        p[3 * j + 2] = lowByte(red[j]);
+      }
+    }
+  }
+}
+
+// Key test of the blending functions, one table per channel: near[c][v] is 1 when byte v of channel c
+// (blue, green, red) lies within the tolerance of the key. A triple differs from the key colour when
+// any of its bytes is not near.
+struct KeyTables {
+  uint8_t near[3][256];
+  KeyTables(int32_t keyRed, int32_t keyGreen, int32_t keyBlue, int32_t tolerance) {
+    const int32_t limit = tolerance + 1;
+    for (int32_t v = 0; v < 256; ++v) {
+      near[0][v] = !(std::abs(v - keyBlue) >= limit);
+      near[1][v] = !(std::abs(v - keyGreen) >= limit);
+      near[2][v] = !(std::abs(v - keyRed) >= limit);
+    }
+  }
+  bool differs(const uint8_t* p) const { return (near[0][p[0]] & near[1][p[1]] & near[2][p[2]]) == 0; }
+};
+
+template <bool kNarrow>
+QRIX_VECTOR_CLONES void mixImageWalk(const uint8_t* picture, uint8_t* image, int32_t size,
+                                     const KeyTables* key, double h) {
+  if (key == nullptr) {
+    qrix::blendChosen<kNarrow>(image, picture, size, 1.0 - h, h, [](ptrdiff_t) { return true; });
+  } else {
+    qrix::blendChosen<kNarrow>(image, picture, size, 1.0 - h, h,
+                               [&](ptrdiff_t i) { return key->differs(picture + i); });
+  }
+}
+
+QRIX_VECTOR_CLONES void frameImageWalk(const uint8_t* source, uint8_t* destination, int32_t size,
+                                       const KeyTables& key) {
+  qrix::copyChosen(destination, source, size, [&](ptrdiff_t i) { return key.differs(source + i); });
 }
 
 }  // namespace
@@ -177,23 +277,21 @@ void threeColourFill(uint8_t* image, int32_t width, int32_t height, int32_t stri
 extern "C" {
 
 int32_t DllSetBkColor(uint8_t* image, int32_t size, int32_t red, int32_t green, int32_t blue) {
-  for (int64_t i = 0; i < static_cast<int64_t>(size) - 2; i += 3) {
-    image[i + 2] = lowByte(red);
-    image[i + 1] = lowByte(green);
-    image[i] = lowByte(blue);
-  }
+  const uint8_t colour[3] = {lowByte(blue), lowByte(green), lowByte(red)};
+  fillTriples(image, walkTriples(size), colour);
   return 1;
 }
 
 int32_t dllmixcolor(uint8_t* image, int32_t size, int32_t percent, int32_t red, int32_t green, int32_t blue) {
   const double x = percent * 0.01;
   const double keep = 1.0 - x;
-  for (int64_t i = 0; i < static_cast<int64_t>(size) - 2; i += 3) {
-    uint8_t* p = image + i;
-    p[2] = lowByte(truncToInt(p[2] * keep + red * x));
-    p[1] = lowByte(truncToInt(p[1] * keep + green * x));
-    p[0] = lowByte(truncToInt(p[0] * keep + blue * x));
+  uint8_t table[3][256];
+  for (int32_t v = 0; v < 256; ++v) {
+    table[2][v] = lowByte(truncToInt(v * keep + red * x));
+    table[1][v] = lowByte(truncToInt(v * keep + green * x));
+    table[0][v] = lowByte(truncToInt(v * keep + blue * x));
   }
+  qrix::mapChannelTables(image, size, table);
   return 1;
 }
 
@@ -201,24 +299,19 @@ int32_t dllmiximage(const uint8_t* picture, uint8_t* image, int32_t size, int32_
                     int32_t keyRed, int32_t keyGreen, int32_t keyBlue, int32_t tolerance, int32_t percent) {
   const double h = percent * 0.01;
   const bool keyed = keyRed >= 0;
-  for (int64_t i = 0; i < static_cast<int64_t>(size) - 2; i += 3) {
-    const uint8_t* pic = picture + i;
-    if (keyed && !differsFromKey(pic, keyRed, keyGreen, keyBlue, tolerance)) continue;
-    uint8_t* p = image + i;
-    for (int c = 0; c < 3; ++c) p[c] = lowByte(truncToInt((1.0 - h) * p[c] + h * pic[c]));
+  const KeyTables key(keyRed, keyGreen, keyBlue, tolerance);
+  const KeyTables* const test = keyed ? &key : nullptr;
+  if (qrix::narrowBlend(1.0 - h, h)) {
+    mixImageWalk<true>(picture, image, size, test, h);
+  } else {
+    mixImageWalk<false>(picture, image, size, test, h);
   }
   return 1;
 }
 
 int32_t dllframeimage(const uint8_t* source, uint8_t* destination, int32_t size, int32_t keyRed,
                       int32_t keyGreen, int32_t keyBlue, int32_t tolerance) {
-  for (int64_t i = 0; i < static_cast<int64_t>(size) - 2; i += 3) {
-    const uint8_t* s = source + i;
-    if (!differsFromKey(s, keyRed, keyGreen, keyBlue, tolerance)) continue;
-    destination[i] = s[0];
-    destination[i + 1] = s[1];
-    destination[i + 2] = s[2];
-  }
+  frameImageWalk(source, destination, size, KeyTables(keyRed, keyGreen, keyBlue, tolerance));
   return 1;
 }
 
@@ -323,12 +416,15 @@ int32_t dllgradientall(uint8_t* image, int32_t, int32_t width, int32_t height, i
   if (width <= 0 || height <= 0) return 1;
   const Colour a{redA, greenA, blueA}, b{redB, greenB, blueB}, c{redC, greenC, blueC};
   const double step = 1.0 / (static_cast<double>(width) * height);
-  double t = 1.0;
-  for (int32_t r = 0; r < height; ++r)
-    for (int32_t col = 0; col < width; ++col) {
-      mixThree(image + pixelOffset(r, col, stride), t, a, b, c);
-      t -= step;
-    }
+  auto narrow = [](const Colour& x) {
+    const int32_t m = 1 << 28;
+    return x.red > -m && x.red < m && x.green > -m && x.green < m && x.blue > -m && x.blue < m;
+  };
+  if (narrow(a) && narrow(b) && narrow(c)) {
+    threeColourRows<true>(image, width, height, stride, 1.0, step, a, b, c);
+  } else {
+    threeColourRows<false>(image, width, height, stride, 1.0, step, a, b, c);
+  }
   return 1;
 }
 
@@ -362,6 +458,7 @@ int32_t dllframecolor(uint8_t* image, int32_t, int32_t width, int32_t height, in
 int32_t dllframenoise(uint8_t* image, int32_t size, int32_t width, int32_t height, int32_t stride,
                       int32_t red, int32_t green, int32_t blue, int32_t densityPercent, int32_t depth) {
   qrix::seedRandom(static_cast<uint32_t>(std::time(nullptr)));
+  qrix::RandomRun random;
   StepValue weight{1.0, -1.0 / depth};
   double p = 0.0;
   walkBands(
@@ -371,7 +468,7 @@ int32_t dllframenoise(uint8_t* image, int32_t size, int32_t width, int32_t heigh
         p = densityPercent * weight.value;
       },
       [&](Side, int32_t, int64_t offset) {
-        const int32_t draw = qrix::randomStep(100);
+        const int32_t draw = random.step(100);
         if (!insideGuard(offset, size) || !(draw < p)) return;
         uint8_t* q = image + offset;
         q[2] = lowByte(red);

@@ -31,6 +31,29 @@ inline int32_t randomStep(int32_t n) {
   return v > n ? n : v;
 }
 
+// The per-thread generator held in a local over a run of draws, so the loop keeps it in a
+// register; the state is written back when the run ends. Same sequence as nextRandom.
+class RandomRun {
+ public:
+  RandomRun() : home_(randomState()), x_(home_) {}
+  ~RandomRun() { home_ = x_; }
+  RandomRun(const RandomRun&) = delete;
+  RandomRun& operator=(const RandomRun&) = delete;
+  int32_t next() {
+    x_ = x_ * 214013u + 2531011u;
+    return static_cast<int32_t>((x_ >> 16) & 0x7fff);
+  }
+  // A value from 1 to n for n >= 1, as randomStep.
+  int32_t step(int32_t n) {
+    int32_t v = next() % n + 1;
+    return v > n ? n : v;
+  }
+
+ private:
+  uint32_t& home_;
+  uint32_t x_;
+};
+
 // The flat walk: byte offsets 0, 3, 6, ... while offset < size - 2, that is size / 3
 // triples; rows and padding are ignored. The last byte of the buffer is never reached.
 inline int32_t walkTriples(int32_t size) { return size > 2 ? size / 3 : 0; }
@@ -198,6 +221,54 @@ inline int32_t clampByte(int32_t v) { return v < 0 ? 0 : (v > 255 ? 255 : v); }
 // Truncation toward zero of a double, through a 64-bit intermediate, low 32 bits kept.
 inline int32_t truncToInt(double v) {
   return static_cast<int32_t>(static_cast<uint32_t>(static_cast<int64_t>(v)));
+}
+
+// The flat walk in blocks: pick(offset) decides each triple, its three bytes get 0xff or 0 in `chosen`,
+// and op(offset, count, chosen) rewrites the block's bytes without branches.
+template <class Pick, class Op>
+[[gnu::always_inline]] inline void chosenTriples(int32_t size, Pick&& pick, Op&& op) {
+  const ptrdiff_t n = 3 * static_cast<ptrdiff_t>(walkTriples(size));
+  alignas(64) uint8_t chosen[kWalkBlock];
+  for (ptrdiff_t i = 0; i < n; i += kWalkBlock) {
+    const int m = n - i < kWalkBlock ? static_cast<int>(n - i) : kWalkBlock;
+    for (int j = 0; j < m; j += 3) {
+      const uint8_t f = pick(i + j) ? 0xff : 0;
+      chosen[j] = f, chosen[j + 1] = f, chosen[j + 2] = f;
+    }
+    op(i, m, static_cast<const uint8_t*>(chosen));
+  }
+}
+
+// Copies the chosen triples of source into destination.
+template <class Pick>
+[[gnu::always_inline]] inline void copyChosen(uint8_t* destination, const uint8_t* source, int32_t size,
+                                              Pick&& pick) {
+  chosenTriples(size, pick, [&](ptrdiff_t i, int m, const uint8_t* chosen) {
+    uint8_t* d = destination + i;
+    const uint8_t* s = source + i;
+    for (int j = 0; j < m; ++j) d[j] = (chosen[j] & s[j]) | (~chosen[j] & d[j]);
+  });
+}
+
+// Chosen bytes d of the image become the low byte of trunc(u * d + w * s), s being the picture's byte.
+// The 32-bit truncation (kNarrow) is used only where 255 * (|u| + |w|) keeps every sum inside 32 bits.
+template <bool kNarrow, class Pick>
+[[gnu::always_inline]] inline void blendChosen(uint8_t* image, const uint8_t* picture, int32_t size, double u,
+                                               double w, Pick&& pick) {
+  chosenTriples(size, pick, [&](ptrdiff_t i, int m, const uint8_t* chosen) {
+    uint8_t* d = image + i;
+    const uint8_t* s = picture + i;
+    for (int j = 0; j < m; ++j) {
+      const double v = u * d[j] + w * s[j];
+      const uint8_t mixed = static_cast<uint8_t>(kNarrow ? static_cast<int32_t>(v) : truncToInt(v));
+      d[j] = (chosen[j] & mixed) | (~chosen[j] & d[j]);
+    }
+  });
+}
+
+// Whether 255 * (|u| + |w|) keeps every blended sum inside 32 bits.
+inline bool narrowBlend(double u, double w) {
+  return 255.0 * (__builtin_fabs(u) + __builtin_fabs(w)) < 2147483000.0;
 }
 
 }  // namespace qrix

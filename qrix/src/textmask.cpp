@@ -8,6 +8,17 @@ namespace {
 
 inline bool isBlack(const uint8_t* p) { return (p[0] | p[1] | p[2]) == 0; }
 
+QRIX_VECTOR_CLONES void copyUnlessBlack(uint8_t* destination, const uint8_t* source, const uint8_t* test,
+                                        int32_t size) {
+  qrix::copyChosen(destination, source, size, [&](ptrdiff_t i) { return !isBlack(test + i); });
+}
+
+template <bool kNarrow>
+QRIX_VECTOR_CLONES void mixWordWalk(uint8_t* mask, const uint8_t* picture, int32_t size, double x) {
+  qrix::blendChosen<kNarrow>(mask, picture, size, x, 1.0 - x,
+                             [&](ptrdiff_t i) { return !isBlack(mask + i); });
+}
+
 }  // namespace
 
 extern "C" {
@@ -18,29 +29,22 @@ int32_t DllSetBlack(uint8_t* buffer, int32_t byteCount) {
 }
 
 int32_t DllFillImage(uint8_t* mask, const uint8_t* picture, int32_t size) {
-  for (int64_t i = 0; i < static_cast<int64_t>(size) - 2; i += 3) {
-    if (isBlack(mask + i)) continue;
-    std::memcpy(mask + i, picture + i, 3);
-  }
+  copyUnlessBlack(mask, picture, mask, size);
   return 1;
 }
 
 int32_t DllUnShowBlack(uint8_t* destination, const uint8_t* source, int32_t size) {
-  for (int64_t i = 0; i < static_cast<int64_t>(size) - 2; i += 3) {
-    if (isBlack(source + i)) continue;
-    std::memcpy(destination + i, source + i, 3);
-  }
+  copyUnlessBlack(destination, source, source, size);
   return 1;
 }
 
 int32_t DllMixWord(uint8_t* mask, const uint8_t* picture, int32_t size, int32_t percent) {
   const double x = percent * 0.01;
-  for (int64_t i = 0; i < static_cast<int64_t>(size) - 2; i += 3) {
-    uint8_t* a = mask + i;
-    if (isBlack(a)) continue;
-    const uint8_t* b = picture + i;
-    for (int c = 0; c < 3; ++c)
-      a[c] = static_cast<uint8_t>(qrix::truncToInt(x * a[c] + (1.0 - x) * b[c]) & 0xff);
+  // x * a + (1 - x) * b for mask byte a over picture byte b, in that order.
+  if (qrix::narrowBlend(x, 1.0 - x)) {
+    mixWordWalk<true>(mask, picture, size, x);
+  } else {
+    mixWordWalk<false>(mask, picture, size, x);
   }
   return 1;
 }

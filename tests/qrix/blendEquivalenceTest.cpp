@@ -99,7 +99,8 @@ std::string argText(T... v) {
   return s;
 }
 
-const int32_t kPercents[] = {-100000, -150, -1, 0, 1, 33, 50, 99, 100, 101, 250, 100000};
+const int32_t kPercents[] = {-2000000000, -100000, -150, -1,  0,   1,      33,
+                             50,          99,      100,  101, 250, 100000, 2147483647};
 const int32_t kColours[] = {-70000, -300, -1, 0, 1, 127, 128, 255, 256, 1000};
 
 TEST(BlendEquivalence, ColourFillAndMixes) {
@@ -123,7 +124,7 @@ TEST(BlendEquivalence, KeyedPictureBlendsAndCopies) {
   const int32_t tolerances[] = {-5, -1, 0, 1, 3, 40, 255, 1000};
   for (const auto& k : keys) {
     for (int32_t t : tolerances) {
-      for (int32_t percent : {-150, 0, 33, 50, 100, 101, 100000}) {
+      for (int32_t percent : {-150, 0, 33, 50, 100, 101, 100000, 900000000}) {
         SAME(ARGS(k[0], k[1], k[2], t, percent),
              dllmiximage(pic, img, p.size(), 0, 0, 0, k[0], k[1], k[2], t, percent));
       }
@@ -161,7 +162,8 @@ TEST(BlendEquivalence, ThreeColourGradients) {
                              {0, 0, 0, 0, 0, 0, 0, 0, 0},
                              {255, 255, 255, 255, 255, 255, 255, 255, 255},
                              {-300, 1000, 17, 256, -1, 128, 70000, -70000, 99},
-                             {12, 34, 56, 78, 90, 123, 145, 167, 189}};
+                             {12, 34, 56, 78, 90, 123, 145, 167, 189},
+                             {1 << 28, 5, -(1 << 28), 0, 2147483647, 9, -2147483647, 3, 1 << 30}};
   for (const auto& c : sets) {
     for (int32_t mirror : {0, 1, -1}) {
       SAME(ARGS(c[0], c[3], c[6], mirror), dllgradienthor(img, 0, p.width, p.height, p.stride, c[0], c[1],
