@@ -1,6 +1,8 @@
 // Geometric distortions: row mirroring, blinds, and the parallelogram, trapezium and
 // pentagon resamplers.
 #include <cstring>
+#include <unordered_map>
+#include <vector>
 
 #include "internal.h"
 
@@ -38,14 +40,38 @@ struct Resampler {
   }
 };
 
+// Row mirror, five pixels per 16-byte shuffle: the vector is loaded one byte before the five
+// source pixels and stored over the destination's next pixel too, which the following step
+// (or the tail) writes again.
+using Bytes16 = uint8_t __attribute__((vector_size(16)));
+
+__attribute__((target_clones("avx2", "ssse3", "default"))) void mirrorRow(uint8_t* to, const uint8_t* from,
+                                                                          int64_t width) {
+  int64_t k = 0;
+  for (; k + 6 <= width; k += 5) {
+    Bytes16 v;
+    std::memcpy(&v, from + 3 * (width - 5 - k) - 1, 16);
+    const Bytes16 mirrored =
+        __builtin_shuffle(v, Bytes16{13, 14, 15, 10, 11, 12, 7, 8, 9, 4, 5, 6, 1, 2, 3, 0});
+    std::memcpy(to + 3 * k, &mirrored, 16);
+  }
+  for (; k < width; ++k) std::memcpy(to + 3 * k, from + 3 * (width - 1 - k), 3);
+}
+
 }  // namespace
 
 extern "C" {
 
 int32_t dllfliphor(uint8_t* destination, const uint8_t* source, int32_t width, int32_t height) {
   const int64_t rowBytes = 3 * int64_t{width};
+  if (width <= 0 || height <= 0) return 1;
+  const bool apart = destination + rowBytes * height <= source || source + rowBytes * height <= destination;
   for (int64_t r = 0; r < height; ++r) {
     const int64_t base = r * rowBytes;
+    if (apart) {
+      mirrorRow(destination + base, source + base, width);
+      continue;
+    }
     for (int64_t k = 0; k < width; ++k) {
       const int64_t from = base + 3 * (width - 1 - k);
       const int64_t to = base + 3 * k;
@@ -65,20 +91,11 @@ int32_t dllblinds(uint8_t* image, int32_t width, int32_t height, int32_t blindSi
   // Bands run across rows (direction flag set) or across columns, in grid order.
   const int64_t bands = directionFlag ? height : width;
   const int64_t along = directionFlag ? width : height;
-  auto darken = [&](int64_t band, int64_t phase) {
-    for (int64_t t = 0; t < along; ++t) {
-      uint8_t* p = image + 3 * (directionFlag ? band * width + t : band + t * width);
-      for (int c = 0; c < 3; ++c) {
-        const int64_t v = p[c];
-        const int64_t out = v - (v * phase) / n;
-        p[c] = static_cast<uint8_t>(out < 0 ? 0 : (out > 255 ? 255 : out));
-      }
-    }
-  };
+  std::vector<int64_t> phases(static_cast<size_t>(bands));
   if (styleFlag == 0) {
     int64_t phase = reverseFlag ? n : 0;
     for (int64_t b = 0; b < bands; ++b) {
-      darken(b, phase);
+      phases[b] = phase;
       if (reverseFlag) {
         if (--phase == 0) phase = n;
       } else {
@@ -89,10 +106,42 @@ int32_t dllblinds(uint8_t* image, int32_t width, int32_t height, int32_t blindSi
     int64_t phase = 0;
     bool rising = true;
     for (int64_t b = 0; b < bands; ++b) {
-      darken(b, phase);
+      phases[b] = phase;
       phase += rising ? 2 : -2;
       if (phase >= n) rising = false;
       if (phase <= 0) rising = true;
+    }
+  }
+  // Every band is darkened through the 256-entry table of its phase, one per distinct phase;
+  // each pixel belongs to one band, so the pixels are visited in memory order.
+  std::vector<uint8_t> tables;
+  std::unordered_map<int64_t, size_t> tableOf;
+  std::vector<const uint8_t*> bandTable(static_cast<size_t>(bands));
+  std::vector<size_t> bandAt(static_cast<size_t>(bands));
+  for (int64_t b = 0; b < bands; ++b) {
+    const auto [it, fresh] = tableOf.try_emplace(phases[b], tables.size());
+    if (fresh) {
+      for (int64_t v = 0; v < 256; ++v) {
+        const int64_t out = v - (v * phases[b]) / n;
+        tables.push_back(static_cast<uint8_t>(out < 0 ? 0 : (out > 255 ? 255 : out)));
+      }
+    }
+    bandAt[b] = it->second;
+  }
+  for (int64_t b = 0; b < bands; ++b) bandTable[b] = tables.data() + bandAt[b];
+  if (directionFlag) {
+    for (int64_t b = 0; b < bands; ++b) {
+      const uint8_t* t = bandTable[b];
+      uint8_t* p = image + 3 * b * width;
+      for (int64_t i = 0; i < 3 * along; ++i) p[i] = t[p[i]];
+    }
+  } else {
+    for (int64_t r = 0; r < along; ++r) {
+      uint8_t* p = image + 3 * r * width;
+      for (int64_t b = 0; b < bands; ++b, p += 3) {
+        const uint8_t* t = bandTable[b];
+        p[0] = t[p[0]], p[1] = t[p[1]], p[2] = t[p[2]];
+      }
     }
   }
   return 1;

@@ -1,16 +1,70 @@
 // Stylize filters: per-pixel looks on the flat walk, the recursive neon difference,
 // the random fog, diffuse and canvas scatters, and the wave displacement.
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <vector>
 
 #include "internal.h"
 
 namespace {
 
+using qrix::kPixelBlock;
+using qrix::mapWalkPixels;
+
+// randomStep(n) for one n drawn many times, without the division: for a draw r < 2^15 and
+// 2 <= d = |n| <= 2^15 - 1, r % n = r - d * (r * m >> 32) with m = 2^32 / d + 1, exact because
+// r * d < 2^32. For larger d the remainder is r itself; for d = 1 any remainder gives n once
+// capped. n must not be 0.
+class RandomSteps {
+ public:
+  explicit RandomSteps(int32_t n) : n_(n) {
+    const uint32_t d = n < 0 ? 0u - static_cast<uint32_t>(n) : static_cast<uint32_t>(n);
+    m_ = d >= 2 && d <= 0x7fff ? static_cast<uint32_t>((uint64_t{1} << 32) / d + 1) : 0;
+    d_ = m_ ? d : 0;
+  }
+
+  // The step drawn by the generator moving to state x.
+  int32_t fromState(uint32_t x) const {
+    const uint32_t r = (x >> 16) & 0x7fff;
+    const uint32_t rem = r - d_ * static_cast<uint32_t>((uint64_t{r} * m_) >> 32);
+    const int32_t v = static_cast<int32_t>(rem) + 1;
+    return v > n_ ? n_ : v;
+  }
+
+ private:
+  int32_t n_;
+  uint32_t d_;
+  uint32_t m_;
+};
+
+// The generator's recurrence composed k times: state x becomes kRandomMul[k] * x + kRandomAdd[k],
+// so several draws can be computed from one state without waiting on one another.
+struct RandomJumps {
+  uint32_t mul[kPixelBlock + 1];
+  uint32_t add[kPixelBlock + 1];
+  constexpr RandomJumps() : mul{1u}, add{0u} {
+    for (int k = 1; k <= kPixelBlock; ++k) {
+      mul[k] = mul[k - 1] * 214013u;
+      add[k] = add[k - 1] * 214013u + 2531011u;
+    }
+  }
+};
+constexpr RandomJumps kJumps;
+constexpr const uint32_t (&kRandomMul)[kPixelBlock + 1] = kJumps.mul;
+constexpr const uint32_t (&kRandomAdd)[kPixelBlock + 1] = kJumps.add;
+
 // 32-bit wrap-around arithmetic, as the filters' integer steps are defined on it.
 inline int32_t wrap(int64_t v) { return static_cast<int32_t>(static_cast<uint32_t>(v)); }
 inline int32_t abs32(int32_t v) { return v < 0 ? wrap(-static_cast<int64_t>(v)) : v; }
 inline int32_t atMost255(int32_t v) { return v > 255 ? 255 : v; }
+
+// min(255, |v + shift|) in wrap-around 32 bits, low byte kept; the form the loops vectorise.
+inline uint8_t shiftedByte(int32_t v, int32_t shift) {
+  const uint32_t s = static_cast<uint32_t>(v) + static_cast<uint32_t>(shift);
+  const int32_t a = static_cast<int32_t>(static_cast<int32_t>(s) < 0 ? 0u - s : s);
+  return static_cast<uint8_t>(a > 255 ? 255 : a);
+}
 
 // Truncation of a double whose value may be infinite or NaN: such values give the
 // integer-indefinite result, whose low 32 bits are 0.
@@ -24,8 +78,7 @@ struct Grey3 {
 };
 
 // The three grey levels shared by charcoal and comedy.
-inline Grey3 charcoalLevels(const uint8_t* p) {
-  const int32_t b = p[0], g = p[1], r = p[2];
+inline Grey3 charcoalLevels(int32_t b, int32_t g, int32_t r) {
   Grey3 out;
   out.g1 = atMost255(std::abs(r * (2 * g - b + r)) / 256);
   out.g2 = atMost255(std::abs(out.g1 * (2 * b - g + out.g1)) / 256);
@@ -38,160 +91,317 @@ inline int64_t gridOffset(int64_t i, int64_t j, int32_t width) {
   return 3 * i + (3 * int64_t{width} - 3) * j;
 }
 
+// One table for all three channels.
+struct ByteTable {
+  uint8_t at[3][256];
+  template <typename F>
+  explicit ByteTable(F f) {
+    for (int v = 0; v < 256; ++v) at[0][v] = at[1][v] = at[2][v] = f(v);
+  }
+};
+
+// A value for every sum of three bytes.
+struct SumTable {
+  int32_t at[766];
+  template <typename F>
+  explicit SumTable(F f) {
+    for (int s = 0; s < 766; ++s) at[s] = f(s);
+  }
+};
+
+QRIX_VECTOR_CLONES void charcoalWalk(uint8_t* image, int32_t size) {
+  mapWalkPixels(
+      image, size, [](uint8_t * B, uint8_t * G, uint8_t * R) __attribute__((always_inline)) {
+        for (int k = 0; k < kPixelBlock; ++k) {
+          const Grey3 g = charcoalLevels(B[k], G[k], R[k]);
+          B[k] = G[k] = R[k] = static_cast<uint8_t>((g.g1 + g.g2 + g.g3) / 3);
+        }
+      });
+}
+
+QRIX_VECTOR_CLONES void comedyWalk(uint8_t* image, int32_t size, const SumTable& red) {
+  mapWalkPixels(
+      image, size, [&red](uint8_t * B, uint8_t * G, uint8_t * R) __attribute__((always_inline)) {
+        for (int k = 0; k < kPixelBlock; ++k) {
+          const Grey3 g = charcoalLevels(B[k], G[k], R[k]);
+          R[k] = static_cast<uint8_t>(red.at[g.g1 + g.g2 + g.g3]);
+          G[k] = static_cast<uint8_t>(g.g2);
+          B[k] = static_cast<uint8_t>(g.g3);
+        }
+      });
+}
+
+QRIX_VECTOR_CLONES void iceWalk(uint8_t* image, int32_t size, uint32_t k) {
+  // k * x wrapped to 32 bits, made non-negative and capped; the cap leaves a wrapped
+  // minimum negative, which the next step takes as it is.
+  auto level = [k](uint32_t x) {
+    const int32_t v = static_cast<int32_t>(k * x);
+    const int32_t a = static_cast<int32_t>(v < 0 ? 0u - static_cast<uint32_t>(v) : static_cast<uint32_t>(v));
+    return static_cast<uint32_t>(a > 255 ? 255 : a);
+  };
+  mapWalkPixels(
+      image, size, [level](uint8_t * B, uint8_t * G, uint8_t * R) __attribute__((always_inline)) {
+        for (int k = 0; k < kPixelBlock; ++k) {
+          const uint32_t b = B[k], g = G[k], r = R[k];
+          const uint32_t r2 = level(r - b - g);
+          const uint32_t g2 = level(g - b - r2);
+          const uint32_t b2 = level(b - g2 - r2);
+          B[k] = static_cast<uint8_t>(b2);
+          G[k] = static_cast<uint8_t>(g2);
+          R[k] = static_cast<uint8_t>(r2);
+        }
+      });
+}
+
+QRIX_VECTOR_CLONES void watercolourWalk(uint8_t* image, int32_t size, const uint8_t (&bright)[256],
+                                        const uint8_t (&dark)[256]) {
+  mapWalkPixels(
+      image, size, [&](uint8_t * B, uint8_t * G, uint8_t * R) __attribute__((always_inline)) {
+        for (int k = 0; k < kPixelBlock; ++k) {
+          const uint8_t* t = ((B[k] | G[k] | R[k]) & 0x80) ? bright : dark;
+          B[k] = t[B[k]], G[k] = t[G[k]], R[k] = t[R[k]];
+        }
+      });
+}
+
+QRIX_VECTOR_CLONES void nostWalk(uint8_t* image, int32_t size, const SumTable& step) {
+  mapWalkPixels(
+      image, size, [&step](uint8_t * B, uint8_t * G, uint8_t * R) __attribute__((always_inline)) {
+        for (int k = 0; k < kPixelBlock; ++k) {
+          const int32_t d = step.at[B[k] + G[k] + R[k]];
+          const int32_t b = atMost255(std::abs(G[k] + d));
+          const int32_t r = atMost255(std::abs(b + d));
+          const int32_t g = atMost255(std::abs(r + d));
+          B[k] = static_cast<uint8_t>(b);
+          G[k] = static_cast<uint8_t>(g);
+          R[k] = static_cast<uint8_t>(r);
+        }
+      });
+}
+
+QRIX_VECTOR_CLONES void shiftBytes(uint8_t* p, ptrdiff_t n, int32_t shift) {
+  for (ptrdiff_t i = 0; i < n; ++i) p[i] = shiftedByte(p[i], shift);
+}
+
+QRIX_VECTOR_CLONES void diffuseWalk(uint8_t* image, int32_t size, const RandomSteps& draw, uint32_t& x) {
+  mapWalkPixels(
+      image, size, [&](uint8_t * B, uint8_t * G, uint8_t * R) __attribute__((always_inline)) {
+        const uint32_t x0 = x;
+        for (int k = 0; k < kPixelBlock; ++k) {
+          const int32_t shift = draw.fromState(kRandomMul[k + 1] * x0 + kRandomAdd[k + 1]);
+          B[k] = shiftedByte(B[k], shift), G[k] = shiftedByte(G[k], shift), R[k] = shiftedByte(R[k], shift);
+        }
+        x = kRandomMul[kPixelBlock] * x0 + kRandomAdd[kPixelBlock];
+      });
+}
+
 }  // namespace
 
 extern "C" {
 
 int32_t dllcharcoal(uint8_t* image, int32_t size) {
-  qrix::forEachTriple(image, size, [](uint8_t* p) {
-    const Grey3 g = charcoalLevels(p);
-    const auto v = static_cast<uint8_t>((g.g1 + g.g2 + g.g3) / 3);
-    p[0] = p[1] = p[2] = v;
-  });
+  charcoalWalk(image, size);
   return 1;
 }
 
 int32_t dllcomedy(uint8_t* image, int32_t size, int32_t amount) {
   const double divisor = amount * 0.01;
-  qrix::forEachTriple(image, size, [divisor](uint8_t* p) {
-    const Grey3 g = charcoalLevels(p);
-    p[2] = static_cast<uint8_t>(atMost255(truncAny((g.g1 + g.g2 + g.g3) / divisor)));
-    p[1] = static_cast<uint8_t>(g.g2);
-    p[0] = static_cast<uint8_t>(g.g3);
-  });
+  const SumTable red([divisor](int s) { return atMost255(truncAny(s / divisor)); });
+  comedyWalk(image, size, red);
   return 1;
 }
 
 int32_t dllneon(uint8_t* image, int32_t size, int32_t amount) {
-  // Each written pixel is the first operand of the next step.
+  // Each written pixel is the first operand of the next step, so the steps run in order;
+  // the rest of each sum reads bytes not yet written and is taken a block ahead.
   const int64_t end = static_cast<int64_t>(size) - 10;
-  for (int64_t k = 0; k + 3 < end; k += 3) {
-    for (int c = 0; c < 3; ++c) {
-      const int64_t v =
-          int64_t{image[k + c]} + image[k + 3 + c] - image[k + 6 + c] - image[k + 9 + c] + amount;
-      image[k + 3 + c] = static_cast<uint8_t>(atMost255(abs32(wrap(v))));
+  const int64_t steps = end > 3 ? (end - 3 + 2) / 3 : 0;  // k = 0, 3, ... while k + 3 < end
+  constexpr int kBlock = 256;
+  int32_t rest[3 * kBlock];
+  uint32_t x0 = 0, x1 = 0, x2 = 0;
+  if (steps > 0) x0 = image[0], x1 = image[1], x2 = image[2];
+  for (int64_t s0 = 0; s0 < steps; s0 += kBlock) {
+    const int m = static_cast<int>(std::min<int64_t>(kBlock, steps - s0));
+    const uint8_t* q = image + 3 * s0 + 3;
+    for (int i = 0; i < 3 * m; ++i) {
+      rest[i] = static_cast<int32_t>(static_cast<uint32_t>(q[i]) - q[i + 3] - q[i + 6] +
+                                     static_cast<uint32_t>(amount));
+    }
+    uint8_t* out = image + 3 * s0 + 3;
+    for (int i = 0; i < m; ++i) {
+      x0 = shiftedByte(static_cast<int32_t>(x0), rest[3 * i]);
+      x1 = shiftedByte(static_cast<int32_t>(x1), rest[3 * i + 1]);
+      x2 = shiftedByte(static_cast<int32_t>(x2), rest[3 * i + 2]);
+      out[3 * i] = static_cast<uint8_t>(x0);
+      out[3 * i + 1] = static_cast<uint8_t>(x1);
+      out[3 * i + 2] = static_cast<uint8_t>(x2);
     }
   }
   return 1;
 }
 
 int32_t dllerode(uint8_t* image, int32_t size, int32_t amount) {
-  qrix::forEachTriple(image, size, [amount](uint8_t* p) {
-    for (int c = 0; c < 3; ++c) p[c] = static_cast<uint8_t>(abs32(p[c] ^ amount));
-  });
+  const ByteTable table([amount](int v) { return static_cast<uint8_t>(abs32(v ^ amount)); });
+  qrix::mapChannelTables(image, size, table.at);
   return 1;
 }
 
 int32_t dllice(uint8_t* image, int32_t size, int32_t amount) {
-  const int64_t k = amount / 100;
-  qrix::forEachTriple(image, size, [k](uint8_t* p) {
-    const int32_t b = p[0], g = p[1], r = p[2];
-    const int32_t r2 = atMost255(abs32(wrap(k * (r - b - g))));
-    const int32_t g2 = atMost255(abs32(wrap(k * (g - b - r2))));
-    const int32_t b2 = atMost255(abs32(wrap(k * (b - g2 - r2))));
-    p[0] = static_cast<uint8_t>(b2);
-    p[1] = static_cast<uint8_t>(g2);
-    p[2] = static_cast<uint8_t>(r2);
-  });
+  iceWalk(image, size, static_cast<uint32_t>(amount / 100));
   return 1;
 }
 
 int32_t dllwind(uint8_t* image, int32_t size, int32_t amount) {
   const int32_t divisor = wrap(int64_t{amount} + 1);
   if (divisor == 0) return 1;  // would divide by zero
-  qrix::forEachTriple(image, size, [divisor](uint8_t* p) {
-    for (int c = 0; c < 3; ++c) p[c] = static_cast<uint8_t>(p[c] ^ (p[c] / divisor));
-  });
+  const ByteTable table([divisor](int v) { return static_cast<uint8_t>(v ^ (v / divisor)); });
+  qrix::mapChannelTables(image, size, table.at);
   return 1;
 }
 
 int32_t dllwatercolour(uint8_t* image, int32_t size, int32_t amount) {
   const double h = amount * 0.1;
-  qrix::forEachTriple(image, size, [h](uint8_t* p) {
-    if (p[0] >= 128 || p[1] >= 128 || p[2] >= 128) {
-      for (int c = 0; c < 3; ++c) p[c] = static_cast<uint8_t>(truncAny(p[c] / h));
-    } else {
-      for (int c = 0; c < 3; ++c) p[c] = static_cast<uint8_t>(atMost255(truncAny(p[c] * h)));
-    }
-  });
+  uint8_t bright[256], dark[256];
+  for (int v = 0; v < 256; ++v) {
+    bright[v] = static_cast<uint8_t>(truncAny(v / h));
+    dark[v] = static_cast<uint8_t>(atMost255(truncAny(v * h)));
+  }
+  watercolourWalk(image, size, bright, dark);
   return 1;
 }
 
 int32_t dllspotted(uint8_t* image, int32_t size, int32_t amount) {
-  qrix::forEachTriple(image, size, [amount](uint8_t* p) {
-    for (int c = 0; c < 3; ++c) {
-      const double v = p[c];
-      p[c] = static_cast<uint8_t>(qrix::clampByte(truncAny(v * std::sin(v) * amount * 0.01)));
-    }
+  const ByteTable table([amount](int b) {
+    const double v = b;
+    return static_cast<uint8_t>(qrix::clampByte(truncAny(v * std::sin(v) * amount * 0.01)));
   });
+  qrix::mapChannelTables(image, size, table.at);
   return 1;
 }
 
 int32_t dllnost(uint8_t* image, int32_t size, int32_t amount) {
   const double h = amount == 0 ? 1.0 : amount * 0.5;
-  qrix::forEachTriple(image, size, [h](uint8_t* p) {
-    const int32_t d = truncAny((p[0] + p[1] + p[2]) / h);
-    const int32_t b = atMost255(std::abs(p[1] + d));
-    const int32_t r = atMost255(std::abs(b + d));
-    const int32_t g = atMost255(std::abs(r + d));
-    p[0] = static_cast<uint8_t>(b);
-    p[1] = static_cast<uint8_t>(g);
-    p[2] = static_cast<uint8_t>(r);
-  });
+  const SumTable step([h](int s) { return truncAny(s / h); });
+  nostWalk(image, size, step);
   return 1;
 }
 
 int32_t dllfog(uint8_t* image, int32_t size, int32_t amount, int32_t area) {
   if (amount == 0) return 1;  // a random step over 0 would divide by zero
-  int32_t counter = 0;
+  const RandomSteps draw(amount);
+  uint32_t& state = qrix::randomState();
+  uint32_t x = state;
+  // A new shift is drawn at the pixel that brings the counter to the area; the pixels up
+  // to it share one shift.
+  const ptrdiff_t n = qrix::walkTriples(size);
+  const int64_t period = std::max<int64_t>(area, 1);
+  int64_t counter = 0;
   int32_t shift = 0;
-  qrix::forEachTriple(image, size, [&](uint8_t* p) {
-    if (++counter >= area) {
-      shift = qrix::randomStep(amount);
+  for (ptrdiff_t t = 0; t < n;) {
+    if (counter + 1 >= period) {
+      x = x * kRandomMul[1] + kRandomAdd[1];
+      shift = draw.fromState(x);
       counter = 0;
+      shiftBytes(image + 3 * t, 3, shift);
+      ++t;
+      continue;
     }
-    for (int c = 0; c < 3; ++c) p[c] = static_cast<uint8_t>(atMost255(abs32(wrap(int64_t{p[c]} + shift))));
-  });
+    const ptrdiff_t run = std::min<ptrdiff_t>(n - t, period - 1 - counter);
+    shiftBytes(image + 3 * t, 3 * run, shift);
+    counter += run;
+    t += run;
+  }
+  state = x;
   return 1;
 }
 
 int32_t dlldiffuse(uint8_t* image, int32_t size, int32_t amount) {
   if (amount == 0) return 1;  // a random step over 0 would divide by zero
-  qrix::forEachTriple(image, size, [amount](uint8_t* p) {
-    const int64_t shift = qrix::randomStep(amount);
-    for (int c = 0; c < 3; ++c) p[c] = static_cast<uint8_t>(atMost255(abs32(wrap(p[c] + shift))));
-  });
+  const RandomSteps draw(amount);
+  uint32_t& state = qrix::randomState();
+  uint32_t x = state;
+  const ptrdiff_t n = qrix::walkTriples(size);
+  // Whole blocks draw their steps from the block's starting state; the rest one by one.
+  const ptrdiff_t whole = n / kPixelBlock * kPixelBlock;
+  diffuseWalk(image, static_cast<int32_t>(3 * whole), draw, x);
+  for (ptrdiff_t t = whole; t < n; ++t) {
+    x = x * kRandomMul[1] + kRandomAdd[1];
+    const int32_t shift = draw.fromState(x);
+    uint8_t* p = image + 3 * t;
+    for (int c = 0; c < 3; ++c) p[c] = shiftedByte(p[c], shift);
+  }
+  state = x;
   return 1;
 }
 
 int32_t dllcanvas(const uint8_t* source, uint8_t* destination, int32_t size, int32_t width, int32_t height,
                   int32_t horizontalStep, int32_t verticalStep) {
   if (horizontalStep == 0 || verticalStep == 0) return 1;  // a random step over 0 would divide by zero
+  const RandomSteps across(horizontalStep), down(verticalStep);
+  uint32_t& state = qrix::randomState();
+  uint32_t x = state;
   const int64_t last = static_cast<int64_t>(size) - 2;
-  for (int64_t i = 0; i <= int64_t{width} - 2; ++i) {
-    for (int64_t j = 0; j <= int64_t{height} - 2; ++j) {
-      const int32_t dx = qrix::randomStep(horizontalStep);
-      const int32_t dy = qrix::randomStep(verticalStep);
-      const int64_t from = gridOffset(i + dx, j + dy, width);
-      const int64_t to = gridOffset(i, j, width);
-      // The destination test only rejects a grid that does not fit the buffer.
-      if (from < 0 || from > last || to > last) continue;
-      destination[to] = source[from];
-      destination[to + 1] = source[from + 1];
-      destination[to + 2] = source[from + 2];
+  const int64_t columns = int64_t{width} - 1, rows = int64_t{height} - 1;
+  auto copy = [&](int64_t i, int64_t j, int32_t dx, int32_t dy) {
+    const int64_t from = gridOffset(i + dx, j + dy, width);
+    const int64_t to = gridOffset(i, j, width);
+    // The destination test only rejects a grid that does not fit the buffer.
+    if (from < 0 || from > last || to > last) return;
+    destination[to] = source[from];
+    destination[to + 1] = source[from + 1];
+    destination[to + 2] = source[from + 2];
+  };
+  // The steps are drawn column by column. Every grid pixel is written once, from the
+  // separate source, so the copies may go row by row: a band of columns has its steps drawn
+  // first, then is copied in memory order, which keeps to a few pages at a time.
+  constexpr int64_t kBand = 32;
+  if (columns > 0 && rows > 0 && rows <= (int64_t{1} << 16) &&
+      (destination + last + 3 <= source || source + last + 3 <= destination)) {
+    std::vector<int32_t> steps(static_cast<size_t>(2 * kBand * rows));
+    for (int64_t i0 = 0; i0 < columns; i0 += kBand) {
+      const int64_t band = std::min(kBand, columns - i0);
+      for (int64_t c = 0; c < band; ++c) {
+        int32_t* s = steps.data() + 2 * c * rows;
+        for (int64_t j = 0; j < rows; ++j) {
+          s[2 * j] = across.fromState(kRandomMul[1] * x + kRandomAdd[1]);
+          x = kRandomMul[2] * x + kRandomAdd[2];
+          s[2 * j + 1] = down.fromState(x);
+        }
+      }
+      for (int64_t j = 0; j < rows; ++j) {
+        for (int64_t c = 0; c < band; ++c) {
+          const int32_t* s = steps.data() + 2 * (c * rows + j);
+          copy(i0 + c, j, s[0], s[1]);
+        }
+      }
+    }
+  } else {
+    for (int64_t i = 0; i < columns; ++i) {
+      for (int64_t j = 0; j < rows; ++j) {
+        const int32_t dx = across.fromState(kRandomMul[1] * x + kRandomAdd[1]);
+        x = kRandomMul[2] * x + kRandomAdd[2];
+        copy(i, j, dx, down.fromState(x));
+      }
     }
   }
+  state = x;
   return 1;
 }
 
 int32_t dllwave(uint8_t* image, int32_t size, int32_t width, int32_t height, int32_t amount) {
   const int64_t last = static_cast<int64_t>(size) - 2;
-  for (int64_t i = 0; i <= int64_t{width} - 2; ++i) {
-    const double s = amount * std::sin(static_cast<double>(i));
-    // Rows go upwards in place: a pixel moved to a later row is moved again from there.
-    for (int64_t j = 0; j <= int64_t{height} - 2; ++j) {
+  const int64_t columns = int64_t{width} - 1, rows = int64_t{height} - 1;
+  if (columns <= 0 || rows <= 0) return 1;
+  std::vector<double> lift(static_cast<size_t>(columns));
+  for (int64_t i = 0; i < columns; ++i) lift[i] = amount * std::sin(static_cast<double>(i));
+  // Each column moves its own grid pixels only (pixel (i, j) is cell i + (width - 1) j), so
+  // the columns can be interleaved row by row, each still going upwards in place: a pixel
+  // moved to a later row is moved again from there.
+  for (int64_t j = 0; j < rows; ++j) {
+    const double row = static_cast<double>(j);
+    for (int64_t i = 0; i < columns; ++i) {
       const int64_t from = gridOffset(i, j, width);
-      const int64_t to = gridOffset(i, truncAny(s + static_cast<double>(j) - 3), width);
+      const int64_t to = gridOffset(i, truncAny(lift[i] + row - 3), width);
       // The source test only rejects a grid that does not fit the buffer.
       if (to < 0 || to > last || from > last) continue;
       image[to] = image[from];
