@@ -1,6 +1,6 @@
 // LumbraButton: the program's own push button. It draws itself (flat classic,
 // bevelled or XP-like), tracks hover with a timer, plays sounds on hover and
-// click, can open a web or mail address when clicked, and raises VB-style
+// click, can open a web or mail address when clicked, and raises its own
 // events: mouse buttons are 1 left, 2 right, 4 middle; shift is 1 Shift,
 // 2 Ctrl, 4 Alt.
 #pragma once
@@ -217,7 +217,7 @@ class LumbraButton : public QWidget {
   QShortcut* cancelKey_ = nullptr;
 };
 
-// VB-style shift mask (1 Shift, 2 Ctrl, 4 Alt) and button code (1, 2, 4).
+// Shift mask (1 Shift, 2 Ctrl, 4 Alt) and button code (1, 2, 4) of the button's events.
 int ShiftMask(Qt::KeyboardModifiers modifiers);
 int ButtonCode(Qt::MouseButton button);
 int ButtonMask(Qt::MouseButtons buttons);
