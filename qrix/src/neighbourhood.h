@@ -42,8 +42,8 @@ inline int64_t tripleCount(int64_t first, int64_t end) { return first < end ? (e
 
 // Writes rule(Around) into every byte of the triples first, first + 3, ... while < end.
 template <class Rule>
-inline void walkTriples(const uint8_t* __restrict src, uint8_t* __restrict dst, int64_t first, int64_t end,
-                        int32_t stride, Rule rule) {
+inline void walkTriples(const uint8_t* src, uint8_t* dst, int64_t first, int64_t end, int32_t stride,
+                        Rule rule) {
   const int64_t bytes = 3 * tripleCount(first, end);
   const ptrdiff_t s = stride;
   for (int64_t i = first; i < first + bytes; ++i) dst[i] = static_cast<uint8_t>(rule(Around{src + i, s}));
@@ -85,8 +85,8 @@ inline int32_t interior(uint8_t* image, int32_t size, int32_t rowBytes, int32_t 
   const ptrdiff_t runBytes = 3 * ptrdiff_t(width - 2 * Reach);
   for (int32_t y = Reach; y < height - Reach; ++y) {
     const ptrdiff_t row = s * y + 3 * Reach;
-    const uint8_t* __restrict from = copy + row;
-    uint8_t* __restrict to = image + row;
+    const uint8_t* from = copy + row;
+    uint8_t* to = image + row;
     for (ptrdiff_t i = 0; i < runBytes; ++i)
       to[i] = static_cast<uint8_t>(clampByte(kernel(Around{from + i, s})));
   }
