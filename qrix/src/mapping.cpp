@@ -188,31 +188,53 @@ const uint8_t (&unrealTable())[256][256] {
   return table.at;
 }
 
-// The noise walk. The generator's recurrence x' = a x + c is applied to the state three
-// times per triple; the second and third draws are computed from the triple's starting
-// state with the recurrence composed, so the three do not wait on one another. n % v for
-// v in 1..255 and n < 2^15 is n - v * (n * m_v >> 32) with m_v = 2^32 / v + 1 exactly.
-void noise(uint8_t* image, int32_t size) {
-  constexpr uint32_t a1 = 214013u, c1 = 2531011u;
-  constexpr uint32_t a2 = a1 * a1, c2 = a1 * c1 + c1;
-  constexpr uint32_t a3 = a2 * a1, c3 = a1 * c2 + c1;
-  uint64_t magic[256];
-  for (uint64_t v = 1; v < 256; ++v) magic[v] = (uint64_t{1} << 32) / v + 1;
-  auto step = [&](uint32_t x, uint32_t v) {
-    const uint32_t n = (x >> 16) & 0x7fff;
-    return n - v * static_cast<uint32_t>((n * magic[v]) >> 32) + 1;
-  };
+// The generator x' = a x + c, and its steps composed: two and three draws at once.
+constexpr uint32_t kA1 = 214013u, kC1 = 2531011u;
+constexpr uint32_t kA2 = kA1 * kA1, kC2 = kA1 * kC1 + kC1;
+constexpr uint32_t kA3 = kA2 * kA1, kC3 = kA1 * kC2 + kC1;
+
+// mul[k] x + add[k] is the state three draws per triple later, before triple k of a block.
+struct NoiseJumps {
+  uint32_t mul[kPixelBlock + 1];
+  uint32_t add[kPixelBlock + 1];
+};
+
+constexpr NoiseJumps noiseJumps() {
+  NoiseJumps j{};
+  j.mul[0] = 1, j.add[0] = 0;
+  for (int k = 0; k < kPixelBlock; ++k) j.mul[k + 1] = kA3 * j.mul[k], j.add[k + 1] = kA3 * j.add[k] + kC3;
+  return j;
+}
+
+// (v + n % v + 1) / 2 for the draw of state x, v raised to 1. n < 2^15 and v < 2^8, so the
+// float quotient truncates to n / v exactly (checked for every pair).
+inline uint8_t noiseStep(uint8_t value, uint32_t x) {
+  const int32_t v = value | (value == 0);
+  const int32_t n = static_cast<int32_t>((x >> 16) & 0x7fff);
+  const int32_t q = static_cast<int32_t>(static_cast<float>(n) / static_cast<float>(v));
+  return byte((v + n - v * q + 1) / 2);
+}
+
+// The noise walk: every triple draws red, green, blue in that order. The state before each
+// triple of a block is reached from the block's first in one jump, so the triples do not
+// wait on one another.
+QRIX_VECTOR_CLONES void noise(uint8_t* image, int32_t size) {
+  static constexpr NoiseJumps jump = noiseJumps();
   uint32_t& state = qrix::randomState();
   uint32_t x = state;
-  forEachTriple(image, size, [&](uint8_t* p) {
-    const uint32_t b = std::max<uint32_t>(p[0], 1), g = std::max<uint32_t>(p[1], 1),
-                   r = std::max<uint32_t>(p[2], 1);
-    const uint32_t xr = a1 * x + c1, xg = a2 * x + c2, xb = a3 * x + c3;
-    p[2] = byte((r + step(xr, r)) / 2);
-    p[1] = byte((g + step(xg, g)) / 2);
-    p[0] = byte((b + step(xb, b)) / 2);
-    x = xb;
-  });
+  ptrdiff_t left = walkTriples(size);
+  mapWalkPixels(
+      image, size, [&](uint8_t * B, uint8_t * G, uint8_t * R) __attribute__((always_inline)) {
+        for (int k = 0; k < kPixelBlock; ++k) {
+          const uint32_t s = jump.mul[k] * x + jump.add[k];
+          R[k] = noiseStep(R[k], kA1 * s + kC1);
+          G[k] = noiseStep(G[k], kA2 * s + kC2);
+          B[k] = noiseStep(B[k], kA3 * s + kC3);
+        }
+        const int m = left < kPixelBlock ? static_cast<int>(left) : kPixelBlock;
+        x = jump.mul[m] * x + jump.add[m];
+        left -= m;
+      });
   state = x;
 }
 
