@@ -195,6 +195,28 @@ QRIX_VECTOR_CLONES void diffuseWalk(uint8_t* image, int32_t size, const RandomSt
       });
 }
 
+// The steps of `rows` grid pixels, across then down for each, into s; whole blocks of
+// draws are computed from the block's starting state.
+QRIX_VECTOR_CLONES void drawSteps(int32_t* s, int64_t rows, const RandomSteps& across,
+                                  const RandomSteps& down, uint32_t& x) {
+  constexpr int kPairs = kPixelBlock / 2;
+  int64_t j = 0;
+  for (; j + kPairs <= rows; j += kPairs) {
+    const uint32_t x0 = x;
+    int32_t* const out = s + 2 * j;
+    for (int k = 0; k < kPairs; ++k) {
+      out[2 * k] = across.fromState(kRandomMul[2 * k + 1] * x0 + kRandomAdd[2 * k + 1]);
+      out[2 * k + 1] = down.fromState(kRandomMul[2 * k + 2] * x0 + kRandomAdd[2 * k + 2]);
+    }
+    x = kRandomMul[kPixelBlock] * x0 + kRandomAdd[kPixelBlock];
+  }
+  for (; j < rows; ++j) {
+    s[2 * j] = across.fromState(kRandomMul[1] * x + kRandomAdd[1]);
+    x = kRandomMul[2] * x + kRandomAdd[2];
+    s[2 * j + 1] = down.fromState(x);
+  }
+}
+
 }  // namespace
 
 extern "C" {
@@ -360,14 +382,7 @@ int32_t dllcanvas(const uint8_t* source, uint8_t* destination, int32_t size, int
     std::vector<int32_t> steps(static_cast<size_t>(2 * kBand * rows));
     for (int64_t i0 = 0; i0 < columns; i0 += kBand) {
       const int64_t band = std::min(kBand, columns - i0);
-      for (int64_t c = 0; c < band; ++c) {
-        int32_t* s = steps.data() + 2 * c * rows;
-        for (int64_t j = 0; j < rows; ++j) {
-          s[2 * j] = across.fromState(kRandomMul[1] * x + kRandomAdd[1]);
-          x = kRandomMul[2] * x + kRandomAdd[2];
-          s[2 * j + 1] = down.fromState(x);
-        }
-      }
+      for (int64_t c = 0; c < band; ++c) drawSteps(steps.data() + 2 * c * rows, rows, across, down, x);
       for (int64_t j = 0; j < rows; ++j) {
         for (int64_t c = 0; c < band; ++c) {
           const int32_t* s = steps.data() + 2 * (c * rows + j);
