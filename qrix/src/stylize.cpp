@@ -217,6 +217,44 @@ QRIX_VECTOR_CLONES void drawSteps(int32_t* s, int64_t rows, const RandomSteps& a
   }
 }
 
+#ifdef QRIX_HAVE_VBMI
+// The low bytes of lanes 0 to 2 into p[0..2].
+__attribute__((target("sse4.1"))) inline void storeLanes(uint8_t* p, __m128i x) {
+  const __m128i pack = _mm_setr_epi8(0, 4, 8, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1);
+  const uint32_t bytes = static_cast<uint32_t>(_mm_cvtsi128_si32(_mm_shuffle_epi8(x, pack)));
+  p[0] = static_cast<uint8_t>(bytes);
+  p[1] = static_cast<uint8_t>(bytes >> 8);
+  p[2] = static_cast<uint8_t>(bytes >> 16);
+}
+
+// The neon steps of one block with the three channels in the lanes of one vector:
+// min(255, |x + rest|) in 32 bits, as shiftedByte. A sum at the 32-bit minimum stays
+// negative through abs and min, and its low byte (0) is what the next step reads; that
+// needs the extra mask only when the amount can bring a sum there.
+__attribute__((target("sse4.1"))) void neonChainSse(uint8_t* out, const int32_t* rest, int m, uint32_t& x0,
+                                                    uint32_t& x1, uint32_t& x2, bool smallAmount) {
+  __m128i x = _mm_setr_epi32(static_cast<int32_t>(x0), static_cast<int32_t>(x1), static_cast<int32_t>(x2), 0);
+  const __m128i top = _mm_set1_epi32(255);
+  const __m128i pack = _mm_setr_epi8(0, 4, 8, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1);
+  if (smallAmount) {
+    for (int i = 0; i < m; ++i) {
+      const __m128i r = _mm_loadu_si128(reinterpret_cast<const __m128i*>(rest + 3 * i));
+      x = _mm_min_epi32(_mm_abs_epi32(_mm_add_epi32(x, r)), top);
+      storeLanes(out + 3 * i, x);
+    }
+  } else {
+    for (int i = 0; i < m; ++i) {
+      const __m128i r = _mm_loadu_si128(reinterpret_cast<const __m128i*>(rest + 3 * i));
+      x = _mm_and_si128(_mm_min_epi32(_mm_abs_epi32(_mm_add_epi32(x, r)), top), top);
+      storeLanes(out + 3 * i, x);
+    }
+  }
+  x0 = static_cast<uint32_t>(_mm_extract_epi32(x, 0));
+  x1 = static_cast<uint32_t>(_mm_extract_epi32(x, 1));
+  x2 = static_cast<uint32_t>(_mm_extract_epi32(x, 2));
+}
+#endif
+
 }  // namespace
 
 extern "C" {
@@ -239,7 +277,12 @@ int32_t dllneon(uint8_t* image, int32_t size, int32_t amount) {
   const int64_t end = static_cast<int64_t>(size) - 10;
   const int64_t steps = end > 3 ? (end - 3 + 2) / 3 : 0;  // k = 0, 3, ... while k + 3 < end
   constexpr int kBlock = 256;
-  int32_t rest[3 * kBlock];
+  int32_t rest[3 * kBlock + 1] = {};  // one more for the last four-lane load
+#ifdef QRIX_HAVE_VBMI
+  static const bool vectorChain = __builtin_cpu_supports("sse4.1");
+  // Sums can only wrap to the 32-bit minimum when the amount lies near a 32-bit end.
+  const bool smallAmount = amount > -(1 << 30) && amount < (1 << 30);
+#endif
   uint32_t x0 = 0, x1 = 0, x2 = 0;
   if (steps > 0) x0 = image[0], x1 = image[1], x2 = image[2];
   for (int64_t s0 = 0; s0 < steps; s0 += kBlock) {
@@ -250,6 +293,12 @@ int32_t dllneon(uint8_t* image, int32_t size, int32_t amount) {
                                      static_cast<uint32_t>(amount));
     }
     uint8_t* out = image + 3 * s0 + 3;
+#ifdef QRIX_HAVE_VBMI
+    if (vectorChain) {
+      neonChainSse(out, rest, m, x0, x1, x2, smallAmount);
+      continue;
+    }
+#endif
     for (int i = 0; i < m; ++i) {
       x0 = shiftedByte(static_cast<int32_t>(x0), rest[3 * i]);
       x1 = shiftedByte(static_cast<int32_t>(x1), rest[3 * i + 1]);
