@@ -1,14 +1,15 @@
 #include "cEffectDIB.h"
 
-#include <QImage>
 #include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <limits>
 #include <utility>
+#include <vector>
 
 #include "PackedPixels.h"
 #include "Qrix.h"
+#include "Resampler.h"
 
 namespace orvane {
 
@@ -26,6 +27,12 @@ inline void copyPixel(uint8_t* to, const uint8_t* from) {
   to[2] = from[2];
 }
 
+// Writes the W pixels at from in reverse order to to (separate memory).
+inline void reversePixels(uint8_t* to, const uint8_t* from, int32_t W) {
+  uint8_t* end = to + 3 * static_cast<int64_t>(W);
+  for (int32_t x = 0; x < W; ++x, from += 3) copyPixel(end - 3 * (x + 1), from);
+}
+
 }  // namespace
 
 cEffectDIB::cEffectDIB() = default;
@@ -36,47 +43,62 @@ CDIB& cEffectDIB::WorkingCopy() {
   return *work_;
 }
 
-bool cEffectDIB::PrepareWorkingCopy(CDIB& xDIB) {
-  CDIB& work = WorkingCopy();
-  work.Cls();
-  if (!work.Create(xDIB.Width(), xDIB.Height())) return false;
-  work.CloneHDC(xDIB.hDC(), SRCCOPY, 0, 0);
-  return true;
-}
-
-void cEffectDIB::ClearWorkingCopy() { WorkingCopy().Cls(); }
+// The copy keeps its memory between operations and is overwritten entirely
+// each time, so it is neither cleared before nor after.
+bool cEffectDIB::PrepareWorkingCopy(CDIB& xDIB) { return WorkingCopy().CopyOf(xDIB); }
 
 void cEffectDIB::Rotate(CDIB& xDIB, int32_t Angle) {
   if (Angle != 90 && Angle != 180 && Angle != 270) return;
   if (xDIB.DIBPointer() == nullptr) return;
-  if (!PrepareWorkingCopy(xDIB)) return;
-  CDIB& source = *work_;
-  const int32_t W = source.Width(), H = source.Height();
-  if (Angle != 180 && !xDIB.Create(H, W)) {
-    // Without room for the turned picture, keep the picture as it was.
-    if (xDIB.Create(W, H)) xDIB.CloneHDC(source.hDC(), SRCCOPY, 0, 0);
-    ClearWorkingCopy();
+  if (Angle == 180) {
+    TurnHalf(xDIB);
     return;
   }
-  for (int32_t y = 0; y < H; ++y) {
-    const uint8_t* from = pixelAt(source, 0, y);
-    for (int32_t x = 0; x < W; ++x, from += 3) {
-      uint8_t* to = nullptr;
-      switch (Angle) {
-        case 90:  // quarter turn counter-clockwise
-          to = pixelAt(xDIB, y, W - 1 - x);
-          break;
-        case 180:
-          to = pixelAt(xDIB, W - 1 - x, H - 1 - y);
-          break;
-        default:  // 270, quarter turn clockwise
-          to = pixelAt(xDIB, H - 1 - y, x);
-          break;
+  // The picture moves into the working copy without a copy and the turned
+  // picture is written into the copy's former memory.
+  CDIB& source = WorkingCopy();
+  source.Swap(xDIB);
+  const int32_t W = source.Width(), H = source.Height();
+  if (!xDIB.Reshape(H, W)) {
+    // Without room for the turned picture, keep the picture as it was.
+    xDIB.Swap(source);
+    return;
+  }
+  // Output row i (memory order), column j takes source pixel (column, row):
+  // a quarter turn counter-clockwise reads (i, H - 1 - j), clockwise
+  // (W - 1 - i, j). Tiles keep both the rows read and written in cache.
+  const bool counter = Angle == 90;
+  const uint8_t* in = source.DIBPointer();
+  uint8_t* out = xDIB.DIBPointer();
+  const int64_t inStride = source.SRB(), outStride = xDIB.SRB();
+  const int64_t step = counter ? -inStride : inStride;
+  constexpr int32_t kTile = 32;
+  for (int32_t j0 = 0; j0 < H; j0 += kTile) {
+    const int32_t j1 = std::min(j0 + kTile, H);
+    const int64_t firstRow = counter ? H - 1 - j0 : j0;
+    for (int32_t i0 = 0; i0 < W; i0 += kTile) {
+      const int32_t i1 = std::min(i0 + kTile, W);
+      for (int32_t i = i0; i < i1; ++i) {
+        const int64_t column = counter ? i : W - 1 - i;
+        const uint8_t* from = in + firstRow * inStride + 3 * column;
+        uint8_t* to = out + i * outStride + 3 * int64_t{j0};
+        for (int32_t j = j0; j < j1; ++j, from += step, to += 3) copyPixel(to, from);
       }
-      copyPixel(to, from);
     }
   }
-  ClearWorkingCopy();
+}
+
+void cEffectDIB::TurnHalf(CDIB& xDIB) {
+  const int32_t W = xDIB.Width(), H = xDIB.Height();
+  const size_t bytes = static_cast<size_t>(W) * 3;
+  std::vector<uint8_t> row(bytes);
+  for (int32_t y = 0, m = H - 1; y <= m; ++y, --m) {
+    uint8_t* a = pixelAt(xDIB, 0, y);
+    uint8_t* b = pixelAt(xDIB, 0, m);
+    reversePixels(row.data(), a, W);
+    if (a != b) reversePixels(a, b, W);
+    std::memcpy(b, row.data(), bytes);
+  }
 }
 
 bool cEffectDIB::Zoom(CDIB& xDIB, int32_t newW, int32_t newH, bool ByRatio) {
@@ -100,26 +122,26 @@ bool cEffectDIB::Zoom(CDIB& xDIB, int32_t newW, int32_t newH, bool ByRatio) {
   const int32_t tw = static_cast<int32_t>(targetW), th = static_cast<int32_t>(targetH);
   if (tw == W && th == H) return true;
 
-  const QImage picture = xDIB.ToQImage();
-  if (picture.isNull()) return false;
-  const QImage resized = picture.scaled(tw, th, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-  if (resized.isNull() || resized.width() != tw || resized.height() != th) return false;
-  if (!xDIB.Create(tw, th)) {
+  // The picture moves into the working copy and is resampled from there.
+  CDIB& source = WorkingCopy();
+  source.Swap(xDIB);
+  if (!xDIB.Reshape(tw, th) || !Resample(*source.hDC(), *xDIB.hDC())) {
     // The picture stays as it was when the new size cannot be had.
-    xDIB.Clone(picture, true);
+    xDIB.Swap(source);
     return false;
   }
-  xDIB.Clone(resized);
   return true;
 }
 
 void cEffectDIB::FlipHor(CDIB& xDIB) {
   if (xDIB.DIBPointer() == nullptr) return;
   const int32_t W = xDIB.Width(), H = xDIB.Height();
+  const size_t bytes = static_cast<size_t>(W) * 3;
+  std::vector<uint8_t> reversed(bytes);
   for (int32_t y = 0; y < H; ++y) {
     uint8_t* row = pixelAt(xDIB, 0, y);
-    for (int32_t x = 0, m = W - 1; x < m; ++x, --m)
-      std::swap_ranges(row + 3 * x, row + 3 * x + 3, row + 3 * m);
+    reversePixels(reversed.data(), row, W);
+    std::memcpy(row, reversed.data(), bytes);
   }
 }
 
@@ -127,8 +149,12 @@ void cEffectDIB::FlipVer(CDIB& xDIB) {
   if (xDIB.DIBPointer() == nullptr) return;
   const int32_t H = xDIB.Height();
   const size_t bytes = static_cast<size_t>(xDIB.Width()) * 3;
-  for (int32_t y = 0, m = H - 1; y < m; ++y, --m)
-    std::swap_ranges(pixelAt(xDIB, 0, y), pixelAt(xDIB, 0, y) + bytes, pixelAt(xDIB, 0, m));
+  std::vector<uint8_t> row(bytes);
+  for (int32_t y = 0, m = H - 1; y < m; ++y, --m) {
+    std::memcpy(row.data(), pixelAt(xDIB, 0, y), bytes);
+    std::memcpy(pixelAt(xDIB, 0, y), pixelAt(xDIB, 0, m), bytes);
+    std::memcpy(pixelAt(xDIB, 0, m), row.data(), bytes);
+  }
 }
 
 // Mirrors are exact copies; with an odd size the middle column or row is its
@@ -191,17 +217,16 @@ bool cEffectDIB::RedrawFromCopy(CDIB& xDIB, ShapeFn* fn, int32_t a, int32_t b, i
 }
 
 void cEffectDIB::Pentagon(CDIB& xDIB, int32_t HighRatio, int32_t MedRatio, int32_t LowRatio) {
-  // The copy stays filled until the next operation clears it.
   RedrawFromCopy(xDIB, QRIX(dllpentagon), HighRatio, MedRatio, LowRatio);
 }
 
 void cEffectDIB::Trapezia(CDIB& xDIB, int32_t Ratio, bool Rev, bool Hor) {
   // The library takes the direction flag before the side flag.
-  if (RedrawFromCopy(xDIB, QRIX(dlltrapezia), Ratio, Hor ? 1 : 0, Rev ? 1 : 0)) ClearWorkingCopy();
+  RedrawFromCopy(xDIB, QRIX(dlltrapezia), Ratio, Hor ? 1 : 0, Rev ? 1 : 0);
 }
 
 void cEffectDIB::Parallel(CDIB& xDIB, int32_t Ratio, bool Rev, bool Hor) {
-  if (RedrawFromCopy(xDIB, QRIX(dllparallel), Ratio, Hor ? 1 : 0, Rev ? 1 : 0)) ClearWorkingCopy();
+  RedrawFromCopy(xDIB, QRIX(dllparallel), Ratio, Hor ? 1 : 0, Rev ? 1 : 0);
 }
 
 }  // namespace orvane

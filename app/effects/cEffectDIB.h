@@ -46,7 +46,8 @@ class cEffectDIB {
   // False when the copy could not be made; the operation then leaves the image alone.
   bool PrepareWorkingCopy(CDIB& xDIB);
   bool RedrawFromCopy(CDIB& xDIB, ShapeFn* fn, int32_t a, int32_t b, int32_t c);
-  void ClearWorkingCopy();
+  // A half turn in place, a pair of rows at a time.
+  void TurnHalf(CDIB& xDIB);
   CDIB& WorkingCopy();
 
   std::unique_ptr<CDIB> work_;

@@ -1,8 +1,39 @@
 #include "PackedPixels.h"
 
+#include <cstdlib>
 #include <cstring>
+#include <utility>
 
 namespace orvane {
+
+namespace {
+
+// One spare buffer per thread, handed from one packed copy to the next so that
+// repeated operations neither allocate nor fault in fresh pages. A second copy
+// alive at the same time gets its own memory; only the larger one is kept.
+thread_local PackedPixels::Buffer spareBuffer;
+
+}  // namespace
+
+PackedPixels::Buffer PackedPixels::takeBuffer(size_t bytes) {
+  Buffer buffer;
+  if (spareBuffer.capacity >= bytes) {
+    buffer.memory = std::move(spareBuffer.memory);
+    buffer.capacity = std::exchange(spareBuffer.capacity, 0);
+    return buffer;
+  }
+  buffer.memory.reset(static_cast<uint8_t*>(std::malloc(bytes)));
+  if (buffer.memory) buffer.capacity = bytes;
+  return buffer;
+}
+
+void PackedPixels::returnBuffer(Buffer buffer) {
+  if (buffer.capacity <= spareBuffer.capacity) return;
+  spareBuffer.memory = std::move(buffer.memory);
+  spareBuffer.capacity = buffer.capacity;
+}
+
+void PackedPixels::FreeDeleter::operator()(uint8_t* p) const { std::free(p); }
 
 PackedPixels::PackedPixels(CDIB& image) {
   uint8_t* pixels = image.DIBPointer();
@@ -14,20 +45,29 @@ PackedPixels::PackedPixels(CDIB& image) {
   const size_t row = static_cast<size_t>(image.Width()) * 3;
   const size_t stride = static_cast<size_t>(image.SRB());
   const size_t rows = static_cast<size_t>(image.Height());
-  copy_.assign(row * rows + 1, 0);
-  for (size_t y = 0; y < rows; ++y) std::memcpy(copy_.data() + y * row, pixels + y * stride, row);
-  data_ = copy_.data();
+  bytes_ = row * rows + 1;
+  copy_ = takeBuffer(bytes_);
+  if (!copy_.memory) throw std::bad_alloc();
+  uint8_t* out = copy_.memory.get();
+  for (size_t y = 0; y < rows; ++y) std::memcpy(out + y * row, pixels + y * stride, row);
+  out[bytes_ - 1] = 0;
+  data_ = out;
   size_ = static_cast<int32_t>(row * rows);
 }
 
+PackedPixels::~PackedPixels() {
+  if (copy_.memory) returnBuffer(std::move(copy_));
+}
+
 void PackedPixels::writeBack(CDIB& image) const {
-  if (copy_.empty()) return;
+  if (!copy_.memory) return;
   uint8_t* pixels = image.DIBPointer();
   const size_t row = static_cast<size_t>(image.Width()) * 3;
   const size_t stride = static_cast<size_t>(image.SRB());
   const size_t rows = static_cast<size_t>(image.Height());
-  if (pixels == nullptr || row * rows + 1 != copy_.size()) return;
-  for (size_t y = 0; y < rows; ++y) std::memcpy(pixels + y * stride, copy_.data() + y * row, row);
+  if (pixels == nullptr || row * rows + 1 != bytes_) return;
+  const uint8_t* in = copy_.memory.get();
+  for (size_t y = 0; y < rows; ++y) std::memcpy(pixels + y * stride, in + y * row, row);
 }
 
 }  // namespace orvane

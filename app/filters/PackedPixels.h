@@ -8,8 +8,10 @@
 // in place and size stays RGBSize.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
-#include <vector>
+#include <memory>
+#include <new>
 
 #include "CDIB.h"
 
@@ -19,11 +21,14 @@ class PackedPixels {
  public:
   // Copies the image's rows in when they carry padding.
   explicit PackedPixels(CDIB& image);
+  ~PackedPixels();
+  PackedPixels(const PackedPixels&) = delete;
+  PackedPixels& operator=(const PackedPixels&) = delete;
 
   uint8_t* data() { return data_; }
   // The size argument for the library: last byte index of the buffer handed over.
   int32_t size() const { return size_; }
-  bool isCopy() const { return !copy_.empty(); }
+  bool isCopy() const { return copy_.memory != nullptr; }
 
   // Writes the packed rows back into the image; nothing when it was used in place.
   void writeBack(CDIB& image) const;
@@ -32,7 +37,22 @@ class PackedPixels {
   static bool padded(int32_t width) { return (static_cast<int64_t>(width) * 3) % 4 != 0; }
 
  private:
-  std::vector<uint8_t> copy_;
+  struct FreeDeleter {
+    void operator()(uint8_t* p) const;
+  };
+
+ public:
+  struct Buffer {
+    std::unique_ptr<uint8_t[], FreeDeleter> memory;
+    size_t capacity = 0;
+  };
+
+ private:
+  static Buffer takeBuffer(size_t bytes);
+  static void returnBuffer(Buffer buffer);
+
+  Buffer copy_;
+  size_t bytes_ = 0;
   uint8_t* data_ = nullptr;
   int32_t size_ = -1;
 };

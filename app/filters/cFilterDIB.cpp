@@ -63,22 +63,15 @@ cFilterDIB::~cFilterDIB() = default;
 
 bool cFilterDIB::PrepareWorkingCopy(CDIB& xDIB) {
   if (!work_) work_ = std::make_unique<CDIB>();
-  work_->Cls();
-  if (!work_->Create(xDIB.Width(), xDIB.Height())) return false;
-  work_->CloneHDC(xDIB.hDC(), SRCCOPY, 0, 0);
-  return true;
-}
-
-void cFilterDIB::ClearWorkingCopy() {
-  if (!work_) work_ = std::make_unique<CDIB>();
-  work_->Cls();
+  // The copy keeps its memory between operations; it is overwritten entirely
+  // each time, so it is neither cleared before nor after.
+  return work_->CopyOf(xDIB);
 }
 
 void cFilterDIB::Sweep(CDIB& xDIB, int32_t (*fn)(const uint8_t*, uint8_t*, int32_t, int32_t)) {
   if (xDIB.DIBPointer() == nullptr) return;
   if (!PrepareWorkingCopy(xDIB)) return;
   fn(work_->DIBPointer(), xDIB.DIBPointer(), xDIB.RGBSize(), xDIB.SRB());
-  ClearWorkingCopy();
 }
 
 void cFilterDIB::BrownSelector(CDIB& xDIB, int32_t divisor) { pnoMode(xDIB, divisor == 128 ? 33 : 34); }
@@ -110,7 +103,6 @@ void cFilterDIB::SuperEdge(CDIB& xDIB) {
   if (!PrepareWorkingCopy(xDIB)) return;
   QRIX(dllsharpenhor)(work_->DIBPointer(), xDIB.DIBPointer(), xDIB.RGBSize(), xDIB.SRB());
   pnoMode(xDIB, 1);
-  ClearWorkingCopy();
 }
 
 void cFilterDIB::FastBlur(CDIB& xDIB) { Sweep(xDIB, QRIX(dllfastblur)); }
@@ -123,7 +115,6 @@ void cFilterDIB::ArtisticEdge(CDIB& xDIB) {
     QRIX(pno)(p, n, 1);
     QRIX(pno)(p, n, 58);
   });
-  ClearWorkingCopy();
 }
 
 void cFilterDIB::SpecialBlur(CDIB& xDIB) { Sweep(xDIB, QRIX(dllspecialblur)); }
@@ -145,7 +136,6 @@ void cFilterDIB::FastBlurPlus(CDIB& xDIB, int32_t xScale) {
   PackedPixels source(*work_);
   const int32_t w = xDIB.Width(), h = xDIB.Height();
   withPackedPixels(xDIB, [&](uint8_t* p, int32_t n) { fn(source.data(), p, n, w, h, xScale); });
-  ClearWorkingCopy();
 }
 
 void cFilterDIB::AutoLevel(CDIB& xDIB) { pnoMode(xDIB, 58); }
@@ -229,7 +219,6 @@ void cFilterDIB::MotionBlur(CDIB& xDIB, int32_t Intensity, int32_t Direction) {
   auto* fn = QRIX(dllmotionblur);
   if (!PrepareWorkingCopy(xDIB)) return;
   fn(work_->DIBPointer(), xDIB.DIBPointer(), xDIB.RGBSize(), xDIB.SRB(), Intensity, Direction);
-  ClearWorkingCopy();
 }
 
 void cFilterDIB::GaussBlur(CDIB& xDIB) { Sweep(xDIB, QRIX(dllgaussblur)); }
@@ -239,7 +228,6 @@ void cFilterDIB::Sharpen(CDIB& xDIB, int32_t Rpct, int32_t Direction) {
   auto* fn = QRIX(dllsharpen);
   if (!PrepareWorkingCopy(xDIB)) return;
   fn(work_->DIBPointer(), xDIB.DIBPointer(), xDIB.RGBSize(), xDIB.SRB(), Direction, Rpct);
-  ClearWorkingCopy();
 }
 
 void cFilterDIB::Sharpen_Horizontal(CDIB& xDIB) { Sweep(xDIB, QRIX(dllsharpenhor)); }
@@ -256,7 +244,6 @@ void cFilterDIB::Emboss(CDIB& xDIB, bool GreyScale, int32_t Intensity, int32_t D
   if (!PrepareWorkingCopy(xDIB)) return;
   fn(work_->DIBPointer(), xDIB.DIBPointer(), xDIB.RGBSize(), xDIB.SRB(), Intensity, Direction, xR, xG, xB,
      GreyScale ? 1 : 0);
-  ClearWorkingCopy();
 }
 
 void cFilterDIB::Engrave(CDIB& xDIB) { engrave(xDIB, 1, 1, 1); }
@@ -277,7 +264,6 @@ void cFilterDIB::Diffuse(CDIB& xDIB, int32_t Diffuse) {
   const int32_t spread = scaled(Diffuse, 10);
   // A spread of 0 would make the library's random step divide by zero.
   if (spread != 0) withPackedPixels(xDIB, [&](uint8_t* p, int32_t n) { fn(p, n, spread); });
-  ClearWorkingCopy();
 }
 
 void cFilterDIB::AfricaF(CDIB& xDIB) { pnoMode(xDIB, 48); }
@@ -371,7 +357,6 @@ void cFilterDIB::Canvas(CDIB& xDIB, int32_t xScale, int32_t YScale) {
   PackedPixels source(*work_);
   const int32_t w = xDIB.Width(), h = xDIB.Height();
   withPackedPixels(xDIB, [&](uint8_t* p, int32_t n) { fn(source.data(), p, n, w, h, xStep, yStep); });
-  ClearWorkingCopy();
 }
 
 }  // namespace orvane

@@ -147,7 +147,6 @@ class cFilterDIB {
  private:
   // False when the copy could not be made; the operation then leaves the image alone.
   bool PrepareWorkingCopy(CDIB& xDIB);
-  void ClearWorkingCopy();
   void BrownSelector(CDIB& xDIB, int32_t divisor);
   void Sweep(CDIB& xDIB, int32_t (*fn)(const uint8_t*, uint8_t*, int32_t, int32_t));
 

@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <limits>
+#include <utility>
 
 namespace orvane {
 
@@ -14,21 +15,47 @@ void CDIB::AlignedFree::operator()(uint8_t* p) const { std::free(p); }
 
 void CDIB::Release() {
   pixels_.reset();
+  capacity_ = 0;
   surface_ = DrawingSurface{};
 }
 
 bool CDIB::Create(int32_t W, int32_t H) {
-  Release();
+  if (!Allocate(W, H)) return false;
+  Cls();
+  return true;
+}
+
+bool CDIB::Reshape(int32_t W, int32_t H) {
+  if (!Allocate(W, H)) return false;
+  const size_t row = static_cast<size_t>(W) * 3, stride = static_cast<size_t>(SRB());
+  if (row != stride)
+    for (int32_t y = 0; y < H; ++y) std::memset(pixels_.get() + y * stride + row, 0, stride - row);
+  return true;
+}
+
+bool CDIB::Allocate(int32_t W, int32_t H) {
   header_ = BitmapInfoHeader{};
-  if (W <= 0 || H <= 0) return false;
+  surface_ = DrawingSurface{};
+  if (W <= 0 || H <= 0) {
+    Release();
+    return false;
+  }
   const int64_t stride = StrideFor(W);
   const int64_t bytes = stride * H;
-  if (stride > std::numeric_limits<int32_t>::max() || bytes > std::numeric_limits<int32_t>::max())
+  if (stride > std::numeric_limits<int32_t>::max() || bytes > std::numeric_limits<int32_t>::max()) {
+    Release();
     return false;
+  }
   const size_t allocation = (static_cast<size_t>(bytes) + kAlignment - 1) / kAlignment * kAlignment;
-  auto* memory = static_cast<uint8_t*>(std::aligned_alloc(kAlignment, allocation));
-  if (memory == nullptr) return false;
-  pixels_.reset(memory);
+  // Memory that fits without wasting more than a quarter is kept: repeated
+  // operations on one picture size then neither allocate nor fault in pages.
+  if (!pixels_ || capacity_ < allocation || capacity_ - allocation > allocation / 4) {
+    Release();
+    auto* memory = static_cast<uint8_t*>(std::aligned_alloc(kAlignment, allocation));
+    if (memory == nullptr) return false;
+    pixels_.reset(memory);
+    capacity_ = allocation;
+  }
   header_.size = 40;
   header_.width = W;
   header_.height = H;
@@ -36,9 +63,22 @@ bool CDIB::Create(int32_t W, int32_t H) {
   header_.bitCount = 24;
   header_.compression = 0;
   header_.sizeImage = static_cast<uint32_t>(bytes);
-  surface_ = DrawingSurface{memory, W, H, static_cast<int32_t>(stride)};
-  Cls();
+  surface_ = DrawingSurface{pixels_.get(), W, H, static_cast<int32_t>(stride)};
   return true;
+}
+
+bool CDIB::CopyOf(CDIB& source) {
+  if (!Reshape(source.Width(), source.Height())) return false;
+  CloneHDC(source.hDC(), SRCCOPY, 0, 0);
+  return true;
+}
+
+void CDIB::Swap(CDIB& other) {
+  std::swap(header_, other.header_);
+  std::swap(pixels_, other.pixels_);
+  std::swap(capacity_, other.capacity_);
+  std::swap(surface_, other.surface_);
+  std::swap(boundView_, other.boundView_);
 }
 
 void CDIB::Cls() {

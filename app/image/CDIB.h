@@ -54,6 +54,17 @@ class CDIB {
   // cannot be had; the buffer is then left without storage and reports 0 x 0.
   bool Create(int32_t W, int32_t H);
 
+  // Create without the black fill: the pixel bytes are undefined, pad bytes
+  // are 0. For buffers that are about to be overwritten entirely.
+  bool Reshape(int32_t W, int32_t H);
+
+  // Becomes a copy of source's pixels (pad bytes 0), reusing the memory when it
+  // fits. False when the memory cannot be had; the buffer is then 0 x 0.
+  bool CopyOf(CDIB& source);
+
+  // Exchanges the two pictures without copying pixels.
+  void Swap(CDIB& other);
+
   // Copies a picture in, stretched to the buffer's size; with fitSize the buffer
   // is first re-created at the picture's size.
   void Clone(const QImage& pic, bool fitSize = false);
@@ -94,9 +105,12 @@ class CDIB {
     void operator()(uint8_t* p) const;
   };
   void Release();
+  // Sets the geometry, keeping the current memory when it fits snugly.
+  bool Allocate(int32_t W, int32_t H);
 
   BitmapInfoHeader header_;
   std::unique_ptr<uint8_t[], AlignedFree> pixels_;
+  size_t capacity_ = 0;  // bytes allocated for pixels_
   DrawingSurface surface_;
   ByteView* boundView_ = nullptr;
 };

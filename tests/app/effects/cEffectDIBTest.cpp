@@ -78,6 +78,26 @@ TEST(Rotate, TurnsAndTheirInversesGiveThePictureBack) {
   }
 }
 
+TEST(Rotate, PicturesLargerThanOneTileTurnExactly) {
+  // Several 32-pixel tiles with partial ones at both edges, padded and not.
+  for (auto [W, H] : {std::pair{70, 37}, std::pair{64, 33}, std::pair{33, 96}}) {
+    CDIB source, image;
+    randomPicture(source, W, H, W * H);
+    cEffectDIB effects;
+    for (int32_t angle : {90, 270}) {
+      randomPicture(image, W, H, W * H);
+      effects.Rotate(image, angle);
+      ASSERT_EQ(image.Width(), H);
+      for (int32_t y = 0; y < H; ++y)
+        for (int32_t x = 0; x < W; ++x)
+          ASSERT_EQ(angle == 90 ? pixel(image, y, W - 1 - x) : pixel(image, H - 1 - y, x),
+                    pixel(source, x, y))
+              << W << "x" << H << " by " << angle << " at " << x << "," << y;
+      EXPECT_TRUE(padClean(image));
+    }
+  }
+}
+
 TEST(Rotate, OtherAnglesLeaveThePictureAlone) {
   CDIB image;
   cEffectDIB effects;
@@ -226,6 +246,39 @@ TEST(Zoom, ResamplesSmoothly) {
 
   CDIB empty;
   EXPECT_FALSE(effects.Zoom(empty, 10, 10, false));
+}
+
+TEST(Zoom, ReducesOneAxisWhileEnlargingTheOther) {
+  cEffectDIB effects;
+  CDIB image;
+  // Across, pairs of columns average; along, the two rows become a ramp
+  // between pixel centres (weights 0, 0, 1/8, 3/8, 5/8, 7/8, 1, 1).
+  image.Create(4, 2);
+  const uint8_t top[4] = {10, 30, 200, 100}, bottom[4] = {50, 70, 0, 0};
+  for (int32_t x = 0; x < 4; ++x) at(image, x, 0, 0) = top[x], at(image, x, 1, 0) = bottom[x];
+  EXPECT_TRUE(effects.Zoom(image, 2, 8, false));
+  ASSERT_EQ(image.Width(), 2);
+  ASSERT_EQ(image.Height(), 8);
+  const uint8_t left[8] = {20, 20, 25, 35, 45, 55, 60, 60}, right[8] = {150, 150, 131, 94, 56, 19, 0, 0};
+  for (int32_t y = 0; y < 8; ++y) {
+    EXPECT_EQ(at(image, 0, y, 0), left[y]) << y;
+    EXPECT_EQ(at(image, 1, y, 0), right[y]) << y;
+  }
+  EXPECT_TRUE(padClean(image));
+}
+
+TEST(Zoom, LargeEnlargementsSucceed) {
+  cEffectDIB effects;
+  CDIB image;
+  image.Create(2, 2);
+  for (int32_t y = 0; y < 2; ++y)
+    for (int32_t x = 0; x < 2; ++x) at(image, x, y, 0) = at(image, x, y, 1) = at(image, x, y, 2) = 90;
+  ASSERT_TRUE(effects.Zoom(image, 20000, 11000, false));
+  EXPECT_EQ(image.Width(), 20000);
+  EXPECT_EQ(image.Height(), 11000);
+  EXPECT_EQ(at(image, 0, 0, 0), 90);
+  EXPECT_EQ(at(image, 19999, 10999, 2), 90);
+  EXPECT_EQ(at(image, 12345, 6789, 1), 90);
 }
 
 TEST(LibraryEffects, MixColorAndBlindsUsePackedRows) {

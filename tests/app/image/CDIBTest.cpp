@@ -147,4 +147,44 @@ TEST(CDIB, MapArrayIsANonOwningViewOfTheWholeArea) {
   EXPECT_EQ(view.count, 0u);
 }
 
+TEST(CDIB, ReusedMemoryStillGivesBlackPicturesAndCleanPadding) {
+  CDIB dib, source;
+  ASSERT_TRUE(dib.Create(5, 4));
+  std::fill(dib.DIBPointer(), dib.DIBPointer() + dib.ByteCount(), 0xAB);
+  // Create keeps the memory for the same size (or a snug one) yet clears it all.
+  ASSERT_TRUE(dib.Create(4, 5));
+  for (size_t i = 0; i < dib.ByteCount(); ++i) ASSERT_EQ(dib.DIBPointer()[i], 0) << i;
+
+  // CopyOf takes the pixels and leaves every pad byte 0 whatever was there.
+  ASSERT_TRUE(source.Create(5, 4));
+  for (int32_t y = 0; y < 4; ++y)
+    for (int32_t i = 0; i < 15; ++i)
+      source.DIBPointer()[y * source.SRB() + i] = static_cast<uint8_t>(y * 15 + i + 1);
+  std::fill(dib.DIBPointer(), dib.DIBPointer() + dib.ByteCount(), 0xAB);
+  ASSERT_TRUE(dib.CopyOf(source));
+  ASSERT_EQ(dib.Width(), 5);
+  ASSERT_EQ(dib.SRB(), 16);
+  for (size_t i = 0; i < dib.ByteCount(); ++i) ASSERT_EQ(dib.DIBPointer()[i], source.DIBPointer()[i]) << i;
+
+  // Reshape to a size with padding: pads are 0 even over old bytes.
+  std::fill(dib.DIBPointer(), dib.DIBPointer() + dib.ByteCount(), 0xAB);
+  ASSERT_TRUE(dib.Reshape(3, 5));
+  for (int32_t y = 0; y < 5; ++y)
+    for (int32_t i = 9; i < 12; ++i) ASSERT_EQ(dib.DIBPointer()[y * 12 + i], 0);
+  EXPECT_FALSE(dib.Reshape(40000, 40000));
+  EXPECT_EQ(dib.DIBPointer(), nullptr);
+  EXPECT_EQ(dib.Width(), 0);
+
+  // Swap exchanges whole pictures, geometry included.
+  CDIB empty;
+  const uint8_t* pixels = source.DIBPointer();
+  source.Swap(empty);
+  EXPECT_EQ(source.DIBPointer(), nullptr);
+  EXPECT_EQ(source.Width(), 0);
+  EXPECT_EQ(empty.DIBPointer(), pixels);
+  EXPECT_EQ(empty.Width(), 5);
+  EXPECT_EQ(empty.hDC()->bits, pixels);
+  EXPECT_EQ(empty.DIBPointer()[1], 2);
+}
+
 }  // namespace
