@@ -1,5 +1,6 @@
 // Geometric distortions: row mirroring, blinds, and the parallelogram, trapezium and
 // pentagon resamplers.
+#include <algorithm>
 #include <cstring>
 #include <unordered_map>
 #include <vector>
@@ -56,6 +57,15 @@ __attribute__((target_clones("avx2", "ssse3", "default"))) void mirrorRow(uint8_
     std::memcpy(to + 3 * k, &mirrored, 16);
   }
   for (; k < width; ++k) std::memcpy(to + 3 * k, from + 3 * (width - 1 - k), 3);
+}
+
+// v - v * phase / n for 0 <= phase <= n <= kExactBlindSize and a byte v, as v - (v * m >> 24)
+// with m = phase * 2^24 / n + 1: v * m / 2^24 exceeds v * phase / n by at most 255 / 2^24,
+// less than the 1 / n that separates a fraction from the next integer; v * m fits 32 bits.
+constexpr int64_t kExactBlindSize = 65792;
+
+QRIX_VECTOR_CLONES void darkenRow(uint8_t* p, const uint32_t* factor, int64_t n) {
+  for (int64_t i = 0; i < n; ++i) p[i] = static_cast<uint8_t>(p[i] - ((p[i] * factor[i]) >> 24));
 }
 
 }  // namespace
@@ -135,6 +145,15 @@ int32_t dllblinds(uint8_t* image, int32_t width, int32_t height, int32_t blindSi
       uint8_t* p = image + 3 * b * width;
       for (int64_t i = 0; i < 3 * along; ++i) p[i] = t[p[i]];
     }
+  } else if (n <= kExactBlindSize &&
+             std::all_of(phases.begin(), phases.end(), [n](int64_t f) { return f >= 0 && f <= n; })) {
+    // Bands are columns: one multiplier per byte of a row, the same for every row.
+    std::vector<uint32_t> factor(static_cast<size_t>(3 * bands));
+    for (int64_t b = 0; b < bands; ++b) {
+      const auto m = static_cast<uint32_t>((phases[b] << 24) / n + 1);
+      factor[3 * b] = factor[3 * b + 1] = factor[3 * b + 2] = m;
+    }
+    for (int64_t r = 0; r < along; ++r) darkenRow(image + 3 * r * width, factor.data(), 3 * bands);
   } else {
     for (int64_t r = 0; r < along; ++r) {
       uint8_t* p = image + 3 * r * width;

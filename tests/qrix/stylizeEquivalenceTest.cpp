@@ -285,7 +285,7 @@ TEST(DistortEquivalence, FlipAndBlinds) {
       [](const Sample& s, const uint8_t* src, uint8_t* dst) {
         return reference::dllfliphor(dst, src, s.width, s.height);
       });
-  for (int32_t n : {INT32_MIN, -7, -1, 0, 1, 2, 3, 4, 5, 8, 20, 100, INT32_MAX}) {
+  for (int32_t n : {INT32_MIN, -7, -1, 0, 1, 2, 3, 4, 5, 8, 20, 100, 255, 65792, 65793, INT32_MAX}) {
     for (int flags = 0; flags < 8; ++flags) {
       const int32_t reverse = flags & 1, direction = (flags >> 1) & 1, style = flags >> 2;
       expectSameOnPictures(
