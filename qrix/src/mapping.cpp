@@ -401,13 +401,18 @@ QRIX_VECTOR_CLONES bool mapVector(uint8_t* image, int32_t size, int32_t mode) {
       });
       break;
     case 51:  // Liquid
+      // trunc(0.008 * d * d) is d * d / 125 for every |d| <= 255, and d * d fits 16 bits.
       eachPixel(image, size, [](uint8_t& pb, uint8_t& pg, uint8_t& pr) {
-        const int32_t b = pb, g = pg;
-        const int32_t r1 = atMost255(static_cast<int32_t>(0.008 * ((g - b) * (g - b))));
-        const int32_t g1 = atMost255(static_cast<int32_t>(0.008 * ((r1 - b) * (r1 - b))));
-        pr = byte(r1);
-        pg = byte(g1);
-        pb = atMost255(static_cast<int32_t>(0.008 * ((r1 - g1) * (r1 - g1))));
+        auto liquid = [](uint8_t x, uint8_t y) {
+          const uint16_t d = x > y ? x - y : y - x;
+          const uint16_t q = static_cast<uint16_t>(d * d) / 125;
+          return static_cast<uint8_t>(q < 255 ? q : 255);
+        };
+        const uint8_t r1 = liquid(pg, pb);
+        const uint8_t g1 = liquid(r1, pb);
+        pr = r1;
+        pg = g1;
+        pb = liquid(r1, g1);
       });
       break;
     case 53:  // Flame

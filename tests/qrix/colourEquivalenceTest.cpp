@@ -8,6 +8,7 @@
 #include <climits>
 #include <cstdint>
 #include <functional>
+#include <initializer_list>
 #include <random>
 #include <string>
 #include <thread>
@@ -130,6 +131,16 @@ void expectSameOnAllColours(const std::string& what, const Call& fast, const Cal
                 << int(b[i]);
 }
 
+// "(a, b, c)" for a failure message.
+std::string argList(std::initializer_list<int32_t> values) {
+  std::string s = "(";
+  for (int32_t v : values) {
+    if (s.size() > 1) s += ", ";
+    s += std::to_string(v);
+  }
+  return s + ")";
+}
+
 const std::vector<int32_t> kAmounts = {INT32_MIN, -100000, -512, -256, -255,   -254,     -129, -128,
                                        -1,        0,       1,    20,   127,    128,      254,  255,
                                        256,       382,     383,  513,  100000, INT32_MAX};
@@ -166,8 +177,7 @@ std::vector<std::array<int32_t, 3>> deltaTriples() {
 
 TEST(ColourEquivalence, ThreeDeltaAdjustments) {
   for (const auto& [x, y, z] : deltaTriples()) {
-    const std::string arg =
-        "(" + std::to_string(x) + ", " + std::to_string(y) + ", " + std::to_string(z) + ")";
+    const std::string arg = argList({x, y, z});
     expectSame(
         "dllrgbbalance" + arg, [=](uint8_t* p, int32_t n) { return dllrgbbalance(p, n, x, y, z); },
         [=](uint8_t* p, int32_t n) { return reference::dllrgbbalance(p, n, x, y, z); });
@@ -189,8 +199,7 @@ TEST(ColourEquivalence, HueSaturationLightness) {
   for (int32_t h : hues) {
     for (int32_t s : levels) {
       for (int32_t l : {levels[(h & 0xff) % levels.size()], -10, 0, 25}) {
-        const std::string arg =
-            "(" + std::to_string(h) + ", " + std::to_string(s) + ", " + std::to_string(l) + ")";
+        const std::string arg = argList({h, s, l});
         expectSame(
             "dllhsl" + arg, [=](uint8_t* p, int32_t n) { return dllhsl(p, n, h, s, l); },
             [=](uint8_t* p, int32_t n) { return reference::dllhsl(p, n, h, s, l); });
@@ -312,8 +321,7 @@ TEST(ColourEquivalence, EveryColour) {
   }
   for (const auto& [x, y, z] :
        std::vector<std::array<int32_t, 3>>{{10, -5, 5}, {-300, 200, -1}, {INT32_MIN, 3, INT32_MAX}}) {
-    const std::string arg =
-        "(" + std::to_string(x) + ", " + std::to_string(y) + ", " + std::to_string(z) + ")";
+    const std::string arg = argList({x, y, z});
     expectSameOnAllColours(
         "dllycbcr" + arg, [=](uint8_t* p, int32_t n) { return dllycbcr(p, n, x, y, z); },
         [=](uint8_t* p, int32_t n) { return reference::dllycbcr(p, n, x, y, z); });
@@ -323,8 +331,7 @@ TEST(ColourEquivalence, EveryColour) {
   }
   for (const auto& [h, s, l] :
        std::vector<std::array<int32_t, 3>>{{30, 10, -10}, {-250, -40, 60}, {-17, 3, 1}}) {
-    const std::string arg =
-        "(" + std::to_string(h) + ", " + std::to_string(s) + ", " + std::to_string(l) + ")";
+    const std::string arg = argList({h, s, l});
     expectSameOnAllColours(
         "dllhsl" + arg, [=](uint8_t* p, int32_t n) { return dllhsl(p, n, h, s, l); },
         [=](uint8_t* p, int32_t n) { return reference::dllhsl(p, n, h, s, l); });
