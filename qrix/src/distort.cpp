@@ -22,6 +22,12 @@ struct Resampler {
 
   int64_t offset(int64_t row, int64_t column) const { return row * stride + 3 * column; }
   bool inside(int64_t at) const { return at > 0 && at < last; }
+  // Columns own disjoint bytes and the source is never written, so column walks may be
+  // taken row by row, which visits memory in order.
+  bool columnsApart(int64_t width) const {
+    return stride > 0 && 3 * width <= stride && last >= 0 &&
+           (destination + last + 2 <= source || source + last + 2 <= destination);
+  }
   void copy(int64_t from, int64_t to) const {
     if (inside(from) && inside(to)) std::memcpy(destination + to, source + from, 3);
   }
@@ -186,6 +192,16 @@ int32_t dllparallel(const uint8_t* source, uint8_t* destination, int32_t width, 
     const int32_t hf = truncToInt(height * f);
     double g = sideFlag ? 0.0 : static_cast<double>(height - int64_t{hf});
     const double s = (sideFlag ? hf : -static_cast<double>(hf)) / width;
+    if (rs.columnsApart(width)) {
+      std::vector<double> shift(static_cast<size_t>(width));
+      for (int64_t c = 0; c < width; ++c) shift[c] = g += s;
+      for (int64_t j = 0; j < height; ++j) {
+        const int64_t row = truncToInt(j * inverse);
+        for (int64_t c = 0; c < width; ++c)
+          rs.copy(rs.offset(row, c), rs.offset(truncToInt(j + shift[c]), c));
+      }
+      return 1;
+    }
     for (int64_t c = 0; c < width; ++c) {
       g += s;
       for (int64_t j = 0; j < height; ++j) {
@@ -219,6 +235,31 @@ int32_t dlltrapezia(const uint8_t* source, uint8_t* destination, int32_t width, 
     edgeStep = -l0 / steps;
     length = squeezed;
     lengthStep = spread / steps;
+  }
+  if (!directionFlag && rs.columnsApart(width)) {
+    // Column r copies rows j < length[r] until its destination passes the buffer; the
+    // columns are interleaved row by row until every one has passed or ended.
+    std::vector<double> edges(static_cast<size_t>(steps)), lengths(edges), scales(edges);
+    std::vector<uint8_t> active(static_cast<size_t>(steps));
+    int64_t remaining = 0;
+    for (int64_t r = 0; r < steps; ++r) {
+      edges[r] = edge += edgeStep;
+      lengths[r] = length += lengthStep;
+      active[r] = length > 0;
+      if (active[r]) scales[r] = height / length, ++remaining;
+    }
+    for (int64_t j = 0; remaining > 0; ++j) {
+      for (int64_t r = 0; r < steps; ++r) {
+        if (!active[r]) continue;
+        const int64_t to = rs.offset(truncToInt(j + edges[r]), r);
+        if (!(j < lengths[r]) || to >= rs.last) {
+          active[r] = 0, --remaining;
+          continue;
+        }
+        rs.copy(rs.offset(truncToInt(j * scales[r]), r), to);
+      }
+    }
+    return 1;
   }
   for (int64_t r = 0; r < steps; ++r) {
     edge += edgeStep;
