@@ -1,6 +1,7 @@
 #include "cEffectDIB.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -27,10 +28,52 @@ inline void copyPixel(uint8_t* to, const uint8_t* from) {
   to[2] = from[2];
 }
 
+// Eight pixels (24 bytes) reversed: from's first pixel lands last in to.
+// They travel as three 64-bit words, rearranged with shifts.
+inline void reverseEight(uint8_t* to, const uint8_t* from) {
+  if constexpr (std::endian::native == std::endian::little) {
+    constexpr uint64_t kPixel = 0xFFFFFF;
+    uint64_t a, b, c;
+    std::memcpy(&a, from, 8);
+    std::memcpy(&b, from + 8, 8);
+    std::memcpy(&c, from + 16, 8);
+    const uint64_t p0 = a & kPixel, p1 = (a >> 24) & kPixel, p2 = (a >> 48) | ((b & 0xFF) << 16);
+    const uint64_t p3 = (b >> 8) & kPixel, p4 = (b >> 32) & kPixel, p5 = (b >> 56) | ((c & 0xFFFF) << 8);
+    const uint64_t p6 = (c >> 16) & kPixel, p7 = c >> 40;
+    const uint64_t o0 = p7 | (p6 << 24) | (p5 << 48);
+    const uint64_t o1 = (p5 >> 16) | (p4 << 8) | (p3 << 32) | (p2 << 56);
+    const uint64_t o2 = (p2 >> 8) | (p1 << 16) | (p0 << 40);
+    std::memcpy(to, &o0, 8);
+    std::memcpy(to + 8, &o1, 8);
+    std::memcpy(to + 16, &o2, 8);
+  } else {
+    uint8_t block[24];
+    for (int32_t k = 0; k < 8; ++k) copyPixel(block + 21 - 3 * k, from + 3 * k);
+    std::memcpy(to, block, 24);
+  }
+}
+
 // Writes the W pixels at from in reverse order to to (separate memory).
 inline void reversePixels(uint8_t* to, const uint8_t* from, int32_t W) {
   uint8_t* end = to + 3 * static_cast<int64_t>(W);
-  for (int32_t x = 0; x < W; ++x, from += 3) copyPixel(end - 3 * (x + 1), from);
+  int32_t x = 0;
+  for (; x + 8 <= W; x += 8, from += 24) reverseEight(end - 3 * static_cast<int64_t>(x + 8), from);
+  for (; x < W; ++x, from += 3) copyPixel(end - 3 * static_cast<int64_t>(x + 1), from);
+}
+
+// Reverses the W pixels of a row in place, eight from each end at a time.
+inline void reverseRow(uint8_t* row, int32_t W) {
+  int32_t x = 0, m = W;
+  for (; x + 16 <= m; x += 8, m -= 8) {
+    uint8_t left[24], right[24];
+    reverseEight(left, row + 3 * static_cast<int64_t>(x));
+    reverseEight(right, row + 3 * static_cast<int64_t>(m - 8));
+    std::memcpy(row + 3 * static_cast<int64_t>(x), right, 24);
+    std::memcpy(row + 3 * static_cast<int64_t>(m - 8), left, 24);
+  }
+  uint8_t middle[16 * 3];
+  reversePixels(middle, row + 3 * static_cast<int64_t>(x), m - x);
+  std::memcpy(row + 3 * static_cast<int64_t>(x), middle, 3 * static_cast<size_t>(m - x));
 }
 
 }  // namespace
@@ -66,25 +109,29 @@ void cEffectDIB::Rotate(CDIB& xDIB, int32_t Angle) {
   }
   // Output row i (memory order), column j takes source pixel (column, row):
   // a quarter turn counter-clockwise reads (i, H - 1 - j), clockwise
-  // (W - 1 - i, j). Tiles keep both the rows read and written in cache.
+  // (W - 1 - i, j). Strips of 8 source rows are read side by side and give
+  // 24 contiguous bytes of every output row: 8 read streams and one write
+  // position stay in cache, where square tiles thrash on the row strides.
   const bool counter = Angle == 90;
   const uint8_t* in = source.DIBPointer();
   uint8_t* out = xDIB.DIBPointer();
   const int64_t inStride = source.SRB(), outStride = xDIB.SRB();
   const int64_t step = counter ? -inStride : inStride;
-  constexpr int32_t kTile = 32;
-  for (int32_t j0 = 0; j0 < H; j0 += kTile) {
-    const int32_t j1 = std::min(j0 + kTile, H);
-    const int64_t firstRow = counter ? H - 1 - j0 : j0;
-    for (int32_t i0 = 0; i0 < W; i0 += kTile) {
-      const int32_t i1 = std::min(i0 + kTile, W);
-      for (int32_t i = i0; i < i1; ++i) {
-        const int64_t column = counter ? i : W - 1 - i;
-        const uint8_t* from = in + firstRow * inStride + 3 * column;
-        uint8_t* to = out + i * outStride + 3 * int64_t{j0};
-        for (int32_t j = j0; j < j1; ++j, from += step, to += 3) copyPixel(to, from);
-      }
-    }
+  const int64_t columnStep = counter ? 3 : -3;
+  constexpr int32_t kStrip = 8;
+  int32_t j0 = 0;
+  for (; j0 + kStrip <= H; j0 += kStrip) {
+    const uint8_t* from = in + (counter ? H - 1 - j0 : j0) * inStride + (counter ? 0 : 3 * int64_t{W - 1});
+    uint8_t* to = out + 3 * int64_t{j0};
+    for (int32_t i = 0; i < W; ++i, from += columnStep, to += outStride)
+      for (int32_t k = 0; k < kStrip; ++k) copyPixel(to + 3 * k, from + k * step);
+  }
+  if (j0 < H) {
+    const int32_t rest = H - j0;
+    const uint8_t* from = in + (counter ? H - 1 - j0 : j0) * inStride + (counter ? 0 : 3 * int64_t{W - 1});
+    uint8_t* to = out + 3 * int64_t{j0};
+    for (int32_t i = 0; i < W; ++i, from += columnStep, to += outStride)
+      for (int32_t k = 0; k < rest; ++k) copyPixel(to + 3 * k, from + k * step);
   }
 }
 
@@ -136,13 +183,7 @@ bool cEffectDIB::Zoom(CDIB& xDIB, int32_t newW, int32_t newH, bool ByRatio) {
 void cEffectDIB::FlipHor(CDIB& xDIB) {
   if (xDIB.DIBPointer() == nullptr) return;
   const int32_t W = xDIB.Width(), H = xDIB.Height();
-  const size_t bytes = static_cast<size_t>(W) * 3;
-  std::vector<uint8_t> reversed(bytes);
-  for (int32_t y = 0; y < H; ++y) {
-    uint8_t* row = pixelAt(xDIB, 0, y);
-    reversePixels(reversed.data(), row, W);
-    std::memcpy(row, reversed.data(), bytes);
-  }
+  for (int32_t y = 0; y < H; ++y) reverseRow(pixelAt(xDIB, 0, y), W);
 }
 
 void cEffectDIB::FlipVer(CDIB& xDIB) {
@@ -164,7 +205,7 @@ void cEffectDIB::MirrorHor(CDIB& xDIB) {
   const int32_t W = xDIB.Width(), H = xDIB.Height();
   for (int32_t y = 0; y < H; ++y) {
     uint8_t* row = pixelAt(xDIB, 0, y);
-    for (int32_t x = 0, m = W - 1; x < m; ++x, --m) copyPixel(row + 3 * m, row + 3 * x);
+    reversePixels(row + 3 * static_cast<int64_t>(W - W / 2), row, W / 2);
   }
 }
 
@@ -173,7 +214,7 @@ void cEffectDIB::MirrorHorRev(CDIB& xDIB) {
   const int32_t W = xDIB.Width(), H = xDIB.Height();
   for (int32_t y = 0; y < H; ++y) {
     uint8_t* row = pixelAt(xDIB, 0, y);
-    for (int32_t x = 0, m = W - 1; x < m; ++x, --m) copyPixel(row + 3 * x, row + 3 * m);
+    reversePixels(row, row + 3 * static_cast<int64_t>(W - W / 2), W / 2);
   }
 }
 

@@ -78,8 +78,8 @@ TEST(Rotate, TurnsAndTheirInversesGiveThePictureBack) {
   }
 }
 
-TEST(Rotate, PicturesLargerThanOneTileTurnExactly) {
-  // Several 32-pixel tiles with partial ones at both edges, padded and not.
+TEST(Rotate, WidePicturesTurnExactly) {
+  // Several strips and blocks of eight with partial ones at the edges, padded and not.
   for (auto [W, H] : {std::pair{70, 37}, std::pair{64, 33}, std::pair{33, 96}}) {
     CDIB source, image;
     randomPicture(source, W, H, W * H);
@@ -132,6 +132,29 @@ TEST(FlipsAndMirrors, FlipsAreExactAndUndoThemselves) {
     EXPECT_TRUE(padClean(image));
     effects.FlipVer(image);
     EXPECT_EQ(bytesOf(image), bytesOf(source));
+  }
+}
+
+TEST(FlipsAndMirrors, WideRowsReverseExactly) {
+  // Rows move in blocks of eight pixels from both ends; every remainder occurs.
+  for (int32_t W : {8, 15, 16, 17, 23, 24, 31, 32, 33, 50}) {
+    CDIB source, image;
+    randomPicture(source, W, 2, W);
+    cEffectDIB effects;
+    randomPicture(image, W, 2, W);
+    effects.FlipHor(image);
+    for (int32_t y = 0; y < 2; ++y)
+      for (int32_t x = 0; x < W; ++x) ASSERT_EQ(pixel(image, x, y), pixel(source, W - 1 - x, y)) << W;
+    EXPECT_TRUE(padClean(image));
+    randomPicture(image, W, 2, W);
+    effects.MirrorHor(image);
+    for (int32_t x = 0; x < W; ++x)
+      ASSERT_EQ(pixel(image, x, 1), pixel(source, 2 * x < W ? x : W - 1 - x, 1)) << W;
+    randomPicture(image, W, 2, W);
+    effects.MirrorHorRev(image);
+    for (int32_t x = 0; x < W; ++x)
+      ASSERT_EQ(pixel(image, x, 0), pixel(source, 2 * x >= W - 1 ? x : W - 1 - x, 0)) << W;
+    EXPECT_TRUE(padClean(image));
   }
 }
 
