@@ -12,6 +12,60 @@ constexpr int32_t kOne = ResampleAxis::kOne;
 // Nearest fixed-point fraction of c / n (halves up).
 int64_t fraction(int64_t c, int64_t n) { return (c * kOne + n / 2) / n; }
 
+// Output k as two taps at first and first + 1 (a weight may be 0); empty
+// when some output needs more. Most reductions by up to 2 and all
+// enlargements fit, and the fixed shape keeps the loop free of branches.
+struct TwoTaps {
+  int32_t first, w0, w1;
+};
+
+std::vector<TwoTaps> twoTaps(const ResampleAxis& axis, int32_t n) {
+  std::vector<TwoTaps> taps;
+  if (n < 2) return taps;
+  const size_t m = axis.first.size();
+  for (size_t k = 0; k < m; ++k)
+    if (axis.begin[k + 1] - axis.begin[k] > 2) return taps;
+  taps.resize(m);
+  for (size_t k = 0; k < m; ++k) {
+    const int32_t* w = axis.weights.data() + axis.begin[k];
+    const bool two = axis.begin[k + 1] - axis.begin[k] == 2;
+    int32_t first = axis.first[k], w0 = w[0], w1 = two ? w[1] : 0;
+    if (first == n - 1) first = n - 2, w1 = w0, w0 = 0;  // keep the pair inside the row
+    taps[k] = TwoTaps{first, w0, w1};
+  }
+  return taps;
+}
+
+inline uint8_t toByte(int32_t v) { return static_cast<uint8_t>(std::min(v >> 21, 255)); }
+
+void columnsOfTwo(const std::vector<TwoTaps>& taps, const uint16_t* mid, uint8_t* out, int32_t width) {
+  for (int32_t x = 0; x < width; ++x, out += 3) {
+    const TwoTaps& t = taps[static_cast<size_t>(x)];
+    const uint16_t* in = mid + 3 * static_cast<size_t>(t.first);
+    out[0] = toByte((1 << 20) + t.w0 * in[0] + t.w1 * in[3]);
+    out[1] = toByte((1 << 20) + t.w0 * in[1] + t.w1 * in[4]);
+    out[2] = toByte((1 << 20) + t.w0 * in[2] + t.w1 * in[5]);
+  }
+}
+
+void columnsOf(const ResampleAxis& columns, const uint16_t* mid, uint8_t* out, int32_t width) {
+  for (int32_t x = 0; x < width; ++x) {
+    const int32_t b = columns.begin[static_cast<size_t>(x)];
+    const int32_t n = columns.begin[static_cast<size_t>(x) + 1] - b;
+    const int32_t* cw = columns.weights.data() + b;
+    const uint16_t* in = mid + 3 * static_cast<size_t>(columns.first[static_cast<size_t>(x)]);
+    int32_t c0 = 1 << 20, c1 = 1 << 20, c2 = 1 << 20;
+    for (int32_t t = 0; t < n; ++t, in += 3) {
+      c0 += cw[t] * in[0];
+      c1 += cw[t] * in[1];
+      c2 += cw[t] * in[2];
+    }
+    out[3 * x] = toByte(c0);
+    out[3 * x + 1] = toByte(c1);
+    out[3 * x + 2] = toByte(c2);
+  }
+}
+
 }  // namespace
 
 ResampleAxis ResampleAxis::build(int32_t n, int32_t m) {
@@ -63,6 +117,7 @@ bool Resample(const DrawingSurface& from, const DrawingSurface& to) {
     const size_t inBytes = static_cast<size_t>(from.width) * 3;
     std::vector<int32_t> sum(inBytes);
     std::vector<uint16_t> column(inBytes);
+    const std::vector<TwoTaps> taps2 = twoTaps(columns, from.width);
     for (int32_t y = 0; y < to.height; ++y) {
       // Rows first: each source column becomes one value with 7 extra bits.
       const int32_t* w = rows.weights.data() + rows.begin[static_cast<size_t>(y)];
@@ -84,21 +139,10 @@ bool Resample(const DrawingSurface& from, const DrawingSurface& to) {
 
       // Then the columns of this row, rounding to whole bytes.
       uint8_t* out = to.pixel(0, y);
-      for (int32_t x = 0; x < to.width; ++x) {
-        const int32_t b = columns.begin[static_cast<size_t>(x)];
-        const int32_t n = columns.begin[static_cast<size_t>(x) + 1] - b;
-        const int32_t* cw = columns.weights.data() + b;
-        const uint16_t* in = mid + 3 * static_cast<size_t>(columns.first[static_cast<size_t>(x)]);
-        int32_t c0 = 1 << 20, c1 = 1 << 20, c2 = 1 << 20;
-        for (int32_t t = 0; t < n; ++t, in += 3) {
-          c0 += cw[t] * in[0];
-          c1 += cw[t] * in[1];
-          c2 += cw[t] * in[2];
-        }
-        out[3 * x] = static_cast<uint8_t>(std::min(c0 >> 21, 255));
-        out[3 * x + 1] = static_cast<uint8_t>(std::min(c1 >> 21, 255));
-        out[3 * x + 2] = static_cast<uint8_t>(std::min(c2 >> 21, 255));
-      }
+      if (taps2.empty())
+        columnsOf(columns, mid, out, to.width);
+      else
+        columnsOfTwo(taps2, mid, out, to.width);
     }
   } catch (const std::bad_alloc&) {
     return false;
