@@ -52,7 +52,19 @@ void fill(Bytes& bytes, int kind, uint32_t seed) {
   }
 }
 
-std::string dims(int32_t w, int32_t h) { return std::to_string(w) + "x" + std::to_string(h); }
+// Failure texts are built by appending the pieces, numbers written out.
+inline std::string piece(const std::string& s) { return s; }
+inline std::string piece(const char* s) { return s; }
+inline std::string piece(int64_t v) { return std::to_string(v); }
+
+template <typename... Parts>
+std::string cat(const Parts&... parts) {
+  std::string s;
+  ((s += piece(parts)), ...);
+  return s;
+}
+
+std::string dims(int32_t w, int32_t h) { return cat(w, "x", h); }
 
 // Pictures of widths 1 to 9 (every row padding) and a few larger ones.
 const std::vector<Sample>& pictures() {
@@ -64,8 +76,7 @@ const std::vector<Sample>& pictures() {
         for (int kind = 0; kind < 4; ++kind) {
           testing_support::PixelBuffer b(w, h);
           fill(b.bytes, kind, seed++);
-          s.push_back(
-              {"picture " + dims(w, h) + " kind " + std::to_string(kind), b.bytes, b.size(), w, h, b.stride});
+          s.push_back({cat("picture ", dims(w, h), " kind ", kind), b.bytes, b.size(), w, h, b.stride});
         }
       }
     }
@@ -73,7 +84,7 @@ const std::vector<Sample>& pictures() {
       testing_support::PixelBuffer b(w, h);
       fill(b.bytes, seed % 2, seed);
       ++seed;
-      s.push_back({"picture " + dims(w, h), b.bytes, b.size(), w, h, b.stride});
+      s.push_back({cat("picture ", dims(w, h)), b.bytes, b.size(), w, h, b.stride});
     }
     return s;
   }();
@@ -87,7 +98,7 @@ const std::vector<Sample>& flats() {
     for (int32_t size = -1; size <= 200; ++size) {
       Bytes bytes(static_cast<size_t>(std::max(size, 0)) + 4);
       fill(bytes, size % 4, 1000 + size);
-      s.push_back({"flat size " + std::to_string(size), bytes, size, 1, 1, 4});
+      s.push_back({cat("flat size ", size), bytes, size, 1, 1, 4});
     }
     return s;
   }();
@@ -100,8 +111,8 @@ void inFreshThread(const std::function<void()>& call) { std::thread(call).join()
 std::string firstDifference(const Bytes& a, const Bytes& b) {
   size_t i = 0;
   while (i < a.size() && a[i] == b[i]) ++i;
-  return "first byte differing " + std::to_string(i) + " (" + std::to_string(i < a.size() ? a[i] : -1) +
-         " instead of " + std::to_string(i < b.size() ? b[i] : -1) + ")";
+  return cat("first byte differing ", static_cast<int64_t>(i), " (", i < a.size() ? a[i] : -1, " instead of ",
+             i < b.size() ? b[i] : -1, ")");
 }
 
 // An in-place filter on (image, size). Random ones run twice in a fresh thread each, so the
@@ -183,14 +194,14 @@ const std::vector<int32_t> kAmounts = {
     INT32_MIN, -100000, -256, -255, -200, -101, -100, -99, -50, -3,  -2,  -1,   0,     1,      2,
     3,         5,       50,   99,   100,  101,  199,  200, 255, 256, 257, 1000, 65535, 100000, INT32_MAX};
 
-#define SAME_IN_PLACE(fn, ...)                                                   \
-  expectSameInPlace(                                                             \
-      #fn + arg, [=](uint8_t* p, int32_t n) { return fn(p, n, ##__VA_ARGS__); }, \
+#define SAME_IN_PLACE(fn, ...)                                                       \
+  expectSameInPlace(                                                                 \
+      cat(#fn, arg), [=](uint8_t* p, int32_t n) { return fn(p, n, ##__VA_ARGS__); }, \
       [=](uint8_t* p, int32_t n) { return reference::fn(p, n, ##__VA_ARGS__); })
 
-#define SAME_ON_ALL_COLOURS(fn, ...)                                             \
-  expectSameOnAllColours(                                                        \
-      #fn + arg, [=](uint8_t* p, int32_t n) { return fn(p, n, ##__VA_ARGS__); }, \
+#define SAME_ON_ALL_COLOURS(fn, ...)                                                 \
+  expectSameOnAllColours(                                                            \
+      cat(#fn, arg), [=](uint8_t* p, int32_t n) { return fn(p, n, ##__VA_ARGS__); }, \
       [=](uint8_t* p, int32_t n) { return reference::fn(p, n, ##__VA_ARGS__); })
 
 TEST(StylizeEquivalence, PerPixelFilters) {
@@ -199,7 +210,7 @@ TEST(StylizeEquivalence, PerPixelFilters) {
     SAME_IN_PLACE(dllcharcoal);
   }
   for (int32_t a : kAmounts) {
-    const std::string arg = "(" + std::to_string(a) + ")";
+    const std::string arg = cat("(", a, ")");
     SAME_IN_PLACE(dllcomedy, a);
     SAME_IN_PLACE(dllneon, a);
     SAME_IN_PLACE(dllerode, a);
@@ -217,7 +228,7 @@ TEST(StylizeEquivalence, PerPixelFiltersOnEveryColour) {
     SAME_ON_ALL_COLOURS(dllcharcoal);
   }
   for (int32_t a : {INT32_MIN, -100, -1, 0, 1, 5, 99, 100, 255, 256, 1000, INT32_MAX}) {
-    const std::string arg = "(" + std::to_string(a) + ")";
+    const std::string arg = cat("(", a, ")");
     SAME_ON_ALL_COLOURS(dllcomedy, a);
     SAME_ON_ALL_COLOURS(dllerode, a);
     SAME_ON_ALL_COLOURS(dllice, a);
@@ -230,12 +241,12 @@ TEST(StylizeEquivalence, PerPixelFiltersOnEveryColour) {
 
 TEST(StylizeEquivalence, RandomScatters) {
   for (int32_t a : {INT32_MIN, -300, -1, 0, 1, 2, 30, 255, 256, 40000, INT32_MAX}) {
-    std::string arg = "dlldiffuse(" + std::to_string(a) + ")";
+    std::string arg = cat("dlldiffuse(", a, ")");
     expectSameInPlace(
         arg, [=](uint8_t* p, int32_t n) { return dlldiffuse(p, n, a); },
         [=](uint8_t* p, int32_t n) { return reference::dlldiffuse(p, n, a); }, true);
     for (int32_t area : {INT32_MIN, -1, 0, 1, 2, 3, 7, 64, INT32_MAX}) {
-      arg = "dllfog(" + std::to_string(a) + ", " + std::to_string(area) + ")";
+      arg = cat("dllfog(", a, ", ", area, ")");
       expectSameInPlace(
           arg, [=](uint8_t* p, int32_t n) { return dllfog(p, n, a, area); },
           [=](uint8_t* p, int32_t n) { return reference::dllfog(p, n, a, area); }, true);
@@ -245,8 +256,7 @@ TEST(StylizeEquivalence, RandomScatters) {
     for (int32_t v : {INT32_MIN, -30, -1, 0, 1, 3, 30, INT32_MAX}) {
       // The grid as given, and one claiming more rows and columns than the buffer holds.
       for (int32_t grow : {0, 3}) {
-        const std::string arg =
-            "dllcanvas(" + std::to_string(h) + ", " + std::to_string(v) + ") grown " + std::to_string(grow);
+        const std::string arg = cat("dllcanvas(", h, ", ", v, ") grown ", grow);
         expectSameOnPictures(
             arg,
             [=](const Sample& s, const uint8_t* src, uint8_t* dst) {
@@ -265,7 +275,7 @@ TEST(StylizeEquivalence, Wave) {
   for (int32_t a : {INT32_MIN, -100000, -50, -10, -3, -1, 0, 1, 2, 3, 4, 10, 50, 100000, INT32_MAX}) {
     for (int32_t grow : {-1, 0, 2}) {
       expectSameOnPictures(
-          "dllwave(" + std::to_string(a) + ") grown " + std::to_string(grow),
+          cat("dllwave(", a, ") grown ", grow),
           [=](const Sample& s, const uint8_t*, uint8_t* dst) {
             return dllwave(dst, s.size, s.width + grow, s.height + grow, a);
           },
@@ -289,8 +299,7 @@ TEST(DistortEquivalence, FlipAndBlinds) {
     for (int flags = 0; flags < 8; ++flags) {
       const int32_t reverse = flags & 1, direction = (flags >> 1) & 1, style = flags >> 2;
       expectSameOnPictures(
-          "dllblinds(" + std::to_string(n) + ", " + std::to_string(reverse) + ", " +
-              std::to_string(direction) + ", " + std::to_string(style) + ")",
+          cat("dllblinds(", n, ", ", reverse, ", ", direction, ", ", style, ")"),
           [=](const Sample& s, const uint8_t* src, uint8_t* dst) {
             std::copy(src, src + s.bytes.size(), dst);
             return dllblinds(dst, s.width, s.height, n, reverse, direction, style);
@@ -311,11 +320,10 @@ TEST(DistortEquivalence, Resamplers) {
       const int32_t direction = flags & 1, side = flags >> 1;
       // The whole buffer, and a size that cuts it short.
       for (int cut : {0, 1}) {
-        const std::string arg = "(" + std::to_string(pct) + ", " + std::to_string(direction) + ", " +
-                                std::to_string(side) + ") cut " + std::to_string(cut);
+        const std::string arg = cat("(", pct, ", ", direction, ", ", side, ") cut ", cut);
         auto sizeOf = [cut](const Sample& s) { return cut ? s.size / 2 : s.size; };
         expectSameOnPictures(
-            "dllparallel" + arg,
+            cat("dllparallel", arg),
             [=](const Sample& s, const uint8_t* src, uint8_t* dst) {
               return dllparallel(src, dst, s.width, s.height, s.stride, sizeOf(s), pct, direction, side);
             },
@@ -324,7 +332,7 @@ TEST(DistortEquivalence, Resamplers) {
                                             side);
             });
         expectSameOnPictures(
-            "dlltrapezia" + arg,
+            cat("dlltrapezia", arg),
             [=](const Sample& s, const uint8_t* src, uint8_t* dst) {
               return dlltrapezia(src, dst, s.width, s.height, s.stride, sizeOf(s), pct, direction, side);
             },
@@ -339,7 +347,7 @@ TEST(DistortEquivalence, Resamplers) {
     for (int32_t p2 : {-1, 0, 1, 20, 50, 100, 250}) {
       for (int32_t p3 : {-20, 0, 1, 20, 100, 150}) {
         expectSameOnPictures(
-            "dllpentagon(" + std::to_string(p1) + ", " + std::to_string(p2) + ", " + std::to_string(p3) + ")",
+            cat("dllpentagon(", p1, ", ", p2, ", ", p3, ")"),
             [=](const Sample& s, const uint8_t* src, uint8_t* dst) {
               return dllpentagon(src, dst, s.width, s.height, s.stride, s.size, p1, p2, p3);
             },
