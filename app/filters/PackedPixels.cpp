@@ -70,4 +70,16 @@ void PackedPixels::writeBack(CDIB& image) const {
   for (size_t y = 0; y < rows; ++y) std::memcpy(pixels + y * stride, in + y * row, row);
 }
 
+uint8_t* PackedPixels::packInPlace(CDIB& scratch) {
+  uint8_t* pixels = scratch.DIBPointer();
+  if (pixels == nullptr || !padded(scratch.Width())) return pixels;
+  const size_t row = static_cast<size_t>(scratch.Width()) * 3;
+  const size_t stride = static_cast<size_t>(scratch.SRB());
+  const size_t rows = static_cast<size_t>(scratch.Height());
+  // Row y moves down to y * row <= y * stride: front to back never overwrites a row not yet moved.
+  for (size_t y = 1; y < rows; ++y) std::memmove(pixels + y * row, pixels + y * stride, row);
+  pixels[row * rows] = 0;
+  return pixels;
+}
+
 }  // namespace orvane

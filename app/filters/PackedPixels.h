@@ -33,6 +33,11 @@ class PackedPixels {
   // Writes the packed rows back into the image; nothing when it was used in place.
   void writeBack(CDIB& image) const;
 
+  // Packs a scratch image (a private copy) within its own memory and returns
+  // the packed pixels, spare byte 0 included; afterwards the image no longer
+  // holds a picture in its own layout. Unpadded images stay as they are.
+  static uint8_t* packInPlace(CDIB& scratch);
+
   // True when rows of this width carry padding bytes.
   static bool padded(int32_t width) { return (static_cast<int64_t>(width) * 3) % 4 != 0; }
 

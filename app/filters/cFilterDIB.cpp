@@ -133,9 +133,10 @@ void cFilterDIB::FastBlurPlus(CDIB& xDIB, int32_t xScale) {
   if (xDIB.DIBPointer() == nullptr) return;
   auto* fn = QRIX(dllfastblurplus);
   if (!PrepareWorkingCopy(xDIB)) return;
-  PackedPixels source(*work_);
+  // The working copy is packed within its own memory: one packed copy in all.
+  const uint8_t* source = PackedPixels::packInPlace(*work_);
   const int32_t w = xDIB.Width(), h = xDIB.Height();
-  withPackedPixels(xDIB, [&](uint8_t* p, int32_t n) { fn(source.data(), p, n, w, h, xScale); });
+  withPackedPixels(xDIB, [&](uint8_t* p, int32_t n) { fn(source, p, n, w, h, xScale); });
 }
 
 void cFilterDIB::AutoLevel(CDIB& xDIB) { pnoMode(xDIB, 58); }
@@ -354,9 +355,9 @@ void cFilterDIB::Canvas(CDIB& xDIB, int32_t xScale, int32_t YScale) {
   auto* fn = QRIX(dllcanvas);
   if (!PrepareWorkingCopy(xDIB)) return;
   const auto [xStep, yStep] = CanvasSteps(xDIB, xScale, YScale);
-  PackedPixels source(*work_);
+  const uint8_t* source = PackedPixels::packInPlace(*work_);
   const int32_t w = xDIB.Width(), h = xDIB.Height();
-  withPackedPixels(xDIB, [&](uint8_t* p, int32_t n) { fn(source.data(), p, n, w, h, xStep, yStep); });
+  withPackedPixels(xDIB, [&](uint8_t* p, int32_t n) { fn(source, p, n, w, h, xStep, yStep); });
 }
 
 }  // namespace orvane

@@ -396,6 +396,23 @@ TEST(FilterOperations, GridFiltersSeeRowsOfWidthTimesThreeBytes) {
   }
 }
 
+TEST(FilterOperations, PackedCopiesReusedAcrossSizesOnOneThread) {
+  // One thread, shrinking and growing pictures: the reused packed memory still
+  // holds the previous picture's bytes and must not leak into the next result.
+  cFilterDIB filter;
+  for (auto [w, h] : {std::pair{9, 7}, std::pair{5, 3}, std::pair{7, 11}, std::pair{3, 2}, std::pair{6, 9}}) {
+    CDIB image;
+    randomPicture(image, w, h, w * 31 + h);
+    std::vector<uint8_t> packed = packedRows(image);
+    const int32_t size = (w * 3) % 4 ? static_cast<int32_t>(packed.size()) - 1 : image.RGBSize();
+    LIB(pno)(packed.data(), size, 2);
+    LIB(dllbrightness)(packed.data(), size, 30);
+    filter.InvertRed(image);
+    filter.Brightness(image, 30);
+    EXPECT_EQ(bytesOf(image), unpackRows(packed, image)) << w << "x" << h;
+  }
+}
+
 TEST(FilterOperations, ChannelFiltersChangeOnlyTheirChannelOnEveryRow) {
   for (int32_t w : {1001, 1002, 1003, 1004}) {
     CDIB image;
