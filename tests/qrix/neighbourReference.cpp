@@ -1,0 +1,424 @@
+// The blur, sharpen and relief filters written plainly, one byte of one neighbourhood at a time,
+// as the yardstick for the library's fast paths.
+#include "neighbourReference.h"
+
+#include <algorithm>
+#include <cstddef>
+#include <cstdlib>
+#include <cstring>
+
+namespace reference {
+namespace {
+
+inline int32_t clampByte(int32_t v) { return v < 0 ? 0 : (v > 255 ? 255 : v); }
+
+inline int32_t truncToInt(double v) {
+  return static_cast<int32_t>(static_cast<uint32_t>(static_cast<int64_t>(v)));
+}
+
+// Neighbours of the channel byte at p, rows `s` bytes apart (U is one row earlier in memory).
+struct Around {
+  const uint8_t* p;
+  ptrdiff_t s;
+  int32_t ul() const { return p[-s - 3]; }
+  int32_t u() const { return p[-s]; }
+  int32_t ur() const { return p[-s + 3]; }
+  int32_t l() const { return p[-3]; }
+  int32_t c() const { return p[0]; }
+  int32_t r() const { return p[3]; }
+  int32_t dl() const { return p[s - 3]; }
+  int32_t d() const { return p[s]; }
+  int32_t dr() const { return p[s + 3]; }
+  int32_t at(int32_t dx, int32_t dy) const { return p[dy * s + dx * 3]; }
+  int32_t sides() const { return u() + l() + r() + d(); }
+  int32_t corners() const { return ul() + ur() + dl() + dr(); }
+  int32_t all9() const { return sides() + corners() + c(); }
+};
+
+// Number of triples at offsets first, first + 3, ... while the offset < end.
+int64_t tripleCount(int64_t first, int64_t end) { return first < end ? (end - first + 2) / 3 : 0; }
+
+// Writes rule(Around) into every byte of the triples first, first + 3, ... while < end.
+template <class Rule>
+void walkTriples(const uint8_t* src, uint8_t* dst, int64_t first, int64_t end, int32_t stride, Rule rule) {
+  const int64_t bytes = 3 * tripleCount(first, end);
+  const ptrdiff_t s = stride;
+  for (int64_t i = first; i < first + bytes; ++i) dst[i] = static_cast<uint8_t>(rule(Around{src + i, s}));
+}
+
+// Sweep: centre offsets stride + 3, stride + 6, ... while < size - stride - 5, so the 3 x 3
+// neighbourhood stays inside [0, size]. The first row, the first pixel of the second row and the
+// bytes after the last triple keep their destination values.
+template <class Rule>
+void sweep(const uint8_t* src, uint8_t* dst, int32_t size, int32_t stride, Rule rule) {
+  walkTriples(src, dst, int64_t(stride) + 3, int64_t(size) - stride - 5, stride, rule);
+}
+
+// Last stored row = the row before it: bytes from size - stride + 1 - extra up to size take the
+// byte one stride earlier. Bytes whose source would lie before the buffer are skipped (pictures
+// too short to have a row before the last). The ranges overlap by one byte when extra is 1;
+// memmove reads it before overwriting it, as a downward byte walk does.
+void repeatLastRow(uint8_t* dst, int32_t size, int32_t stride, int32_t extra) {
+  if (stride <= 0) return;
+  int64_t lo = int64_t(size) - stride + 1 - extra;
+  if (lo < stride) lo = stride;
+  if (lo > size) return;
+  std::memmove(dst + lo, dst + (lo - stride), static_cast<size_t>(size - lo + 1));
+}
+
+// Interior: every pixel whose (2 * Reach + 1)-square neighbourhood lies inside the picture is
+// rewritten with clampByte(kernel(Around)) computed over a copy of the whole buffer, `size` + 1
+// bytes (the last interior pixel of an unpadded picture reads the buffer's last byte). Returns 0
+// with the image untouched when the copy cannot be allocated, else 1.
+template <int Reach, class Kernel>
+int32_t interior(uint8_t* image, int32_t size, int32_t rowBytes, int32_t width, int32_t height,
+                 Kernel kernel) {
+  if (width <= 2 * Reach || height <= 2 * Reach || size < 0) return 1;
+  const size_t count = static_cast<size_t>(size) + 1;
+  auto* copy = static_cast<uint8_t*>(std::malloc(count));
+  if (copy == nullptr) return 0;
+  std::memcpy(copy, image, count);
+  const ptrdiff_t s = rowBytes;
+  const ptrdiff_t runBytes = 3 * ptrdiff_t(width - 2 * Reach);
+  for (int32_t y = Reach; y < height - Reach; ++y) {
+    const ptrdiff_t row = s * y + 3 * Reach;
+    const uint8_t* from = copy + row;
+    uint8_t* to = image + row;
+    for (ptrdiff_t i = 0; i < runBytes; ++i)
+      to[i] = static_cast<uint8_t>(clampByte(kernel(Around{from + i, s})));
+  }
+  std::free(copy);
+  return 1;
+}
+
+// Grid: calls visit(x, y, offset) for x in 0 .. width - 2 and y in 0 .. height - 2, with the pixel
+// at offset 3x + 3 * width * y; the last column and the last row are not visited.
+template <class Visit>
+void grid(int32_t width, int32_t height, Visit visit) {
+  const int64_t rowBytes = 3 * int64_t(width);
+  for (int32_t y = 0; y < height - 1; ++y)
+    for (int32_t x = 0; x < width - 1; ++x) visit(x, y, 3 * int64_t(x) + rowBytes * y);
+}
+
+// Byte step of one move in direction 1 .. 8: 1 to 3 one row earlier (left, straight, right), 4 left,
+// 5 right, 6 to 8 one row later (left, straight, right); every other value steps one row later.
+int64_t directionStep(int32_t direction, int32_t stride) {
+  static constexpr int kMoves[8][2] = {{-1, -1}, {-1, 0}, {-1, 1}, {0, -1}, {0, 1}, {1, -1}, {1, 0}, {1, 1}};
+  const auto& move = kMoves[(direction >= 1 && direction <= 8 ? direction : 7) - 1];
+  return move[0] * int64_t(stride) + 3 * move[1];
+}
+
+}  // namespace
+
+namespace {
+
+inline void order(int32_t& a, int32_t& b) {
+  const int32_t lo = std::min(a, b);
+  b = std::max(a, b);
+  a = lo;
+}
+
+// Fifth smallest of nine, by a fixed exchange network (branch-free, so the sweep vectorises).
+inline int32_t median9(Around n) {
+  int32_t p0 = n.ul(), p1 = n.u(), p2 = n.ur(), p3 = n.l(), p4 = n.c(), p5 = n.r(), p6 = n.dl(), p7 = n.d(),
+          p8 = n.dr();
+  order(p1, p2), order(p4, p5), order(p7, p8);
+  order(p0, p1), order(p3, p4), order(p6, p7);
+  order(p1, p2), order(p4, p5), order(p7, p8);
+  order(p0, p3), order(p5, p8), order(p4, p7);
+  order(p3, p6), order(p1, p4), order(p2, p5);
+  order(p4, p7), order(p4, p2), order(p6, p4);
+  order(p4, p2);
+  return p4;
+}
+
+// Floor division for the grid's row clipping (b > 0).
+inline int64_t floorDiv(int64_t a, int64_t b) { return a >= 0 ? a / b : -((-a + b - 1) / b); }
+
+}  // namespace
+
+int32_t dllfastblur(const uint8_t* source, uint8_t* destination, int32_t size, int32_t stride) {
+  sweep(source, destination, size, stride, [](Around n) { return n.all9() / 9; });
+  return 1;
+}
+
+int32_t dllgaussblur(const uint8_t* source, uint8_t* destination, int32_t size, int32_t stride) {
+  sweep(source, destination, size, stride,
+        [](Around n) { return (4 * n.c() + 2 * n.sides() + n.corners()) >> 4; });
+  return 1;
+}
+
+int32_t dllspecialblur(const uint8_t* source, uint8_t* destination, int32_t size, int32_t stride) {
+  sweep(source, destination, size, stride, [](Around n) {
+    const int32_t a = n.all9() / 9;
+    const int32_t v = a + truncToInt(1.2 * (a - n.c()));
+    return std::min(255, v < 0 ? -v : v);
+  });
+  return 1;
+}
+
+int32_t medianfiltering(const uint8_t* source, uint8_t* destination, int32_t size, int32_t stride) {
+  sweep(source, destination, size, stride, median9);
+  return 1;
+}
+
+// Samples at triangular multiples of the step (0, 1, 3, 6, ...), each counted when it lies in the
+// buffer. A negative distance is taken as 0: each pixel is its own single sample.
+int32_t dllmotionblur(const uint8_t* source, uint8_t* destination, int32_t size, int32_t stride,
+                      int32_t distance, int32_t direction) {
+  const int64_t step = directionStep(direction, stride);
+  const int64_t last = int64_t(size) - 2;  // highest byte 0 of a counted sample
+  // With a zero step every sample is the pixel itself, which averages to the pixel.
+  const int64_t distanceUsed = step == 0 || distance < 0 ? 0 : distance;
+  for (int64_t o = 0; o < last; o += 3) {
+    int32_t b = source[o], g = source[o + 1], r = source[o + 2], count = 1;
+    for (int64_t k = 1; k <= distanceUsed; ++k) {
+      const int64_t at = o + k * (k + 1) / 2 * step;
+      // The samples move away from o monotonically: once outside, the rest are too.
+      if (at < 0 || at > last) break;
+      b += source[at], g += source[at + 1], r += source[at + 2];
+      ++count;
+    }
+    destination[o] = static_cast<uint8_t>(b / count);
+    destination[o + 1] = static_cast<uint8_t>(g / count);
+    destination[o + 2] = static_cast<uint8_t>(r / count);
+  }
+  return 1;
+}
+
+// Average of the 2r x 2r box (x - r .. x + r - 1, y - r .. y + r - 1) on the grid; a box pixel counts
+// when its three bytes lie in [0, size], so columns beyond a row end wrap into the next row. Each row
+// of the box is one run of consecutive grid pixels, clipped to the buffer. A radius below 1 has no
+// box: nothing is written.
+int32_t dllfastblurplus(const uint8_t* source, uint8_t* destination, int32_t size, int32_t width,
+                        int32_t height, int32_t radius) {
+  if (radius < 1 || size < 2) return 1;
+  const int64_t lastPixel = (int64_t(size) - 2) / 3;  // highest grid index with all bytes inside
+  const int64_t w = width, r = radius;
+  grid(width, height, [&](int32_t x, int32_t y, int64_t offset) {
+    if (offset / 3 > lastPixel) return;  // a size smaller than the picture: leave the rest alone
+    // Rows of the box whose run can meet [0, lastPixel].
+    const int64_t jFirst = std::max(-r, floorDiv(-(x + r - 1) + w - 1, w) - y);
+    const int64_t jLast = std::min(r - 1, floorDiv(lastPixel - x + r, w) - y);
+    uint32_t b = 0, g = 0, red = 0;  // 32-bit sums, wrapping as the library's integers do
+    int32_t count = 0;
+    for (int64_t j = jFirst; j <= jLast; ++j) {
+      const int64_t rowStart = w * (y + j);
+      const int64_t from = std::max<int64_t>(0, rowStart + x - r);
+      const int64_t to = std::min(lastPixel, rowStart + x + r - 1);
+      for (int64_t q = from; q <= to; ++q) {
+        const uint8_t* p = source + 3 * q;
+        b += p[0], g += p[1], red += p[2];
+      }
+      if (to >= from) count += static_cast<int32_t>(to - from + 1);
+    }
+    destination[offset] = static_cast<uint8_t>(static_cast<int32_t>(b) / count);
+    destination[offset + 1] = static_cast<uint8_t>(static_cast<int32_t>(g) / count);
+    destination[offset + 2] = static_cast<uint8_t>(static_cast<int32_t>(red) / count);
+  });
+  return 1;
+}
+
+int32_t DllBlurSoftly(uint8_t* image, int32_t size, int32_t stride, int32_t width, int32_t height) {
+  return interior<1>(image, size, stride, width, height,
+                     [](Around n) { return (n.corners() + 3 * n.sides() + 16 * n.c()) >> 5; });
+}
+
+int32_t DllBlurMore(uint8_t* image, int32_t size, int32_t stride, int32_t width, int32_t height) {
+  return interior<2>(image, size, stride, width, height, [](Around n) {
+    const int32_t outer = n.at(-1, -2) + n.at(1, -2) + n.at(-2, -1) + n.at(2, -1) + n.at(-2, 1) + n.at(2, 1) +
+                          n.at(-1, 2) + n.at(1, 2);
+    const int32_t edgeMiddles = n.at(0, -2) + n.at(-2, 0) + n.at(2, 0) + n.at(0, 2);
+    const int32_t sides = n.sides();
+    const int32_t corners = n.corners();
+    return (outer + 2 * edgeMiddles + 4 * corners + 6 * sides + 8 * n.c()) >> 6;
+  });
+}
+
+namespace {
+
+// Sweep, then the last stored row repeats the row before it.
+template <class Rule>
+int32_t edgeSweep(const uint8_t* source, uint8_t* destination, int32_t size, int32_t stride, Rule rule) {
+  sweep(source, destination, size, stride, rule);
+  repeatLastRow(destination, size, stride, 0);
+  return 1;
+}
+
+// Low 32 bits of a 64-bit value, as the library's float-to-int conversion keeps them.
+inline int32_t low32(int64_t v) { return static_cast<int32_t>(static_cast<uint32_t>(v)); }
+
+// Interior kernel: centre, each side neighbour and each corner weighted, the sum divided with
+// truncation toward zero (clamped by the interior walk).
+template <int Centre, int Side, int Corner, int Divisor>
+inline int32_t weighted(Around n) {
+  return (Centre * n.c() + Side * n.sides() + Corner * n.corners()) / Divisor;
+}
+
+}  // namespace
+
+int32_t dllsharpenhor(const uint8_t* source, uint8_t* destination, int32_t size, int32_t stride) {
+  return edgeSweep(source, destination, size, stride, [](Around n) {
+    return clampByte(2 * n.u() + n.ul() + n.ur() - 2 * n.d() - n.dl() - n.dr());
+  });
+}
+
+int32_t dllsharpenver(const uint8_t* source, uint8_t* destination, int32_t size, int32_t stride) {
+  return edgeSweep(source, destination, size, stride, [](Around n) {
+    return clampByte(2 * n.l() + n.ul() + n.dl() - 2 * n.r() - n.ur() - n.dr());
+  });
+}
+
+// C - (U + L + R + D) * 0.25 truncated toward zero; quarter steps are exact in double precision,
+// so the integer form (4C - sum) / 4, which also truncates toward zero, gives the same value.
+int32_t dllsharpenwallis(const uint8_t* source, uint8_t* destination, int32_t size, int32_t stride) {
+  return edgeSweep(source, destination, size, stride,
+                   [](Around n) { return clampByte((4 * n.c() - n.sides()) / 4); });
+}
+
+int32_t dllsharpen_laplacian1(const uint8_t* source, uint8_t* destination, int32_t size, int32_t stride) {
+  return edgeSweep(source, destination, size, stride,
+                   [](Around n) { return clampByte(4 * n.c() - n.sides()); });
+}
+
+int32_t dllsharpen_laplacian2(const uint8_t* source, uint8_t* destination, int32_t size, int32_t stride) {
+  return edgeSweep(source, destination, size, stride,
+                   [](Around n) { return clampByte(8 * n.c() - n.sides() - n.corners()); });
+}
+
+// Roberts cross on the 2 x 2 block starting at each triple, from the very first byte on.
+int32_t dllsharpenroberts(const uint8_t* source, uint8_t* destination, int32_t size, int32_t stride) {
+  walkTriples(source, destination, 0, int64_t(size) - stride - 5, stride, [](Around n) {
+    const int32_t a = n.r() - n.d(), b = n.dr() - n.c();
+    return std::min(255, (a < 0 ? -a : a) + (b < 0 ? -b : b));
+  });
+  repeatLastRow(destination, size, stride, 0);
+  return 1;
+}
+
+// Pushes each pixel away from its neighbour in the given direction by amount / 100 times their
+// difference. Directions outside 1 .. 8 write nothing.
+int32_t dllsharpen(const uint8_t* source, uint8_t* destination, int32_t size, int32_t stride,
+                   int32_t direction, int32_t amount) {
+  const int64_t s = stride, n = size;
+  int64_t neighbour, first, end;
+  // clang-format off
+  switch (direction) {
+    case 1: neighbour = -s - 3; first = s + 3; end = n - 2;     break;
+    case 2: neighbour = -s;     first = s;     end = n - 2;     break;
+    case 3: neighbour = -s + 3; first = s - 3; end = n - 5;     break;
+    case 4: neighbour = -3;     first = 3;     end = n - 2;     break;
+    case 5: neighbour = 3;      first = 0;     end = n - 5;     break;
+    case 6: neighbour = s - 3;  first = 3;     end = n - s - 2; break;
+    case 7: neighbour = s;      first = 0;     end = n - s - 2; break;
+    case 8: neighbour = s + 3;  first = 0;     end = n - s - 5; break;
+    default: return 1;
+  }
+  // clang-format on
+  const int32_t k = amount / 100;
+  const ptrdiff_t at = static_cast<ptrdiff_t>(neighbour);
+  walkTriples(source, destination, first, end, stride, [k, at](Around a) {
+    const int32_t v = a.c(), w = a.p[at];
+    // k * (v - w) is an exact integer in double precision; its conversion keeps the low 32 bits,
+    // and the sum wraps as signed 32-bit arithmetic does.
+    const int32_t push = low32(int64_t(k) * (v - w));
+    return clampByte(low32(int64_t(v) + push));
+  });
+  return 1;
+}
+
+int32_t DllSimpleSharpen(uint8_t* image, int32_t size, int32_t stride, int32_t width, int32_t height) {
+  return interior<1>(image, size, stride, width, height, weighted<16, -1, -1, 8>);
+}
+
+int32_t DllSharpenMore(uint8_t* image, int32_t size, int32_t stride, int32_t width, int32_t height) {
+  return interior<1>(image, size, stride, width, height, weighted<12, -1, -1, 4>);
+}
+
+int32_t DllSharpenLess(uint8_t* image, int32_t size, int32_t stride, int32_t width, int32_t height) {
+  return interior<1>(image, size, stride, width, height, weighted<24, -1, -1, 16>);
+}
+
+int32_t DllUnSharpMask(uint8_t* image, int32_t size, int32_t stride, int32_t width, int32_t height) {
+  return interior<1>(image, size, stride, width, height, weighted<16, -2, -1, 4>);
+}
+
+// The unsharp-mask kernel with rows taken as width * 3 bytes apart (no row padding assumed).
+int32_t dllEnhanceEdge(uint8_t* image, int32_t size, int32_t width, int32_t height) {
+  return interior<1>(image, size, 3 * width, width, height, weighted<16, -2, -1, 4>);
+}
+
+namespace {
+
+// |p - q + bias| in wrapping 32-bit arithmetic, values above 255 taken as 255.
+inline int32_t relief(int32_t p, int32_t q, int32_t bias) {
+  const int32_t t = low32(int64_t(p) - q + bias);
+  const int32_t a = t < 0 ? low32(-int64_t(t)) : t;
+  return a > 255 ? 255 : a;
+}
+
+}  // namespace
+
+// Each pixel against the pixel `distance` steps away in `direction`, or the mirrored one when that
+// lies outside the buffer; pixels with neither partner inside keep their destination bytes.
+int32_t dllemboss(const uint8_t* source, uint8_t* destination, int32_t size, int32_t stride, int32_t distance,
+                  int32_t direction, int32_t redBias, int32_t greenBias, int32_t blueBias, int32_t greyFlag) {
+  if (distance == 0) distance = 1;
+  const int64_t offset = directionStep(direction, stride) * distance;
+  const int64_t last = int64_t(size) - 2;  // highest byte 0 of a partner
+  for (int64_t k = 0; k < last; k += 3) {
+    int64_t partner = k + offset;
+    if (partner < 0 || partner > last) {
+      partner = k - offset;
+      if (partner < 0 || partner > last) continue;
+    }
+    const int32_t b = relief(source[k], source[partner], blueBias);
+    const int32_t g = relief(source[k + 1], source[partner + 1], greenBias);
+    const int32_t r = relief(source[k + 2], source[partner + 2], redBias);
+    if (greyFlag == 0) {
+      destination[k] = static_cast<uint8_t>(b);
+      destination[k + 1] = static_cast<uint8_t>(g);
+      destination[k + 2] = static_cast<uint8_t>(r);
+    } else {
+      const auto grey = static_cast<uint8_t>(low32(int64_t(b) + g + r) / 3);
+      destination[k] = destination[k + 1] = destination[k + 2] = grey;
+    }
+  }
+  return 1;
+}
+
+// In place against the pixel one row later and one to the right. That partner lies ahead of the
+// walk, so it is always read before it is rewritten. Results keep their low byte (no clamping).
+int32_t dllengrave(uint8_t* image, int32_t size, int32_t stride, int32_t redSwitch, int32_t greenSwitch,
+                   int32_t blueSwitch) {
+  const bool on[3] = {(blueSwitch & 0xff) != 0, (greenSwitch & 0xff) != 0, (redSwitch & 0xff) != 0};
+  const int64_t end = int64_t(size) - stride - 5;
+  const int64_t ahead = int64_t(stride) + 3;
+  for (int64_t k = 0; k < end; k += 3)
+    for (int c = 0; c < 3; ++c)
+      if (on[c]) {
+        const int32_t v = image[k + ahead + c] - image[k + c] + 128;
+        image[k + c] = static_cast<uint8_t>(v < 0 ? -v : v);
+      }
+  return 1;
+}
+
+// Outline: 8 C - the 8 neighbours + 16, then the last row and the byte before it repeat the bytes one
+// row earlier (its walk reaches down to size - stride).
+int32_t dllcontour(const uint8_t* source, uint8_t* destination, int32_t size, int32_t stride) {
+  sweep(source, destination, size, stride,
+        [](Around n) { return clampByte(8 * n.c() - n.sides() - n.corners() + 16); });
+  repeatLastRow(destination, size, stride, 1);
+  return 1;
+}
+
+int32_t DllEmbossColor(uint8_t* image, int32_t size, int32_t stride, int32_t width, int32_t height) {
+  return interior<1>(image, size, stride, width, height,
+                     [](Around n) { return n.c() + n.dl() + n.d() + n.dr() - n.ul() - n.u() - n.ur(); });
+}
+
+int32_t DllEmbossHighLight(uint8_t* image, int32_t size, int32_t stride, int32_t width, int32_t height) {
+  return interior<1>(image, size, stride, width, height, [](Around n) { return n.d() - n.u(); });
+}
+
+}  // namespace reference
