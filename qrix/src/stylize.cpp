@@ -164,11 +164,14 @@ QRIX_VECTOR_CLONES void watercolourWalk(uint8_t* image, int32_t size, const uint
       });
 }
 
-QRIX_VECTOR_CLONES void nostWalk(uint8_t* image, int32_t size, const SumTable& step) {
+// The step of a pixel of sum s: sign * (s * m >> 31) = sign * (2s / a), or sign * 2s when `unit`.
+QRIX_VECTOR_CLONES void nostWalk(uint8_t* image, int32_t size, uint32_t m, bool unit, bool negative) {
   mapWalkPixels(
-      image, size, [&step](uint8_t * B, uint8_t * G, uint8_t * R) __attribute__((always_inline)) {
+      image, size, [=](uint8_t * B, uint8_t * G, uint8_t * R) __attribute__((always_inline)) {
         for (int k = 0; k < kPixelBlock; ++k) {
-          const int32_t d = step.at[B[k] + G[k] + R[k]];
+          const uint32_t s = B[k] + G[k] + R[k];
+          const auto q = static_cast<int32_t>(unit ? 2 * s : static_cast<uint32_t>((uint64_t{s} * m) >> 31));
+          const int32_t d = negative ? -q : q;
           const int32_t b = atMost255(std::abs(G[k] + d));
           const int32_t r = atMost255(std::abs(b + d));
           const int32_t g = atMost255(std::abs(r + d));
@@ -235,7 +238,6 @@ __attribute__((target("sse4.1"))) void neonChainSse(uint8_t* out, const int32_t*
                                                     uint32_t& x1, uint32_t& x2, bool smallAmount) {
   __m128i x = _mm_setr_epi32(static_cast<int32_t>(x0), static_cast<int32_t>(x1), static_cast<int32_t>(x2), 0);
   const __m128i top = _mm_set1_epi32(255);
-  const __m128i pack = _mm_setr_epi8(0, 4, 8, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1);
   if (smallAmount) {
     for (int i = 0; i < m; ++i) {
       const __m128i r = _mm_loadu_si128(reinterpret_cast<const __m128i*>(rest + 3 * i));
@@ -407,9 +409,17 @@ int32_t dllspotted(uint8_t* image, int32_t size, int32_t amount) {
 }
 
 int32_t dllnost(uint8_t* image, int32_t size, int32_t amount) {
-  const double h = amount == 0 ? 1.0 : amount * 0.5;
-  const SumTable step([h](int s) { return truncAny(s / h); });
-  nostWalk(image, size, step);
+  // The step is the sum s over h = a / 2 (a = amount, or 2 for 0), truncated. Both are exact
+  // doubles and a fraction 2s / a lies at least 1 / |a| >= 2^-31 from an integer, far beyond
+  // the rounding of a quotient below 1531; so the step is the integer quotient 2s / a. For
+  // 2 <= |a| <= 1530, 2s / |a| = 2s * m >> 32 with m = 2^32 / |a| + 1, exact as 2s * |a| < 2^32;
+  // beyond 1530 it is 0, as 2s <= 1530.
+  const int64_t a = amount == 0 ? 2 : int64_t{amount};
+  const uint64_t magnitude = a < 0 ? -a : a;
+  const bool unit = magnitude == 1;
+  const auto m =
+      magnitude >= 2 && magnitude <= 1530 ? static_cast<uint32_t>((uint64_t{1} << 32) / magnitude + 1) : 0u;
+  nostWalk(image, size, m, unit, a < 0);
   return 1;
 }
 

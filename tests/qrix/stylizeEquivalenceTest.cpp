@@ -190,9 +190,10 @@ void expectSameOnAllColours(const std::string& what, const InPlace& fast, const 
                 << int(b[i]);
 }
 
-const std::vector<int32_t> kAmounts = {
-    INT32_MIN, -100000, -256, -255, -200, -101, -100, -99, -50, -3,  -2,  -1,   0,     1,      2,
-    3,         5,       50,   99,   100,  101,  199,  200, 255, 256, 257, 1000, 65535, 100000, INT32_MAX};
+const std::vector<int32_t> kAmounts = {INT32_MIN, -100000, -1531, -1530, -256,  -255,   -200,     -101, -100,
+                                       -99,       -50,     -3,    -2,    -1,    0,      1,        2,    3,
+                                       5,         50,      99,    100,   101,   199,    200,      255,  256,
+                                       257,       1000,    1530,  1531,  65535, 100000, INT32_MAX};
 
 #define SAME_IN_PLACE(fn, ...)                                                       \
   expectSameInPlace(                                                                 \
