@@ -122,12 +122,17 @@ void rampFill(uint8_t* image, int32_t width, int32_t height, int32_t stride, int
     }
   } else {
     const int32_t step = (hi - lo) / height;
-    uint8_t table[256];
+    uint8_t table[3][256];
+    double tableValue = 0.0;
     for (int32_t r = 0; r < height; ++r) {
       v = down ? v - step : v + step;
-      tableFor(v, table);
-      uint8_t* p = image + pixelOffset(r, 0, stride);
-      for (int32_t i = 0; i < width * 3; ++i) p[i] = table[p[i]];
+      if (r == 0 || v != tableValue) {
+        tableFor(v, table[0]);
+        std::memcpy(table[1], table[0], 256);
+        std::memcpy(table[2], table[0], 256);
+        tableValue = v;
+      }
+      qrix::mapChannelTables(image + pixelOffset(r, 0, stride), 3 * width, table);
     }
   }
 }
@@ -208,8 +213,8 @@ void threeColourFill(uint8_t* image, int32_t width, int32_t height, int32_t stri
 // With every colour within 2^28 each sum stays inside 32 bits, where a 32-bit truncation gives the
 // same value as the 64-bit one and vectorises.
 template <bool kNarrow>
-QRIX_VECTOR_CLONES void threeColourRows(uint8_t* image, int32_t width, int32_t height, int32_t stride,
-                                        double t, double step, Colour a, Colour b, Colour c) {
+QRIX_WIDE_CLONES void threeColourRows(uint8_t* image, int32_t width, int32_t height, int32_t stride, double t,
+                                      double step, Colour a, Colour b, Colour c) {
   constexpr int kBlock = 64;
   alignas(64) double tb[kBlock];
   alignas(64) int32_t red[kBlock], green[kBlock], blue[kBlock];
@@ -240,36 +245,64 @@ QRIX_VECTOR_CLONES void threeColourRows(uint8_t* image, int32_t width, int32_t h
   }
 }
 
-// Key test of the blending functions, one table per channel: near[c][v] is 1 when byte v of channel c
-// (blue, green, red) lies within the tolerance of the key. A triple differs from the key colour when
-// any of its bytes is not near.
-struct KeyTables {
-  uint8_t near[3][256];
-  KeyTables(int32_t keyRed, int32_t keyGreen, int32_t keyBlue, int32_t tolerance) {
-    const int32_t limit = tolerance + 1;
-    for (int32_t v = 0; v < 256; ++v) {
-      near[0][v] = !(std::abs(v - keyBlue) >= limit);
-      near[1][v] = !(std::abs(v - keyGreen) >= limit);
-      near[2][v] = !(std::abs(v - keyRed) >= limit);
+// Key test of the blending functions. Per channel, the bytes v with |v - key| < tolerance + 1 form
+// a run lo .. hi of 0 .. 255, found from the plain test; a triple differs from the key colour when
+// any of its bytes lies outside its channel's run, that is (v - lo) mod 256 > hi - lo.
+struct KeyTest {
+  qrix::ChannelPattern<uint8_t> low{0, 0, 0}, span{0, 0, 0};
+  bool anyEmpty = false;  // a channel with no near value: every triple differs
+  qrix::AnyOfTriple any;
+  const uint8_t* picture;
+
+  KeyTest(int32_t keyRed, int32_t keyGreen, int32_t keyBlue, int32_t tolerance, const uint8_t* p)
+      : picture(p) {
+    // 64-bit distances: keys near the ends of the int range must not overflow.
+    const int64_t limit = static_cast<int32_t>(static_cast<uint32_t>(tolerance) + 1u);
+    const int64_t key[3] = {keyBlue, keyGreen, keyRed};
+    uint8_t lo[3] = {0, 0, 0}, width[3] = {0, 0, 0};
+    for (int c = 0; c < 3; ++c) {
+      int32_t first = -1, last = -1;
+      for (int32_t v = 0; v < 256; ++v) {
+        const int64_t distance = v > key[c] ? v - key[c] : key[c] - v;
+        if (distance >= limit) continue;
+        if (first < 0) first = v;
+        last = v;
+      }
+      if (first < 0) anyEmpty = true;
+      lo[c] = static_cast<uint8_t>(first < 0 ? 0 : first);
+      width[c] = static_cast<uint8_t>(first < 0 ? 0 : last - first);
     }
+    low = qrix::ChannelPattern<uint8_t>(lo[0], lo[1], lo[2]);
+    span = qrix::ChannelPattern<uint8_t>(width[0], width[1], width[2]);
   }
-  bool differs(const uint8_t* p) const { return (near[0][p[0]] & near[1][p[1]] & near[2][p[2]]) == 0; }
+
+  [[gnu::always_inline]] void operator()(ptrdiff_t i, int m, uint8_t* chosen) const {
+    if (anyEmpty) {
+      for (int j = 0; j < m; ++j) chosen[j] = 0xff;
+      return;
+    }
+    const uint8_t* s = picture + i;
+    any(m, chosen, [&](int j) {
+      return static_cast<uint8_t>(static_cast<uint8_t>(s[j] - low.at[j]) > span.at[j] ? 0xff : 0);
+    });
+  }
 };
 
 template <bool kNarrow>
-QRIX_VECTOR_CLONES void mixImageWalk(const uint8_t* picture, uint8_t* image, int32_t size,
-                                     const KeyTables* key, double h) {
+QRIX_WIDE_CLONES void mixImageWalk(const uint8_t* picture, uint8_t* image, int32_t size, const KeyTest* key,
+                                   double h) {
   if (key == nullptr) {
-    qrix::blendChosen<kNarrow>(image, picture, size, 1.0 - h, h, [](ptrdiff_t) { return true; });
+    qrix::blendChosen<kNarrow>(image, picture, size, 1.0 - h, h, [](ptrdiff_t, int m, uint8_t* chosen) {
+      for (int j = 0; j < m; ++j) chosen[j] = 0xff;
+    });
   } else {
-    qrix::blendChosen<kNarrow>(image, picture, size, 1.0 - h, h,
-                               [&](ptrdiff_t i) { return key->differs(picture + i); });
+    qrix::blendChosen<kNarrow>(image, picture, size, 1.0 - h, h, *key);
   }
 }
 
 QRIX_VECTOR_CLONES void frameImageWalk(const uint8_t* source, uint8_t* destination, int32_t size,
-                                       const KeyTables& key) {
-  qrix::copyChosen(destination, source, size, [&](ptrdiff_t i) { return key.differs(source + i); });
+                                       const KeyTest& key) {
+  qrix::copyChosen(destination, source, size, key);
 }
 
 }  // namespace
@@ -299,8 +332,8 @@ int32_t dllmiximage(const uint8_t* picture, uint8_t* image, int32_t size, int32_
                     int32_t keyRed, int32_t keyGreen, int32_t keyBlue, int32_t tolerance, int32_t percent) {
   const double h = percent * 0.01;
   const bool keyed = keyRed >= 0;
-  const KeyTables key(keyRed, keyGreen, keyBlue, tolerance);
-  const KeyTables* const test = keyed ? &key : nullptr;
+  const KeyTest key(keyRed, keyGreen, keyBlue, tolerance, picture);
+  const KeyTest* const test = keyed ? &key : nullptr;
   if (qrix::narrowBlend(1.0 - h, h)) {
     mixImageWalk<true>(picture, image, size, test, h);
   } else {
@@ -311,7 +344,7 @@ int32_t dllmiximage(const uint8_t* picture, uint8_t* image, int32_t size, int32_
 
 int32_t dllframeimage(const uint8_t* source, uint8_t* destination, int32_t size, int32_t keyRed,
                       int32_t keyGreen, int32_t keyBlue, int32_t tolerance) {
-  frameImageWalk(source, destination, size, KeyTables(keyRed, keyGreen, keyBlue, tolerance));
+  frameImageWalk(source, destination, size, KeyTest(keyRed, keyGreen, keyBlue, tolerance, source));
   return 1;
 }
 

@@ -76,6 +76,8 @@ inline void applyChannelTables(uint8_t* image, int32_t size, const uint8_t (&tab
 
 // Loops worth wider vectors are built for AVX2 and for the baseline; the loader picks one.
 #define QRIX_VECTOR_CLONES __attribute__((target_clones("avx2", "default")))
+// Double-precision loops also gain from 8-lane vectors where the processor has AVX-512.
+#define QRIX_WIDE_CLONES __attribute__((target_clones("arch=x86-64-v4", "avx2", "default")))
 
 // The flat walk as bytes: byte i belongs to channel i % 3. The walk is cut into blocks of
 // kWalkBlock bytes, a multiple of 3 and of every vector width, so a per-channel pattern of
@@ -223,21 +225,37 @@ inline int32_t truncToInt(double v) {
   return static_cast<int32_t>(static_cast<uint32_t>(static_cast<int64_t>(v)));
 }
 
-// The flat walk in blocks: pick(offset) decides each triple, its three bytes get 0xff or 0 in `chosen`,
-// and op(offset, count, chosen) rewrites the block's bytes without branches.
+// The flat walk in blocks of kWalkBlock bytes, each starting on channel 0: pick(offset, count, chosen)
+// sets the block's bytes in `chosen` to 0xff or 0, the three of a triple alike, and
+// op(offset, count, chosen) rewrites the block's bytes without branches.
 template <class Pick, class Op>
 [[gnu::always_inline]] inline void chosenTriples(int32_t size, Pick&& pick, Op&& op) {
   const ptrdiff_t n = 3 * static_cast<ptrdiff_t>(walkTriples(size));
   alignas(64) uint8_t chosen[kWalkBlock];
   for (ptrdiff_t i = 0; i < n; i += kWalkBlock) {
     const int m = n - i < kWalkBlock ? static_cast<int>(n - i) : kWalkBlock;
-    for (int j = 0; j < m; j += 3) {
-      const uint8_t f = pick(i + j) ? 0xff : 0;
-      chosen[j] = f, chosen[j + 1] = f, chosen[j + 2] = f;
-    }
+    pick(i, m, chosen);
     op(i, m, static_cast<const uint8_t*>(chosen));
   }
 }
+
+// Chooses whole triples from marks on single bytes: a triple is chosen when any of its bytes is
+// marked. mark(j) gives 0xff or 0 for byte j of a block; each byte then ors in its triple
+// neighbours, selected by channel patterns, so both loops vectorise.
+struct AnyOfTriple {
+  ChannelPattern<uint8_t> next1{0xff, 0xff, 0}, next2{0xff, 0, 0}, prev1{0, 0xff, 0xff}, prev2{0, 0, 0xff};
+
+  template <class Mark>
+  [[gnu::always_inline]] void operator()(int m, uint8_t* chosen, Mark&& mark) const {
+    alignas(64) uint8_t marked[kWalkBlock + 4];  // byte j at marked[2 + j]
+    marked[0] = marked[1] = marked[m + 2] = marked[m + 3] = 0;
+    for (int j = 0; j < m; ++j) marked[2 + j] = mark(j);
+    for (int j = 0; j < m; ++j) {
+      chosen[j] = marked[2 + j] | (marked[3 + j] & next1.at[j]) | (marked[4 + j] & next2.at[j]) |
+                  (marked[1 + j] & prev1.at[j]) | (marked[j] & prev2.at[j]);
+    }
+  }
+};
 
 // Copies the chosen triples of source into destination.
 template <class Pick>
@@ -255,12 +273,15 @@ template <class Pick>
 template <bool kNarrow, class Pick>
 [[gnu::always_inline]] inline void blendChosen(uint8_t* image, const uint8_t* picture, int32_t size, double u,
                                                double w, Pick&& pick) {
+  auto mix = [u, w](int32_t d, int32_t s) {
+    const double v = u * d + w * s;
+    return static_cast<uint8_t>(kNarrow ? static_cast<int32_t>(v) : truncToInt(v));
+  };
   chosenTriples(size, pick, [&](ptrdiff_t i, int m, const uint8_t* chosen) {
     uint8_t* d = image + i;
     const uint8_t* s = picture + i;
     for (int j = 0; j < m; ++j) {
-      const double v = u * d[j] + w * s[j];
-      const uint8_t mixed = static_cast<uint8_t>(kNarrow ? static_cast<int32_t>(v) : truncToInt(v));
+      const uint8_t mixed = mix(d[j], s[j]);
       d[j] = (chosen[j] & mixed) | (~chosen[j] & d[j]);
     }
   });

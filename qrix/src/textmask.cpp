@@ -8,15 +8,24 @@ namespace {
 
 inline bool isBlack(const uint8_t* p) { return (p[0] | p[1] | p[2]) == 0; }
 
+// Chooses the triples of `test` that are not black.
+struct NotBlack {
+  const uint8_t* test;
+  qrix::AnyOfTriple any;
+  [[gnu::always_inline]] void operator()(ptrdiff_t i, int m, uint8_t* chosen) const {
+    const uint8_t* t = test + i;
+    any(m, chosen, [t](int j) { return static_cast<uint8_t>(t[j] != 0 ? 0xff : 0); });
+  }
+};
+
 QRIX_VECTOR_CLONES void copyUnlessBlack(uint8_t* destination, const uint8_t* source, const uint8_t* test,
                                         int32_t size) {
-  qrix::copyChosen(destination, source, size, [&](ptrdiff_t i) { return !isBlack(test + i); });
+  qrix::copyChosen(destination, source, size, NotBlack{test, {}});
 }
 
 template <bool kNarrow>
-QRIX_VECTOR_CLONES void mixWordWalk(uint8_t* mask, const uint8_t* picture, int32_t size, double x) {
-  qrix::blendChosen<kNarrow>(mask, picture, size, x, 1.0 - x,
-                             [&](ptrdiff_t i) { return !isBlack(mask + i); });
+QRIX_WIDE_CLONES void mixWordWalk(uint8_t* mask, const uint8_t* picture, int32_t size, double x) {
+  qrix::blendChosen<kNarrow>(mask, picture, size, x, 1.0 - x, NotBlack{mask, {}});
 }
 
 }  // namespace

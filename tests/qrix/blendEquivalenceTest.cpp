@@ -3,6 +3,8 @@
 // sweeps of arguments, extremes and negative values included.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <climits>
 #include <ctime>
 #include <functional>
 #include <random>
@@ -220,3 +222,23 @@ TEST(BlendEquivalence, NoiseFrame) {
 }
 
 }  // namespace
+
+// Keys and tolerances at the ends of the int range: no colour is near such a key, so every pixel
+// is copied or blended (a tolerance of INT_MAX wraps to a limit every distance reaches).
+TEST(BlendKeyExtremes, FarKeysCopyAndBlendEveryPixel) {
+  const Picture& p = samples().back();
+  const int32_t cases[][4] = {{0, INT32_MIN, 0, 5},
+                              {INT32_MAX, 0, 0, 5},
+                              {0, INT32_MAX, 0, 5},
+                              {0, 0, INT32_MIN, 1000},
+                              {30, 20, 10, INT32_MAX}};
+  for (const auto& k : cases) {
+    Bytes copied = p.image;
+    dllframeimage(p.picture.data(), copied.data(), p.size(), k[0], k[1], k[2], k[3]);
+    const size_t n = static_cast<size_t>(p.size()) / 3 * 3;
+    EXPECT_TRUE(std::equal(copied.begin(), copied.begin() + n, p.picture.begin())) << k[0] << "," << k[3];
+    Bytes blended = p.image;
+    dllmiximage(p.picture.data(), blended.data(), p.size(), 0, 0, 0, k[0], k[1], k[2], k[3], 100);
+    EXPECT_TRUE(std::equal(blended.begin(), blended.begin() + n, p.picture.begin())) << k[0] << "," << k[3];
+  }
+}
