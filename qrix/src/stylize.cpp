@@ -303,6 +303,15 @@ __attribute__((target("avx512f,avx512bw,avx512vbmi"))) ptrdiff_t watercolourVbmi
 }
 #endif
 
+// Row truncAny(lift[i] + row - 3) of every column i.
+QRIX_VECTOR_CLONES void targetRows(int32_t* target, const double* lift, int64_t n, double row, bool narrow) {
+  if (narrow) {
+    for (int64_t i = 0; i < n; ++i) target[i] = static_cast<int32_t>(lift[i] + row - 3);
+  } else {
+    for (int64_t i = 0; i < n; ++i) target[i] = truncAny(lift[i] + row - 3);
+  }
+}
+
 }  // namespace
 
 extern "C" {
@@ -527,11 +536,14 @@ int32_t dllwave(uint8_t* image, int32_t size, int32_t width, int32_t height, int
   // Each column moves its own grid pixels only (pixel (i, j) is cell i + (width - 1) j), so
   // the columns can be interleaved row by row, each still going upwards in place: a pixel
   // moved to a later row is moved again from there.
+  // Target rows within 32 bits truncate alike through 32 or 64 bits, and that loop vectorises.
+  const bool narrow = std::abs(int64_t{amount}) + rows + 4 < (int64_t{1} << 31);
+  std::vector<int32_t> target(static_cast<size_t>(columns));
   for (int64_t j = 0; j < rows; ++j) {
-    const double row = static_cast<double>(j);
+    targetRows(target.data(), lift.data(), columns, static_cast<double>(j), narrow);
     for (int64_t i = 0; i < columns; ++i) {
       const int64_t from = gridOffset(i, j, width);
-      const int64_t to = gridOffset(i, truncAny(lift[i] + row - 3), width);
+      const int64_t to = gridOffset(i, target[i], width);
       // The source test only rejects a grid that does not fit the buffer.
       if (to < 0 || to > last || from > last) continue;
       image[to] = image[from];
