@@ -6,6 +6,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds="${1:-60}"
 build="${ORVANE_FUZZ_BUILD:-build-fuzz}"
+case "$build" in /*) ;; *) build="$PWD/$build" ;; esac
 CC=clang CXX=clang++ cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DORVANE_FUZZ=ON -DORVANE_GUI=OFF -DORVANE_TESTS=OFF >/dev/null
 cmake --build "$build" --target fuzz_pcx fuzz_tiff fuzz_open fuzz_seeds
@@ -17,6 +18,8 @@ ASAN_OPTIONS=detect_leaks=0 "$build/bin/fuzz_seeds" "$corpus"
 
 export ASAN_OPTIONS="detect_leaks=0:allocator_may_return_null=1"
 export QT_QPA_PLATFORM=offscreen
+export TMPDIR="$build/tmp"  # the targets' scratch files stay in the build folder
+mkdir -p "$TMPDIR"
 status=0
 for target in pcx:pcx tiff:tiff open:open; do
   name="${target%%:*}" seeds="$corpus/${target##*:}"
