@@ -8,24 +8,43 @@ using qrix::Around;
 
 namespace {
 
-inline void order(int32_t& a, int32_t& b) {
-  const int32_t lo = std::min(a, b);
-  b = std::max(a, b);
+// By value, not by reference as std::min and std::max, so that chains of them stay in registers.
+inline uint8_t lower(uint8_t a, uint8_t b) { return a < b ? a : b; }
+inline uint8_t upper(uint8_t a, uint8_t b) { return a < b ? b : a; }
+
+inline void order(uint8_t& a, uint8_t& b) {
+  const uint8_t lo = lower(a, b);
+  b = upper(a, b);
   a = lo;
 }
 
-// Fifth smallest of nine, by a fixed exchange network (branch-free, so the sweep vectorises).
-inline int32_t median9(Around n) {
-  int32_t p0 = n.ul(), p1 = n.u(), p2 = n.ur(), p3 = n.l(), p4 = n.c(), p5 = n.r(), p6 = n.dl(), p7 = n.d(),
-          p8 = n.dr();
-  order(p1, p2), order(p4, p5), order(p7, p8);
-  order(p0, p1), order(p3, p4), order(p6, p7);
-  order(p1, p2), order(p4, p5), order(p7, p8);
-  order(p0, p3), order(p5, p8), order(p4, p7);
-  order(p3, p6), order(p1, p4), order(p2, p5);
-  order(p4, p7), order(p4, p2), order(p6, p4);
-  order(p4, p2);
-  return p4;
+inline uint8_t middle(uint8_t a, uint8_t b, uint8_t c) { return upper(lower(a, b), lower(upper(a, b), c)); }
+
+// The median of nine is one value however it is found: each column of three is sorted once and
+// shared by the three neighbourhoods that contain it; the median is then the middle of the largest
+// column minimum, the middle of the column middles and the smallest column maximum. Byte minimum and
+// maximum only, so both loops vectorise a whole vector of channel bytes at a time.
+void medianSweep(const uint8_t* src, uint8_t* dst, int32_t size, int32_t stride) {
+  constexpr ptrdiff_t kBlock = 1024;
+  const int64_t first = int64_t(stride) + 3;
+  const int64_t end = first + 3 * qrix::tripleCount(first, int64_t(size) - stride - 5);
+  const ptrdiff_t s = stride;
+  alignas(64) uint8_t lo[kBlock + 6], mid[kBlock + 6], hi[kBlock + 6];
+  for (int64_t i0 = first; i0 < end; i0 += kBlock) {
+    const ptrdiff_t n = static_cast<ptrdiff_t>(std::min<int64_t>(kBlock, end - i0));
+    const uint8_t* column = src + i0 - 3;  // column j of the block is at column + j
+    for (ptrdiff_t j = 0; j < n + 6; ++j) {
+      uint8_t a = column[j - s], b = column[j], c = column[j + s];
+      order(a, b), order(b, c), order(a, b);
+      lo[j] = a, mid[j] = b, hi[j] = c;
+    }
+    uint8_t* out = dst + i0;
+    for (ptrdiff_t j = 0; j < n; ++j) {
+      const uint8_t low = upper(upper(lo[j], lo[j + 3]), lo[j + 6]);
+      const uint8_t high = lower(lower(hi[j], hi[j + 3]), hi[j + 6]);
+      out[j] = middle(low, middle(mid[j], mid[j + 3], mid[j + 6]), high);
+    }
+  }
 }
 
 // Floor division for the grid's row clipping (b > 0).
@@ -56,7 +75,7 @@ int32_t dllspecialblur(const uint8_t* source, uint8_t* destination, int32_t size
 }
 
 int32_t medianfiltering(const uint8_t* source, uint8_t* destination, int32_t size, int32_t stride) {
-  qrix::sweep(source, destination, size, stride, median9);
+  medianSweep(source, destination, size, stride);
   return 1;
 }
 
