@@ -68,7 +68,9 @@ int32_t dllgaussblur(const uint8_t* source, uint8_t* destination, int32_t size, 
 int32_t dllspecialblur(const uint8_t* source, uint8_t* destination, int32_t size, int32_t stride) {
   qrix::sweep(source, destination, size, stride, [](Around n) {
     const int32_t a = n.all9() / 9;
-    const int32_t v = a + qrix::truncToInt(1.2 * (a - n.c()));
+    // trunc(1.2 * d) equals (6 * d) / 5 for every d in -255 .. 255 (checked exhaustively in the
+    // tests), and the integer form vectorises.
+    const int32_t v = a + 6 * (a - n.c()) / 5;
     return std::min(255, v < 0 ? -v : v);
   });
   return 1;

@@ -126,6 +126,13 @@ TEST(NeighbourEquivalence, SweepsAndInteriors) {
   SAME(dllEnhanceEdge, dst, std::min(s.size, 3 * s.width * s.height - 1), s.width, s.height);
 }
 
+// The special blur's integer step 6 d / 5 stands for trunc(1.2 d) over every difference of two bytes.
+TEST(NeighbourEquivalence, SpecialBlurStepIsExact) {
+  for (int32_t d = -255; d <= 255; ++d) {
+    EXPECT_EQ(static_cast<int32_t>(static_cast<int64_t>(1.2 * d)), 6 * d / 5) << d;
+  }
+}
+
 TEST(NeighbourEquivalence, DirectionalFilters) {
   for (int32_t direction : {INT32_MIN, -1, 0, 1, 2, 3, 4, 5, 6, 7, 8, 9, INT32_MAX}) {
     for (int32_t amount : {INT32_MIN, -100000, -301, -100, -99, 0, 99, 100, 250, 1000, 12345678, INT32_MAX}) {
