@@ -77,16 +77,30 @@ struct StepValue {
   void onStep(int32_t k) { value = k == 0 ? start : value + delta; }
 };
 
-// Frames whose painted bytes depend only on the step's value and the old byte.
+// Frames whose painted bytes depend only on the step's value and the old byte: each step's 256 results
+// are computed when its value changes and looked up.
 template <class ByteFn>
 void paintFrame(uint8_t* image, int32_t size, int32_t width, int32_t height, int32_t stride, int32_t depth,
                 StepValue step, ByteFn&& newByte) {
+  uint8_t table[256];
+  bool tableSet = false;
+  double tableValue = 0.0;
   walkBands(
-      width, height, stride, depth, [&](Side, int32_t k) { step.onStep(k); },
+      width, height, stride, depth,
+      [&](Side, int32_t k) {
+        step.onStep(k);
+        // NaN never equals itself, so such a value is recomputed every step, as the plain loop would.
+        if (tableSet && step.value == tableValue) return;
+        for (int32_t x = 0; x < 256; ++x) table[x] = newByte(step.value, static_cast<uint8_t>(x));
+        tableSet = true;
+        tableValue = step.value;
+      },
       [&](Side, int32_t, int64_t offset) {
         if (!insideGuard(offset, size)) return;
         uint8_t* p = image + offset;
-        for (int c = 0; c < 3; ++c) p[c] = newByte(step.value, p[c]);
+        p[0] = table[p[0]];
+        p[1] = table[p[1]];
+        p[2] = table[p[2]];
       });
 }
 
