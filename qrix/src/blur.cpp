@@ -140,11 +140,11 @@ int32_t dllfastblurplus(const uint8_t* source, uint8_t* destination, int32_t siz
 
 int32_t DllBlurSoftly(uint8_t* image, int32_t size, int32_t stride, int32_t width, int32_t height) {
   return qrix::interior<1>(image, size, stride, width, height,
-                           [](Around n) { return (n.corners() + 3 * n.sides() + 16 * n.c()) >> 5; });
+                           [](const auto& n) { return (n.corners() + 3 * n.sides() + 16 * n.c()) >> 5; });
 }
 
 int32_t DllBlurMore(uint8_t* image, int32_t size, int32_t stride, int32_t width, int32_t height) {
-  return qrix::interior<2>(image, size, stride, width, height, [](Around n) {
+  return qrix::interior<2>(image, size, stride, width, height, [](const auto& n) {
     const int32_t outer = n.at(-1, -2) + n.at(1, -2) + n.at(-2, -1) + n.at(2, -1) + n.at(-2, 1) + n.at(2, 1) +
                           n.at(-1, 2) + n.at(1, 2);
     const int32_t edgeMiddles = n.at(0, -2) + n.at(-2, 0) + n.at(2, 0) + n.at(0, 2);

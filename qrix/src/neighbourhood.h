@@ -69,28 +69,84 @@ inline void repeatLastRow(uint8_t* dst, int32_t size, int32_t stride, int32_t ex
   std::memmove(dst + lo, dst + (lo - stride), static_cast<size_t>(size - lo + 1));
 }
 
-// Interior: every pixel whose (2 * Reach + 1)-square neighbourhood lies inside the picture is
-// rewritten with clampByte(kernel(Around)) computed over a copy of the whole buffer, `size` + 1
-// bytes (the last interior pixel of an unpadded picture reads the buffer's last byte). Returns 0
-// with the image untouched when the copy cannot be allocated, else 1.
+// Neighbours of byte i of the centre row in a window of 2 * Reach + 1 rows, row[Reach + dy] being
+// the row dy rows later in memory; same accessors as Around.
+template <int Reach>
+struct Rows {
+  const uint8_t* const* row;
+  ptrdiff_t i;
+  int32_t at(int32_t dx, int32_t dy) const { return row[Reach + dy][i + 3 * dx]; }
+  int32_t ul() const { return at(-1, -1); }
+  int32_t u() const { return at(0, -1); }
+  int32_t ur() const { return at(1, -1); }
+  int32_t l() const { return at(-1, 0); }
+  int32_t c() const { return at(0, 0); }
+  int32_t r() const { return at(1, 0); }
+  int32_t dl() const { return at(-1, 1); }
+  int32_t d() const { return at(0, 1); }
+  int32_t dr() const { return at(1, 1); }
+  int32_t sides() const { return u() + l() + r() + d(); }
+  int32_t corners() const { return ul() + ur() + dl() + dr(); }
+  int32_t all9() const { return sides() + corners() + c(); }
+};
+
+// The interior walk for rows that overlap (rowBytes < 3 * width): every read comes from a copy of
+// the whole buffer, size + 1 bytes.
 template <int Reach, class Kernel>
-inline int32_t interior(uint8_t* image, int32_t size, int32_t rowBytes, int32_t width, int32_t height,
-                        Kernel kernel) {
-  if (width <= 2 * Reach || height <= 2 * Reach || size < 0) return 1;
+inline int32_t interiorFromCopy(uint8_t* image, int32_t size, ptrdiff_t s, int32_t width, int32_t height,
+                                Kernel kernel) {
   const size_t count = static_cast<size_t>(size) + 1;
   auto* copy = static_cast<uint8_t*>(std::malloc(count));
   if (copy == nullptr) return 0;
   std::memcpy(copy, image, count);
-  const ptrdiff_t s = rowBytes;
   const ptrdiff_t runBytes = 3 * ptrdiff_t(width - 2 * Reach);
   for (int32_t y = Reach; y < height - Reach; ++y) {
-    const ptrdiff_t row = s * y + 3 * Reach;
-    const uint8_t* from = copy + row;
-    uint8_t* to = image + row;
+    const uint8_t* row[2 * Reach + 1];
+    for (int dy = -Reach; dy <= Reach; ++dy) row[Reach + dy] = copy + s * (y + dy) + 3 * Reach;
+    uint8_t* to = image + s * y + 3 * Reach;
     for (ptrdiff_t i = 0; i < runBytes; ++i)
-      to[i] = static_cast<uint8_t>(clampByte(kernel(Around{from + i, s})));
+      to[i] = static_cast<uint8_t>(clampByte(kernel(Rows<Reach>{row, i})));
   }
   std::free(copy);
+  return 1;
+}
+
+// Interior: every pixel whose (2 * Reach + 1)-square neighbourhood lies inside the picture is
+// rewritten with clampByte(kernel(neighbours)) computed from the picture as it was. Rows are
+// rewritten in order, so only the rewritten rows still needed and the row being rewritten are kept
+// as they were, in a ring of Reach + 1 row copies; later rows are read from the picture itself.
+// Only rows whose bytes all lie in [0, size] take part. Returns 0 with the image untouched when the
+// copies cannot be allocated, else 1.
+template <int Reach, class Kernel>
+inline int32_t interior(uint8_t* image, int32_t size, int32_t rowBytes, int32_t width, int32_t height,
+                        Kernel kernel) {
+  if (width <= 2 * Reach || height <= 2 * Reach || size < 0) return 1;
+  const ptrdiff_t s = rowBytes;
+  const ptrdiff_t used = 3 * ptrdiff_t(width);  // bytes of a row that neighbourhoods read
+  if (s <= 0) return 1;                         // no row order to walk: nothing is rewritten
+  // Rows whose bytes all lie in the buffer.
+  if (s * (height - 1) + used - 1 > size) {
+    const int64_t fit = (int64_t(size) + 1 - used) / s + 1;
+    height = static_cast<int32_t>(int64_t(size) + 1 < used ? 0 : fit);
+    if (height <= 2 * Reach) return 1;
+  }
+  if (s < used) return interiorFromCopy<Reach>(image, size, s, width, height, kernel);
+  constexpr int kRing = Reach + 1;
+  auto* ring = static_cast<uint8_t*>(std::malloc(static_cast<size_t>(kRing * used)));
+  if (ring == nullptr) return 0;
+  for (int32_t y = 0; y < Reach; ++y) std::memcpy(ring + (y % kRing) * used, image + s * y, used);
+  const ptrdiff_t runBytes = 3 * ptrdiff_t(width - 2 * Reach);
+  for (int32_t y = Reach; y < height - Reach; ++y) {
+    std::memcpy(ring + (y % kRing) * used, image + s * y, used);
+    const uint8_t* row[2 * Reach + 1];
+    for (int dy = -Reach; dy <= Reach; ++dy) {
+      row[Reach + dy] = (dy <= 0 ? ring + ((y + dy) % kRing) * used : image + s * (y + dy)) + 3 * Reach;
+    }
+    uint8_t* to = image + s * y + 3 * Reach;
+    for (ptrdiff_t i = 0; i < runBytes; ++i)
+      to[i] = static_cast<uint8_t>(clampByte(kernel(Rows<Reach>{row, i})));
+  }
+  std::free(ring);
   return 1;
 }
 

@@ -73,13 +73,13 @@ int32_t dllcontour(const uint8_t* source, uint8_t* destination, int32_t size, in
 }
 
 int32_t DllEmbossColor(uint8_t* image, int32_t size, int32_t stride, int32_t width, int32_t height) {
-  return qrix::interior<1>(image, size, stride, width, height, [](Around n) {
+  return qrix::interior<1>(image, size, stride, width, height, [](const auto& n) {
     return n.c() + n.dl() + n.d() + n.dr() - n.ul() - n.u() - n.ur();
   });
 }
 
 int32_t DllEmbossHighLight(uint8_t* image, int32_t size, int32_t stride, int32_t width, int32_t height) {
-  return qrix::interior<1>(image, size, stride, width, height, [](Around n) { return n.d() - n.u(); });
+  return qrix::interior<1>(image, size, stride, width, height, [](const auto& n) { return n.d() - n.u(); });
 }
 
 }  // extern "C"

@@ -22,9 +22,8 @@ inline int32_t low32(int64_t v) { return static_cast<int32_t>(static_cast<uint32
 // Interior kernel: centre, each side neighbour and each corner weighted, the sum divided with
 // truncation toward zero (clamped by the interior walk).
 template <int Centre, int Side, int Corner, int Divisor>
-inline int32_t weighted(Around n) {
-  return (Centre * n.c() + Side * n.sides() + Corner * n.corners()) / Divisor;
-}
+constexpr auto weighted =
+    [](const auto& n) { return (Centre * n.c() + Side * n.sides() + Corner * n.corners()) / Divisor; };
 
 }  // namespace
 

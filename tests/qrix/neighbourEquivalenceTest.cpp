@@ -122,6 +122,11 @@ TEST(NeighbourEquivalence, SweepsAndInteriors) {
   SAME(DllUnSharpMask, dst, s.size, s.stride, s.width, s.height);
   SAME(DllEmbossColor, dst, s.size, s.stride, s.width, s.height);
   SAME(DllEmbossHighLight, dst, s.size, s.stride, s.width, s.height);
+  // Row steps shorter than a row (rows overlap), zero and negative.
+  SAME(DllBlurMore, dst, s.size, std::max(1, s.stride - 5), s.width, s.height);
+  SAME(DllUnSharpMask, dst, s.size, std::max(1, s.stride - 4), s.width, s.height);
+  SAME(DllEmbossColor, dst, s.size, 0, s.width, s.height);
+  SAME(DllBlurSoftly, dst, s.size, -s.stride, s.width, s.height);
   // Rows taken as 3 * width bytes apart: the size must cover height such rows.
   SAME(dllEnhanceEdge, dst, std::min(s.size, 3 * s.width * s.height - 1), s.width, s.height);
 }

@@ -73,7 +73,10 @@ void repeatLastRow(uint8_t* dst, int32_t size, int32_t stride, int32_t extra) {
 template <int Reach, class Kernel>
 int32_t interior(uint8_t* image, int32_t size, int32_t rowBytes, int32_t width, int32_t height,
                  Kernel kernel) {
-  if (width <= 2 * Reach || height <= 2 * Reach || size < 0) return 1;
+  if (width <= 2 * Reach || height <= 2 * Reach || size < 0 || rowBytes <= 0) return 1;
+  // Only rows whose bytes all lie in [0, size] take part.
+  while (height > 0 && int64_t(rowBytes) * (height - 1) + 3 * int64_t(width) - 1 > size) --height;
+  if (height <= 2 * Reach) return 1;
   const size_t count = static_cast<size_t>(size) + 1;
   auto* copy = static_cast<uint8_t*>(std::malloc(count));
   if (copy == nullptr) return 0;
