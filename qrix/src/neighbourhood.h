@@ -115,8 +115,8 @@ inline int32_t interiorFromCopy(uint8_t* image, int32_t size, ptrdiff_t s, int32
 // rewritten with clampByte(kernel(neighbours)) computed from the picture as it was. Rows are
 // rewritten in order, so only the rewritten rows still needed and the row being rewritten are kept
 // as they were, in a ring of Reach + 1 row copies; later rows are read from the picture itself.
-// Only rows whose bytes all lie in [0, size] take part. Returns 0 with the image untouched when the
-// copies cannot be allocated, else 1.
+// Only rows whose bytes all lie in [0, size] take part. Returns 0 with the image untouched when a
+// working block of size + 1 bytes cannot be allocated, else 1.
 template <int Reach, class Kernel>
 inline int32_t interior(uint8_t* image, int32_t size, int32_t rowBytes, int32_t width, int32_t height,
                         Kernel kernel) {
@@ -132,7 +132,10 @@ inline int32_t interior(uint8_t* image, int32_t size, int32_t rowBytes, int32_t 
   }
   if (s < used) return interiorFromCopy<Reach>(image, size, s, width, height, kernel);
   constexpr int kRing = Reach + 1;
-  auto* ring = static_cast<uint8_t*>(std::malloc(static_cast<size_t>(kRing * used)));
+  // The ring is carved from a block as large as a copy of the whole buffer, so a size the process
+  // cannot hold fails exactly as a whole copy would; only the ring's pages are ever touched.
+  // (Rows fit: size + 1 >= 2 * Reach * s + used >= kRing * used.)
+  auto* ring = static_cast<uint8_t*>(std::malloc(static_cast<size_t>(size) + 1));
   if (ring == nullptr) return 0;
   for (int32_t y = 0; y < Reach; ++y) std::memcpy(ring + (y % kRing) * used, image + s * y, used);
   const ptrdiff_t runBytes = 3 * ptrdiff_t(width - 2 * Reach);
