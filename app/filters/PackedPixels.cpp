@@ -1,41 +1,10 @@
 #include "PackedPixels.h"
 
-#include <cstdlib>
 #include <cstring>
-#include <utility>
 
 namespace orvane {
 
-namespace {
-
-// One spare buffer per thread, handed from one packed copy to the next so that
-// repeated operations neither allocate nor fault in fresh pages. A second copy
-// alive at the same time gets its own memory; only the larger one is kept.
-thread_local PackedPixels::Buffer spareBuffer;
-
-}  // namespace
-
-PackedPixels::Buffer PackedPixels::takeBuffer(size_t bytes) {
-  Buffer buffer;
-  if (spareBuffer.capacity >= bytes) {
-    buffer.memory = std::move(spareBuffer.memory);
-    buffer.capacity = std::exchange(spareBuffer.capacity, 0);
-    return buffer;
-  }
-  buffer.memory.reset(static_cast<uint8_t*>(std::malloc(bytes)));
-  if (buffer.memory) buffer.capacity = bytes;
-  return buffer;
-}
-
-void PackedPixels::returnBuffer(Buffer buffer) {
-  if (buffer.capacity <= spareBuffer.capacity) return;
-  spareBuffer.memory = std::move(buffer.memory);
-  spareBuffer.capacity = buffer.capacity;
-}
-
-void PackedPixels::FreeDeleter::operator()(uint8_t* p) const { std::free(p); }
-
-PackedPixels::PackedPixels(CDIB& image) {
+PackedPixels::PackedPixels(CDIB& image) : image_(&image) {
   uint8_t* pixels = image.DIBPointer();
   if (pixels == nullptr || !padded(image.Width())) {
     data_ = pixels;
@@ -45,29 +14,30 @@ PackedPixels::PackedPixels(CDIB& image) {
   const size_t row = static_cast<size_t>(image.Width()) * 3;
   const size_t stride = static_cast<size_t>(image.SRB());
   const size_t rows = static_cast<size_t>(image.Height());
-  bytes_ = row * rows + 1;
-  copy_ = takeBuffer(bytes_);
-  if (!copy_.memory) throw std::bad_alloc();
-  uint8_t* out = copy_.memory.get();
-  for (size_t y = 0; y < rows; ++y) std::memcpy(out + y * row, pixels + y * stride, row);
-  out[bytes_ - 1] = 0;
-  data_ = out;
+  const size_t pad = stride - row;
+  pads_.resize(pad * rows);
+  for (size_t y = 0; y < rows; ++y) std::memcpy(pads_.data() + y * pad, pixels + y * stride + row, pad);
+  // Row y moves down to y * row <= y * stride: front to back never overwrites a row not yet moved.
+  for (size_t y = 1; y < rows; ++y) std::memmove(pixels + y * row, pixels + y * stride, row);
+  pixels[row * rows] = 0;
+  packed_ = true;
+  data_ = pixels;
   size_ = static_cast<int32_t>(row * rows);
 }
 
-PackedPixels::~PackedPixels() {
-  if (copy_.memory) returnBuffer(std::move(copy_));
-}
+PackedPixels::~PackedPixels() { writeBack(); }
 
-void PackedPixels::writeBack(CDIB& image) const {
-  if (!copy_.memory) return;
-  uint8_t* pixels = image.DIBPointer();
-  const size_t row = static_cast<size_t>(image.Width()) * 3;
-  const size_t stride = static_cast<size_t>(image.SRB());
-  const size_t rows = static_cast<size_t>(image.Height());
-  if (pixels == nullptr || row * rows + 1 != bytes_) return;
-  const uint8_t* in = copy_.memory.get();
-  for (size_t y = 0; y < rows; ++y) std::memcpy(pixels + y * stride, in + y * row, row);
+void PackedPixels::writeBack() {
+  if (!packed_) return;
+  packed_ = false;
+  uint8_t* pixels = image_->DIBPointer();
+  const size_t row = static_cast<size_t>(image_->Width()) * 3;
+  const size_t stride = static_cast<size_t>(image_->SRB());
+  const size_t rows = static_cast<size_t>(image_->Height());
+  const size_t pad = stride - row;
+  // Back to front, the reverse of packing; the spare byte lands in a row or a pad and is overwritten.
+  for (size_t y = rows; y-- > 1;) std::memmove(pixels + y * stride, pixels + y * row, row);
+  for (size_t y = 0; y < rows; ++y) std::memcpy(pixels + y * stride + row, pads_.data() + y * pad, pad);
 }
 
 uint8_t* PackedPixels::packInPlace(CDIB& scratch) {
@@ -76,7 +46,6 @@ uint8_t* PackedPixels::packInPlace(CDIB& scratch) {
   const size_t row = static_cast<size_t>(scratch.Width()) * 3;
   const size_t stride = static_cast<size_t>(scratch.SRB());
   const size_t rows = static_cast<size_t>(scratch.Height());
-  // Row y moves down to y * row <= y * stride: front to back never overwrites a row not yet moved.
   for (size_t y = 1; y < rows; ++y) std::memmove(pixels + y * row, pixels + y * stride, row);
   pixels[row * rows] = 0;
   return pixels;
