@@ -1,5 +1,8 @@
 // Relief filters: emboss against a partner pixel, engrave in place, contour lines, and the two
 // interior embosses.
+#include <algorithm>
+#include <iterator>
+
 #include "neighbourhood.h"
 
 using qrix::Around;
@@ -9,11 +12,14 @@ namespace {
 inline int32_t low32(int64_t v) { return static_cast<int32_t>(static_cast<uint32_t>(v)); }
 
 // |p - q + bias| in wrapping 32-bit arithmetic, values above 255 taken as 255.
-inline int32_t relief(int32_t p, int32_t q, int32_t bias) {
-  const int32_t t = low32(int64_t(p) - q + bias);
-  const int32_t a = t < 0 ? low32(-int64_t(t)) : t;
+inline int32_t relief(int32_t p, int32_t q, uint32_t bias) {
+  const uint32_t t = uint32_t(p - q) + bias;
+  const int32_t a = static_cast<int32_t>(static_cast<int32_t>(t) < 0 ? 0u - t : t);
   return a > 255 ? 255 : a;
 }
+
+// Floor division by a positive divisor.
+inline int64_t floorDiv(int64_t a, int64_t b) { return a >= 0 ? a / b : -((-a + b - 1) / b); }
 
 }  // namespace
 
@@ -21,27 +27,50 @@ extern "C" {
 
 // Each pixel against the pixel `distance` steps away in `direction`, or the mirrored one when that
 // lies outside the buffer; pixels with neither partner inside keep their destination bytes.
+// Which partner a triple takes changes only where one of the two partner ranges starts or ends,
+// so the walk is cut there into runs with one fixed partner offset each, without tests per pixel.
 int32_t dllemboss(const uint8_t* source, uint8_t* destination, int32_t size, int32_t stride, int32_t distance,
                   int32_t direction, int32_t redBias, int32_t greenBias, int32_t blueBias, int32_t greyFlag) {
   if (distance == 0) distance = 1;
   const int64_t offset = qrix::directionStep(direction, stride) * distance;
   const int64_t last = int64_t(size) - 2;  // highest byte 0 of a partner
-  for (int64_t k = 0; k < last; k += 3) {
-    int64_t partner = k + offset;
-    if (partner < 0 || partner > last) {
-      partner = k - offset;
-      if (partner < 0 || partner > last) continue;
-    }
-    const int32_t b = relief(source[k], source[partner], blueBias);
-    const int32_t g = relief(source[k + 1], source[partner + 1], greenBias);
-    const int32_t r = relief(source[k + 2], source[partner + 2], redBias);
+  if (last <= 0) return 1;
+  const int64_t count = (last - 1) / 3 + 1;  // triples k = 3t with k < last
+  auto inside = [last](int64_t at) { return at >= 0 && at <= last; };
+  // Triple t has partner 3t + offset inside for t in [ceil(-offset / 3), floor((last - offset) / 3)],
+  // and 3t - offset inside for t in [ceil(offset / 3), floor((last + offset) / 3)].
+  int64_t cuts[6] = {0,
+                     count,
+                     -floorDiv(offset, 3),
+                     floorDiv(last - offset, 3) + 1,
+                     -floorDiv(-offset, 3),
+                     floorDiv(last + offset, 3) + 1};
+  for (int64_t& c : cuts) c = std::clamp<int64_t>(c, 0, count);
+  std::sort(std::begin(cuts), std::end(cuts));
+  const uint32_t bias[3] = {uint32_t(blueBias), uint32_t(greenBias), uint32_t(redBias)};
+  for (int i = 0; i + 1 < 6; ++i) {
+    const int64_t from = cuts[i], to = cuts[i + 1];
+    if (from >= to) continue;
+    const int64_t k0 = 3 * from;
+    if (!inside(k0 + offset) && !inside(k0 - offset)) continue;  // neither partner inside
+    const int64_t partner = inside(k0 + offset) ? offset : -offset;
+    const uint8_t* p = source + k0;
+    const uint8_t* q = source + k0 + partner;
+    uint8_t* out = destination + k0;
+    const int64_t n = to - from;
     if (greyFlag == 0) {
-      destination[k] = static_cast<uint8_t>(b);
-      destination[k + 1] = static_cast<uint8_t>(g);
-      destination[k + 2] = static_cast<uint8_t>(r);
+      for (int64_t t = 0; t < n; ++t) {
+        out[3 * t] = static_cast<uint8_t>(relief(p[3 * t], q[3 * t], bias[0]));
+        out[3 * t + 1] = static_cast<uint8_t>(relief(p[3 * t + 1], q[3 * t + 1], bias[1]));
+        out[3 * t + 2] = static_cast<uint8_t>(relief(p[3 * t + 2], q[3 * t + 2], bias[2]));
+      }
     } else {
-      const auto grey = static_cast<uint8_t>(low32(int64_t(b) + g + r) / 3);
-      destination[k] = destination[k + 1] = destination[k + 2] = grey;
+      for (int64_t t = 0; t < n; ++t) {
+        const int64_t sum = int64_t(relief(p[3 * t], q[3 * t], bias[0])) +
+                            relief(p[3 * t + 1], q[3 * t + 1], bias[1]) +
+                            relief(p[3 * t + 2], q[3 * t + 2], bias[2]);
+        out[3 * t] = out[3 * t + 1] = out[3 * t + 2] = static_cast<uint8_t>(low32(sum) / 3);
+      }
     }
   }
   return 1;
