@@ -191,15 +191,15 @@ void threeColourLines(int32_t count, int32_t mirrorFlag, LineFn&& line) {
   }
 }
 
-// Fills `count` triples with one colour, doubling the copied run each time.
+// Fills `count` triples with one colour from a block of the colour repeated, so the picture is only
+// written, never read back.
 void fillTriples(uint8_t* p, int64_t count, const uint8_t* colour) {
-  if (count <= 0) return;
-  std::memcpy(p, colour, 3);
-  for (int64_t done = 1; done < count;) {
-    const int64_t n = std::min(done, count - done);
-    std::memcpy(p + 3 * done, p, static_cast<size_t>(3 * n));
-    done += n;
-  }
+  uint8_t block[kWalkBlock];
+  for (int j = 0; j < kWalkBlock; j += 3) std::memcpy(block + j, colour, 3);
+  const int64_t n = 3 * count;
+  int64_t i = 0;
+  for (; i + kWalkBlock <= n; i += kWalkBlock) std::memcpy(p + i, block, kWalkBlock);
+  if (i < n) std::memcpy(p + i, block, static_cast<size_t>(n - i));
 }
 
 // Fills every column (byColumn) or every row, in memory order, with the three-colour mix of its t.
