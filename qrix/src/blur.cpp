@@ -1,6 +1,7 @@
 // Blur filters: box, weighted, over-smoothing and median sweeps, directional blur, box blur of a
 // chosen radius on the grid, and the two interior blurs.
 #include <algorithm>
+#include <cstdlib>
 
 #include "neighbourhood.h"
 
@@ -49,6 +50,34 @@ void medianSweep(const uint8_t* src, uint8_t* dst, int32_t size, int32_t stride)
 
 // Floor division for the grid's row clipping (b > 0).
 inline int64_t floorDiv(int64_t a, int64_t b) { return a >= 0 ? a / b : -((-a + b - 1) / b); }
+
+// The box blur summed afresh for every pixel, for when the running sums cannot be allocated.
+void boxDirect(const uint8_t* source, uint8_t* destination, int32_t size, int32_t width, int32_t height,
+               int32_t radius) {
+  const int64_t lastPixel = (int64_t(size) - 2) / 3;  // highest grid index with all bytes inside
+  const int64_t w = width, r = radius;
+  qrix::grid(width, height, [&](int32_t x, int32_t y, int64_t offset) {
+    if (offset / 3 > lastPixel) return;  // a size smaller than the picture: leave the rest alone
+    // Rows of the box whose run can meet [0, lastPixel].
+    const int64_t jFirst = std::max(-r, floorDiv(-(x + r - 1) + w - 1, w) - y);
+    const int64_t jLast = std::min(r - 1, floorDiv(lastPixel - x + r, w) - y);
+    uint32_t b = 0, g = 0, red = 0;  // 32-bit sums, wrapping as the library's integers do
+    int32_t count = 0;
+    for (int64_t j = jFirst; j <= jLast; ++j) {
+      const int64_t rowStart = w * (y + j);
+      const int64_t from = std::max<int64_t>(0, rowStart + x - r);
+      const int64_t to = std::min(lastPixel, rowStart + x + r - 1);
+      for (int64_t q = from; q <= to; ++q) {
+        const uint8_t* p = source + 3 * q;
+        b += p[0], g += p[1], red += p[2];
+      }
+      if (to >= from) count += static_cast<int32_t>(to - from + 1);
+    }
+    destination[offset] = static_cast<uint8_t>(static_cast<int32_t>(b) / count);
+    destination[offset + 1] = static_cast<uint8_t>(static_cast<int32_t>(g) / count);
+    destination[offset + 2] = static_cast<uint8_t>(static_cast<int32_t>(red) / count);
+  });
+}
 
 }  // namespace
 
@@ -109,32 +138,71 @@ int32_t dllmotionblur(const uint8_t* source, uint8_t* destination, int32_t size,
 // when its three bytes lie in [0, size], so columns beyond a row end wrap into the next row. Each row
 // of the box is one run of consecutive grid pixels, clipped to the buffer. A radius below 1 has no
 // box: nothing is written.
+// Sums are taken with running windows: along each grid row the run sums slide by one pixel, and down
+// the grid the box sums slide by one row. The sums are 32-bit and wrap, so adding and taking away
+// leaves the same bits as adding up afresh.
 int32_t dllfastblurplus(const uint8_t* source, uint8_t* destination, int32_t size, int32_t width,
                         int32_t height, int32_t radius) {
-  if (radius < 1 || size < 2) return 1;
+  if (radius < 1 || size < 2 || width < 2 || height < 2) return 1;
   const int64_t lastPixel = (int64_t(size) - 2) / 3;  // highest grid index with all bytes inside
-  const int64_t w = width, r = radius;
-  qrix::grid(width, height, [&](int32_t x, int32_t y, int64_t offset) {
-    if (offset / 3 > lastPixel) return;  // a size smaller than the picture: leave the rest alone
-    // Rows of the box whose run can meet [0, lastPixel].
-    const int64_t jFirst = std::max(-r, floorDiv(-(x + r - 1) + w - 1, w) - y);
-    const int64_t jLast = std::min(r - 1, floorDiv(lastPixel - x + r, w) - y);
-    uint32_t b = 0, g = 0, red = 0;  // 32-bit sums, wrapping as the library's integers do
-    int32_t count = 0;
-    for (int64_t j = jFirst; j <= jLast; ++j) {
-      const int64_t rowStart = w * (y + j);
-      const int64_t from = std::max<int64_t>(0, rowStart + x - r);
-      const int64_t to = std::min(lastPixel, rowStart + x + r - 1);
-      for (int64_t q = from; q <= to; ++q) {
-        const uint8_t* p = source + 3 * q;
-        b += p[0], g += p[1], red += p[2];
-      }
-      if (to >= from) count += static_cast<int32_t>(to - from + 1);
+  const int64_t w = width, r = radius, columns = w - 1;
+  auto* sums = static_cast<uint32_t*>(std::malloc(8 * sizeof(uint32_t) * static_cast<size_t>(columns)));
+  if (sums == nullptr) {
+    boxDirect(source, destination, size, width, height, radius);
+    return 1;
+  }
+  uint32_t *boxB = sums, *boxG = boxB + columns, *boxR = boxG + columns, *boxN = boxR + columns;
+  uint32_t *runB = boxN + columns, *runG = runB + columns, *runR = runG + columns, *runN = runR + columns;
+  // Grid rows whose runs can meet [0, lastPixel]; the runs of every other row are empty.
+  const int64_t rowLo = floorDiv(-(r - 1) - (columns - 1), w) - 1;
+  const int64_t rowHi = floorDiv(lastPixel + r, w) + 1;
+  // Run sums of grid row Y (pixels w * Y + x - r .. w * Y + x + r - 1, clipped) for every x.
+  auto runsOf = [&](int64_t Y) {
+    const int64_t c0 = w * Y;
+    uint32_t b = 0, g = 0, red = 0, n = 0;
+    for (int64_t q = std::max<int64_t>(0, c0 - r), to = std::min(lastPixel, c0 + r - 1); q <= to; ++q) {
+      const uint8_t* p = source + 3 * q;
+      b += p[0], g += p[1], red += p[2], ++n;
     }
-    destination[offset] = static_cast<uint8_t>(static_cast<int32_t>(b) / count);
-    destination[offset + 1] = static_cast<uint8_t>(static_cast<int32_t>(g) / count);
-    destination[offset + 2] = static_cast<uint8_t>(static_cast<int32_t>(red) / count);
-  });
+    runB[0] = b, runG[0] = g, runR[0] = red, runN[0] = n;
+    for (int64_t x = 1; x < columns; ++x) {
+      const int64_t in = c0 + x + r - 1, out = c0 + x - r - 1;
+      if (in >= 0 && in <= lastPixel) {
+        const uint8_t* p = source + 3 * in;
+        b += p[0], g += p[1], red += p[2], ++n;
+      }
+      if (out >= 0 && out <= lastPixel) {
+        const uint8_t* p = source + 3 * out;
+        b -= p[0], g -= p[1], red -= p[2], --n;
+      }
+      runB[x] = b, runG[x] = g, runR[x] = red, runN[x] = n;
+    }
+  };
+  auto addRuns = [&](int64_t Y, bool add) {
+    if (Y < rowLo || Y > rowHi) return;
+    runsOf(Y);
+    const uint32_t sign = add ? 1u : 0xffffffffu;
+    for (int64_t x = 0; x < columns; ++x) {
+      boxB[x] += sign * runB[x], boxG[x] += sign * runG[x], boxR[x] += sign * runR[x],
+          boxN[x] += sign * runN[x];
+    }
+  };
+  for (int64_t x = 0; x < columns; ++x) boxB[x] = boxG[x] = boxR[x] = boxN[x] = 0;
+  for (int64_t Y = std::max(-r, rowLo); Y <= std::min(r - 1, rowHi); ++Y) addRuns(Y, true);
+  for (int64_t y = 0; y < height - 1; ++y) {
+    if (y > 0) addRuns(y + r - 1, true), addRuns(y - 1 - r, false);
+    const int64_t rowStart = w * y;
+    if (rowStart > lastPixel) break;  // a size smaller than the picture: leave the rest alone
+    const int64_t xEnd = std::min(columns, lastPixel - rowStart + 1);
+    uint8_t* out = destination + 3 * rowStart;
+    for (int64_t x = 0; x < xEnd; ++x) {
+      const auto count = static_cast<int32_t>(boxN[x]);
+      out[3 * x] = static_cast<uint8_t>(static_cast<int32_t>(boxB[x]) / count);
+      out[3 * x + 1] = static_cast<uint8_t>(static_cast<int32_t>(boxG[x]) / count);
+      out[3 * x + 2] = static_cast<uint8_t>(static_cast<int32_t>(boxR[x]) / count);
+    }
+  }
+  std::free(sums);
   return 1;
 }
 
