@@ -277,6 +277,27 @@ template <bool kNarrow, class Pick>
     const double v = u * d + w * s;
     return static_cast<uint8_t>(kNarrow ? static_cast<int32_t>(v) : truncToInt(v));
   };
+  // Weights in 0 .. 1 may be replaced by 16-bit fixed point, (U * d + W * s) >> 16, when that gives
+  // the same byte for all 65536 pairs (d, s), checked here; worth it on large pictures only.
+  if (size >= (1 << 20) && u >= 0.0 && u <= 1.0 && w >= 0.0 && w <= 1.0) {
+    const uint32_t fu = static_cast<uint32_t>(u * 65536.0 + 0.5),
+                   fw = static_cast<uint32_t>(w * 65536.0 + 0.5);
+    bool same = true;
+    for (uint32_t d = 0; d < 256 && same; ++d) {
+      for (uint32_t s = 0; s < 256; ++s) same &= static_cast<uint8_t>((fu * d + fw * s) >> 16) == mix(d, s);
+    }
+    if (same) {
+      chosenTriples(size, pick, [&](ptrdiff_t i, int m, const uint8_t* chosen) {
+        uint8_t* d = image + i;
+        const uint8_t* s = picture + i;
+        for (int j = 0; j < m; ++j) {
+          const uint8_t mixed = static_cast<uint8_t>((fu * d[j] + fw * s[j]) >> 16);
+          d[j] = (chosen[j] & mixed) | (~chosen[j] & d[j]);
+        }
+      });
+      return;
+    }
+  }
   chosenTriples(size, pick, [&](ptrdiff_t i, int m, const uint8_t* chosen) {
     uint8_t* d = image + i;
     const uint8_t* s = picture + i;

@@ -242,3 +242,26 @@ TEST(BlendKeyExtremes, FarKeysCopyAndBlendEveryPixel) {
     EXPECT_TRUE(std::equal(blended.begin(), blended.begin() + n, p.picture.begin())) << k[0] << "," << k[3];
   }
 }
+
+// Large pictures take the fixed-point blend wherever it matches for every byte pair; every
+// percent from 0 to 100 must still give the plain bytes, keyed, unkeyed and under a mask.
+TEST(BlendEquivalence, LargePictureBlendsEveryPercent) {
+  std::mt19937 gen(11);
+  Picture p{701, 503, 3 * 701 + 3, {}, {}};
+  p.image.resize(static_cast<size_t>(p.stride) * p.height);
+  p.picture.resize(p.image.size());
+  fill(p.image, gen);
+  fill(p.picture, gen);
+  ASSERT_GE(p.size(), 1 << 20);
+  for (int32_t percent = -1; percent <= 101; ++percent) {
+    Bytes a = p.image, b = p.image;
+    dllmiximage(p.picture.data(), a.data(), p.size(), 0, 0, 0, percent % 2 ? -1 : 30, 20, 10, 3, percent);
+    reference::dllmiximage(p.picture.data(), b.data(), p.size(), 0, 0, 0, percent % 2 ? -1 : 30, 20, 10, 3,
+                           percent);
+    EXPECT_TRUE(a == b) << "mix image " << percent;
+    a = p.image, b = p.image;
+    DllMixWord(a.data(), p.picture.data(), p.size(), percent);
+    reference::DllMixWord(b.data(), p.picture.data(), p.size(), percent);
+    EXPECT_TRUE(a == b) << "mix word " << percent;
+  }
+}
