@@ -138,6 +138,21 @@ TEST(NeighbourEquivalence, SpecialBlurStepIsExact) {
   }
 }
 
+// The motion blur divides sums of up to 64 bytes by their count with a multiply and a shift.
+TEST(NeighbourEquivalence, MotionBlurQuotientsAreExact) {
+  for (uint32_t count = 1; count <= 64; ++count) {
+    uint32_t shift = 14;
+    while ((1u << (shift - 14)) < count) ++shift;
+    const uint32_t m = (1u << shift) / count + 1;
+    for (uint32_t v = 0; v <= 255 * count; ++v) {
+      if ((v * m) >> shift != v / count) {
+        ADD_FAILURE() << v << " / " << count;
+        return;
+      }
+    }
+  }
+}
+
 TEST(NeighbourEquivalence, DirectionalFilters) {
   for (int32_t direction : {INT32_MIN, -1, 0, 1, 2, 3, 4, 5, 6, 7, 8, 9, INT32_MAX}) {
     for (int32_t amount : {INT32_MIN, -100000, -301, -100, -99, 0, 99, 100, 250, 1000, 12345678, INT32_MAX}) {
