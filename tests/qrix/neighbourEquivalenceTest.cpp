@@ -153,6 +153,23 @@ TEST(NeighbourEquivalence, MotionBlurQuotientsAreExact) {
   }
 }
 
+// The radius blur divides box sums of up to 65536 pixels by a multiply and a shift; the quotient is
+// monotone in the sum, so checking both sides of every step of v / count covers every sum.
+TEST(NeighbourEquivalence, RadiusBlurQuotientsAreExact) {
+  for (uint64_t count = 1; count <= 65536; ++count) {
+    const uint64_t m = (uint64_t(1) << 40) / count + 1;
+    for (uint64_t q = 0; q <= 255; ++q) {
+      const uint64_t v = q * count;
+      const bool below = v == 0 || ((v - 1) * m) >> 40 == q - 1;
+      const bool top = q < 255 || ((v + count - 1) * m) >> 40 == 255;
+      if (((v * m) >> 40) != q || !below || !top) {
+        ADD_FAILURE() << q << " * " << count;
+        return;
+      }
+    }
+  }
+}
+
 TEST(NeighbourEquivalence, DirectionalFilters) {
   for (int32_t direction : {INT32_MIN, -1, 0, 1, 2, 3, 4, 5, 6, 7, 8, 9, INT32_MAX}) {
     for (int32_t amount : {INT32_MIN, -100000, -301, -100, -99, 0, 99, 100, 250, 1000, 12345678, INT32_MAX}) {
