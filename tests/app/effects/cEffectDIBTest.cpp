@@ -53,9 +53,13 @@ TEST(Rotate, TurnsMovePixelsAsExpected) {
       for (int32_t y = 0; y < H; ++y)
         for (int32_t x = 0; x < W; ++x) {
           const Pixel want = pixel(source, x, y);
-          if (angle == 90) EXPECT_EQ(pixel(image, y, W - 1 - x), want);
-          if (angle == 180) EXPECT_EQ(pixel(image, W - 1 - x, H - 1 - y), want);
-          if (angle == 270) EXPECT_EQ(pixel(image, H - 1 - y, x), want);
+          if (angle == 90) {
+            EXPECT_EQ(pixel(image, y, W - 1 - x), want);
+          } else if (angle == 180) {
+            EXPECT_EQ(pixel(image, W - 1 - x, H - 1 - y), want);
+          } else {
+            EXPECT_EQ(pixel(image, H - 1 - y, x), want);
+          }
         }
       EXPECT_TRUE(padClean(image)) << W << "x" << H << " by " << angle;
     }
