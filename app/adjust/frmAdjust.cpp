@@ -250,43 +250,43 @@ void frmAdjust::BuildSliderRows(QGroupBox* frame, int mode) {
   g->setHorizontalSpacing(4);
   g->setVerticalSpacing(1);
   g->setColumnStretch(1, 1);
-  for (const SliderSpec* spec : SlidersOfMode(mode)) {
+  for (const SliderSpec* desc : SlidersOfMode(mode)) {
     auto* s = new QScrollBar(Qt::Horizontal, frame);
-    s->setObjectName(spec->name);
+    s->setObjectName(desc->name);
     s->setFixedHeight(15);
     // The designer's state until the pane is set up.
     s->setRange(0, 32767);
     s->setValue(0);
     s->setSingleStep(1);
     s->setPageStep(1);
-    sliders_[spec->name] = s;
+    sliders_[desc->name] = s;
 
     auto* value = new QLabel(QString(), frame);
-    value->setObjectName(spec->valueLabel);
+    value->setObjectName(desc->valueLabel);
     value->setFixedWidth(30);
     value->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    valueLabels_[spec->valueLabel] = value;
+    valueLabels_[desc->valueLabel] = value;
 
-    const int r = spec->row;
-    if (spec->lowCaption != nullptr) {
-      auto* low = CaptionLabel(frame, QString::fromLatin1(spec->lowCaption));
-      Paint(low, QColor::fromRgb(spec->lowColor), Qt::black);
+    const int r = desc->row;
+    if (desc->lowCaption != nullptr) {
+      auto* low = CaptionLabel(frame, QString::fromLatin1(desc->lowCaption));
+      Paint(low, QColor::fromRgb(desc->lowColor), Qt::black);
       low->setFixedWidth(48);
-      auto* high = CaptionLabel(frame, QString::fromLatin1(spec->caption));
-      Paint(high, QColor::fromRgb(spec->highColor), Qt::black);
+      auto* high = CaptionLabel(frame, QString::fromLatin1(desc->caption));
+      Paint(high, QColor::fromRgb(desc->highColor), Qt::black);
       high->setFixedWidth(40);
       g->addWidget(low, r, 0);
       g->addWidget(s, r, 1);
       g->addWidget(high, r, 2);
-    } else if (spec->caption != nullptr) {
-      g->addWidget(CaptionLabel(frame, QString::fromLatin1(spec->caption)), r, 0);
+    } else if (desc->caption != nullptr) {
+      g->addWidget(CaptionLabel(frame, QString::fromLatin1(desc->caption)), r, 0);
       g->addWidget(s, r, 1, 1, 2);
     } else {
       g->addWidget(s, r, 0, 1, 3);
     }
     g->addWidget(value, r, 3);
 
-    connect(s, &QScrollBar::valueChanged, this, [this, spec] { SliderChanged(*spec); });
+    connect(s, &QScrollBar::valueChanged, this, [this, desc] { SliderChanged(*desc); });
   }
 }
 
@@ -450,8 +450,8 @@ void frmAdjust::SetUpPane() {
     exposal->setMaximum(255);
     exposal->setValue(50);
   } else {
-    for (const SliderSpec* spec : SlidersOfMode(mode))
-      InitSlider(Slider(spec->name), spec->min, spec->max, spec->start);
+    for (const SliderSpec* desc : SlidersOfMode(mode))
+      InitSlider(Slider(desc->name), desc->min, desc->max, desc->start);
   }
 
   if (mode == 8) OpAverage->setChecked(true);
@@ -464,9 +464,9 @@ void frmAdjust::SetUpPane() {
   SetTitle(QString::fromLatin1(info->title));
 }
 
-void frmAdjust::SliderChanged(const SliderSpec& spec) {
+void frmAdjust::SliderChanged(const SliderSpec& desc) {
   if (!loaded_ || closed_) return;
-  if (QLabel* label = valueLabels_[spec.valueLabel]) label->setText(QString::number(Value(spec.name)));
+  if (QLabel* label = valueLabels_[desc.valueLabel]) label->setText(QString::number(Value(desc.name)));
   Guarded([this] { PrimaryChanged(); });
 }
 
@@ -493,8 +493,8 @@ void frmAdjust::PrimaryChanged() {
   if (mode == 3 || mode == 7) CorrectMinMaxPairs();
 
   RestorePreview();
-  for (const SliderSpec* spec : SlidersOfMode(mode))
-    valueLabels_[spec->valueLabel]->setText(QString::number(Value(spec->name)));
+  for (const SliderSpec* desc : SlidersOfMode(mode))
+    valueLabels_[desc->valueLabel]->setText(QString::number(Value(desc->name)));
   RunOperation(PreviewDIB);
   ShowPreview();
   // Erode's slider changes the preview only.

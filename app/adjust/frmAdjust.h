@@ -97,7 +97,7 @@ class frmAdjust : public QDialog {
   void ApplyToImage();
 
   void SetUpPane();
-  void SliderChanged(const SliderSpec& spec);
+  void SliderChanged(const SliderSpec& desc);
   void PrimaryChanged();
   bool CorrectMinMaxPairs();
   // The pane's operation with the values its controls hold now; empty for Resize.

@@ -244,8 +244,8 @@ std::vector<Operation> buildOperations() {
   return ops;
 }
 
-bool parseArgument(std::string_view text, const ArgSpec& spec, int32_t& value, std::string& error) {
-  if (spec.kind == ArgKind::Bool) {
+bool parseArgument(std::string_view text, const ArgSpec& desc, int32_t& value, std::string& error) {
+  if (desc.kind == ArgKind::Bool) {
     const QString word = QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())).toLower();
     if (word == "1" || word == "true" || word == "yes") {
       value = 1;
@@ -255,7 +255,7 @@ bool parseArgument(std::string_view text, const ArgSpec& spec, int32_t& value, s
       value = 0;
       return true;
     }
-    error = "argument " + std::string(spec.name) + " must be true or false (1 or 0), not '" +
+    error = "argument " + std::string(desc.name) + " must be true or false (1 or 0), not '" +
             std::string(text) + "'";
     return false;
   }
@@ -264,15 +264,15 @@ bool parseArgument(std::string_view text, const ArgSpec& spec, int32_t& value, s
   if (!digits.empty() && digits.front() == '+') digits.remove_prefix(1);
   const auto [end, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), v);
   if (digits.empty() || ec != std::errc() || end != digits.data() + digits.size()) {
-    error = "argument " + std::string(spec.name) + " must be a whole number, not '" + std::string(text) + "'";
+    error = "argument " + std::string(desc.name) + " must be a whole number, not '" + std::string(text) + "'";
     return false;
   }
   int64_t low = std::numeric_limits<int32_t>::min(), high = std::numeric_limits<int32_t>::max();
-  if (spec.kind == ArgKind::Byte) low = 0, high = 255;
-  if (spec.kind == ArgKind::Short)
+  if (desc.kind == ArgKind::Byte) low = 0, high = 255;
+  if (desc.kind == ArgKind::Short)
     low = std::numeric_limits<int16_t>::min(), high = std::numeric_limits<int16_t>::max();
   if (v < low || v > high) {
-    error = "argument " + std::string(spec.name) + " must lie between " + std::to_string(low) + " and " +
+    error = "argument " + std::string(desc.name) + " must lie between " + std::to_string(low) + " and " +
             std::to_string(high) + ", not " + std::string(text);
     return false;
   }

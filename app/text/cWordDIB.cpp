@@ -48,35 +48,35 @@ void ensureDefaultFace() {
 // A font whose cell (ascent + descent) is at most cellHeight pixels and whose average character is
 // cellWidth pixels wide (0: the face's own proportions). Letters are never antialiased, so every
 // drawn pixel has the pure text colour.
-QFont makeFont(const cWordDIB::Font& spec) {
+QFont makeFont(const cWordDIB::Font& desc) {
   ensureDefaultFace();
-  const QString face = !spec.face.isEmpty() && QFontDatabase::hasFamily(spec.face)
-                           ? spec.face
+  const QString face = !desc.face.isEmpty() && QFontDatabase::hasFamily(desc.face)
+                           ? desc.face
                            : QString::fromLatin1(kDefaultTextFace);
   QFont font(face);
   font.setStyleStrategy(QFont::StyleStrategy(QFont::NoAntialias | QFont::NoSubpixelAntialias));
-  font.setWeight(spec.weight <= 0 ? QFont::Normal : static_cast<QFont::Weight>(std::min(spec.weight, 1000)));
-  font.setItalic(spec.italic);
-  font.setUnderline(spec.underline);
-  font.setStrikeOut(spec.strikeOut);
+  font.setWeight(desc.weight <= 0 ? QFont::Normal : static_cast<QFont::Weight>(std::min(desc.weight, 1000)));
+  font.setItalic(desc.italic);
+  font.setUnderline(desc.underline);
+  font.setStrikeOut(desc.strikeOut);
 
-  if (spec.cellHeight > 0) {
+  if (desc.cellHeight > 0) {
     // A positive height is the whole cell: shrink the em size until the cell fits.
-    int size = spec.cellHeight;
+    int size = desc.cellHeight;
     font.setPixelSize(size);
     const int cell = QFontMetrics(font).height();
-    if (cell > spec.cellHeight) {
-      size = std::max(1, static_cast<int>(static_cast<int64_t>(size) * spec.cellHeight / cell));
+    if (cell > desc.cellHeight) {
+      size = std::max(1, static_cast<int>(static_cast<int64_t>(size) * desc.cellHeight / cell));
       font.setPixelSize(size);
-      while (size > 1 && QFontMetrics(font).height() > spec.cellHeight) font.setPixelSize(--size);
+      while (size > 1 && QFontMetrics(font).height() > desc.cellHeight) font.setPixelSize(--size);
     }
   } else {
-    font.setPixelSize(spec.cellHeight < 0 ? std::min(-spec.cellHeight, 32767) : kDefaultPixelSize);
+    font.setPixelSize(desc.cellHeight < 0 ? std::min(-desc.cellHeight, 32767) : kDefaultPixelSize);
   }
 
-  if (spec.cellWidth > 0) {
+  if (desc.cellWidth > 0) {
     const double average = QFontMetricsF(font).averageCharWidth();
-    if (average > 0) font.setStretch(std::clamp(roundEven(100.0 * spec.cellWidth / average), 1, 4000));
+    if (average > 0) font.setStretch(std::clamp(roundEven(100.0 * desc.cellWidth / average), 1, 4000));
   }
   return font;
 }
@@ -166,12 +166,12 @@ void cWordDIB::BoxSize(const QString& strDraw, int32_t cellWidth, int32_t cellHe
                        int32_t Weight, bool Italic, int32_t& boxWidth, int32_t& boxHeight) {
   if (cellWidth <= 0) {
     // Let the font choose the cell width, then size the box by it.
-    Font spec;
-    spec.face = FontName;
-    spec.cellHeight = cellHeight;
-    spec.weight = Weight;
-    spec.italic = Italic;
-    cellWidth = QFontMetrics(makeFont(spec)).averageCharWidth();
+    Font desc;
+    desc.face = FontName;
+    desc.cellHeight = cellHeight;
+    desc.weight = Weight;
+    desc.italic = Italic;
+    cellWidth = QFontMetrics(makeFont(desc)).averageCharWidth();
   }
   boxWidth = roundEven(static_cast<double>(strDraw.size()) * cellWidth * kBoxScale);
   boxHeight = roundEven(cellHeight * kBoxScale);

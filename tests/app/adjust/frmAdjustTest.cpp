@@ -81,10 +81,10 @@ TEST_F(AdjustDialog, EveryModeShowsItsPaneTitleAndStartValues) {
     EXPECT_EQ(dlg->frame()->versionText(), titles[mode - 1]);
     for (int n = 0; n <= 29; ++n) EXPECT_EQ(dlg->pane(n)->isVisibleTo(dlg.get()), n == mode) << n;
     // Every value label shows its slider's value.
-    for (const orvane::SliderSpec* spec : orvane::SlidersOfMode(mode)) {
-      QScrollBar* s = Slider(*dlg, spec->name);
-      EXPECT_EQ(Label(*dlg, spec->valueLabel), QString::number(s->value())) << spec->name;
-      EXPECT_EQ(s->value(), spec->start == orvane::kStartAtMin ? s->minimum() : spec->start) << spec->name;
+    for (const orvane::SliderSpec* desc : orvane::SlidersOfMode(mode)) {
+      QScrollBar* s = Slider(*dlg, desc->name);
+      EXPECT_EQ(Label(*dlg, desc->valueLabel), QString::number(s->value())) << desc->name;
+      EXPECT_EQ(s->value(), desc->start == orvane::kStartAtMin ? s->minimum() : desc->start) << desc->name;
     }
     EXPECT_TRUE(dlg->previewCheck()->isChecked());
     Cancel(*dlg);
