@@ -7,32 +7,9 @@
 #include <cstring>
 #include <ctime>
 
+#include "ReferenceSupport.h"
+
 namespace reference {
-
-namespace {
-
-// The library's per-thread generator, restated: every new thread starts with state 1.
-thread_local uint32_t state = 1;
-
-inline void seedRandom(uint32_t seed) { state = seed; }
-
-inline int32_t nextRandom() {
-  state = state * 214013u + 2531011u;
-  return static_cast<int32_t>((state >> 16) & 0x7fff);
-}
-
-inline int32_t randomStep(int32_t n) {
-  int32_t v = nextRandom() % n + 1;
-  return v > n ? n : v;
-}
-
-inline int32_t clampByte(int32_t v) { return v < 0 ? 0 : (v > 255 ? 255 : v); }
-
-inline int32_t truncToInt(double v) {
-  return static_cast<int32_t>(static_cast<uint32_t>(static_cast<int64_t>(v)));
-}
-
-}  // namespace
 
 namespace {
 

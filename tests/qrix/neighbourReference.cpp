@@ -7,14 +7,10 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "ReferenceSupport.h"
+
 namespace reference {
 namespace {
-
-inline int32_t clampByte(int32_t v) { return v < 0 ? 0 : (v > 255 ? 255 : v); }
-
-inline int32_t truncToInt(double v) {
-  return static_cast<int32_t>(static_cast<uint32_t>(static_cast<int64_t>(v)));
-}
 
 // Neighbours of the channel byte at p, rows `s` bytes apart (U is one row earlier in memory).
 struct Around {

@@ -7,35 +7,9 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "ReferenceSupport.h"
+
 namespace reference {
-namespace {
-
-thread_local uint32_t state = 1;
-
-int32_t nextRandom() {
-  state = state * 214013u + 2531011u;
-  return static_cast<int32_t>((state >> 16) & 0x7fff);
-}
-
-int32_t randomStep(int32_t n) {
-  int32_t v = nextRandom() % n + 1;
-  return v > n ? n : v;
-}
-
-int32_t walkTriples(int32_t size) { return size > 2 ? size / 3 : 0; }
-
-template <typename F>
-void forEachTriple(uint8_t* image, int32_t size, F f) {
-  uint8_t* const end = image + 3 * static_cast<ptrdiff_t>(walkTriples(size));
-  for (uint8_t* p = image; p != end; p += 3) f(p);
-}
-
-int32_t clampByte(int32_t v) { return v < 0 ? 0 : (v > 255 ? 255 : v); }
-
-int32_t truncToInt(double v) { return static_cast<int32_t>(static_cast<uint32_t>(static_cast<int64_t>(v))); }
-
-}  // namespace
-
 // Stylize
 
 namespace {
