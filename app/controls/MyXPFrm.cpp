@@ -1,6 +1,7 @@
 #include "MyXPFrm.h"
 
 #include <QApplication>
+#include <QFontMetrics>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QWindow>
@@ -105,7 +106,12 @@ void MyXPFrm::drawTitle(QPainter& p) const {
   }
   if (!version_.isEmpty()) {
     QRect vbox = box;
-    vbox.setLeft(static_cast<int>(std::lround(programName_.size() * 6.7 + 3)));
+    // The small text follows the name at 6.7 pixels a character, but never over the bold
+    // name itself when the face drawn is wider than that.
+    const int byCharacters = static_cast<int>(std::lround(programName_.size() * 6.7 + 3));
+    const int nameEnd =
+        box.left() + 2 + QFontMetrics(titleFont(19, 10, 800)).horizontalAdvance(programName_.trimmed());
+    vbox.setLeft(programName_.trimmed().isEmpty() ? byCharacters : std::max(byCharacters, nameEnd + 4));
     p.setFont(titleFont(10, 6, 400));
     p.setPen(Qt::black);
     p.drawText(vbox.translated(1, 1), flags, version_);

@@ -112,6 +112,21 @@ TEST(MyXPFrm, PaintsBorderAndTitleBarAndDrawsOnlyNonEmptyTexts) {
   EXPECT_NE(frame.drawing().toImage().copy(versionLeft, 6, 100, 18), named.copy(versionLeft, 6, 100, 18));
 }
 
+TEST(MyXPFrm, TheSmallTitleTextNeverCoversTheBoldName) {
+  const auto titleOf = [](const QString& version) {
+    MyXPFrm frame;
+    frame.resize(300, 200);
+    frame.show();
+    frame.Caption("Adjust for:", version);
+    return frame.drawing().toImage();
+  };
+  const QImage nameOnly = titleOf("");
+  const QImage both = titleOf("Persian Blinds");
+  // At 6.7 pixels a character the small text would start at x = 77, inside the bold name.
+  EXPECT_EQ(both.copy(0, 0, 90, 30), nameOnly.copy(0, 0, 90, 30));
+  EXPECT_NE(both, nameOnly);
+}
+
 TEST(MyXPFrm, DragsOnlyANormalWindowAndStillRaisesMouseDown) {
   QWidget window;
   window.resize(200, 100);
