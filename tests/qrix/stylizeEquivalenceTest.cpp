@@ -12,6 +12,7 @@
 #include <thread>
 #include <vector>
 
+#include "AllColours.h"
 #include "PixelBuffer.h"
 #include "qrix.h"
 #include "stylizeReference.h"
@@ -166,29 +167,7 @@ void expectSameOnPictures(const std::string& what, const OnPicture& fast, const 
   }
 }
 
-// Every colour once, as 2^24 triples with one byte after them.
-const Bytes& allColours() {
-  static const Bytes bytes = [] {
-    Bytes b(3u << 24 | 1u, 0x77);
-    for (uint32_t c = 0; c < (1u << 24); ++c) {
-      b[3 * c] = static_cast<uint8_t>(c), b[3 * c + 1] = static_cast<uint8_t>(c >> 8),
-            b[3 * c + 2] = static_cast<uint8_t>(c >> 16);
-    }
-    return b;
-  }();
-  return bytes;
-}
-
-void expectSameOnAllColours(const std::string& what, const InPlace& fast, const InPlace& plain) {
-  Bytes a = allColours(), b = allColours();
-  const int32_t size = static_cast<int32_t>(a.size()) - 1;
-  EXPECT_EQ(fast(a.data(), size), plain(b.data(), size)) << what;
-  if (a == b) return;
-  size_t i = 0;
-  while (a[i] == b[i]) ++i;
-  ADD_FAILURE() << what << ": colour " << i / 3 << " byte " << i % 3 << " is " << int(a[i]) << " instead of "
-                << int(b[i]);
-}
+using equivalence::expectSameOnAllColours;
 
 const std::vector<int32_t> kAmounts = {INT32_MIN, -100000, -1531, -1530, -256,  -255,   -200,     -101, -100,
                                        -99,       -50,     -3,    -2,    -1,    0,      1,        2,    3,
