@@ -58,6 +58,10 @@ const std::vector<Sample>& pictures() {
     add(257, 6, 0);
     add(66, 67, 1);
     add(640, 5, 0);
+    // Tall enough for boxes of several radii to lie wholly inside, narrow and wide.
+    add(4, 40, 0);
+    add(23, 41, 1);
+    add(101, 36, 0);
     return s;
   }();
   return all;
@@ -172,7 +176,8 @@ TEST(NeighbourEquivalence, RadiusBlurQuotientsAreExact) {
 
 TEST(NeighbourEquivalence, DirectionalFilters) {
   for (int32_t direction : {INT32_MIN, -1, 0, 1, 2, 3, 4, 5, 6, 7, 8, 9, INT32_MAX}) {
-    for (int32_t amount : {INT32_MIN, -100000, -301, -100, -99, 0, 99, 100, 250, 1000, 12345678, INT32_MAX}) {
+    for (int32_t amount : {INT32_MIN, -100000, -12899, -12800, -12799, -301, -100, -99, 0, 99, 100, 250, 1000,
+                           12799, 12800, 12899, 12345678, 842150500, INT32_MAX}) {
       const std::string arg = " direction " + std::to_string(direction) + " amount " + std::to_string(amount);
       SAME(dllsharpen, src, dst, s.size, s.stride, direction, amount);
     }
@@ -186,6 +191,11 @@ TEST(NeighbourEquivalence, DirectionalFilters) {
           SAME(dllemboss, src, dst, s.size, s.stride, distance, direction, r, g, b, grey);
       }
     }
+    for (int32_t distance : {4, 5, 15, 16, 62, 63, 64}) {
+      const std::string arg =
+          " direction " + std::to_string(direction) + " distance " + std::to_string(distance);
+      SAME(dllmotionblur, src, dst, s.size, s.stride, distance, direction);
+    }
   }
 }
 
@@ -195,7 +205,7 @@ TEST(NeighbourEquivalence, EngraveAndRadiusBlur) {
     const std::string arg = " switches " + std::to_string(r) + std::to_string(g) + std::to_string(b);
     SAME(dllengrave, dst, s.size, s.stride, r, g, b);
   }
-  for (int32_t radius : {INT32_MIN, -1, 0, 1, 2, 3, 5, 10, 100}) {
+  for (int32_t radius : {INT32_MIN, -1, 0, 1, 2, 3, 4, 5, 7, 8, 9, 10, 16, 17, 100, 128, 129, 5000}) {
     const std::string arg = " radius " + std::to_string(radius);
     SAME(dllfastblurplus, src, dst, s.size, s.width, s.height, radius);
   }
