@@ -1,6 +1,7 @@
 // Sharpen and edge filters: gradient, Wallis and Laplacian sweeps, the Roberts cross, directional
 // sharpening, and the interior sharpeners.
 #include <algorithm>
+#include <cstring>
 
 #include "neighbourhood.h"
 
@@ -16,14 +17,34 @@ int32_t edgeSweep(const uint8_t* source, uint8_t* destination, int32_t size, int
   return 1;
 }
 
-// Low 32 bits of a 64-bit value, as the library's float-to-int conversion keeps them.
-inline int32_t low32(int64_t v) { return static_cast<int32_t>(static_cast<uint32_t>(v)); }
-
 // Interior kernel: centre, each side neighbour and each corner weighted, the sum divided with
 // truncation toward zero (clamped by the interior walk).
 template <int Centre, int Side, int Corner, int Divisor>
 constexpr auto weighted =
     [](const auto& n) { return (Centre * n.c() + Side * n.sides() + Corner * n.corners()) / Divisor; };
+
+// Each byte v of the run pushed away from its partner w at offset `at`: clampByte(v + k (v - w)), the
+// product and the sum wrapping as 32-bit integers do.
+QRIX_VECTOR_CLONES void pushAway(const uint8_t* source, uint8_t* destination, ptrdiff_t n, ptrdiff_t at,
+                                 int32_t k) {
+  const uint32_t factor = static_cast<uint32_t>(k);
+  for (ptrdiff_t j = 0; j < n; ++j) {
+    const int32_t v = source[j], w = source[j + at];
+    const uint32_t push = factor * static_cast<uint32_t>(v - w);
+    destination[j] =
+        static_cast<uint8_t>(qrix::clampByte(static_cast<int32_t>(static_cast<uint32_t>(v) + push)));
+  }
+}
+
+// pushAway for |k| <= 127: v + k (v - w) lies in [-32385, 32640], so 16-bit lanes hold it exactly.
+QRIX_VECTOR_CLONES void pushAwayNarrow(const uint8_t* source, uint8_t* destination, ptrdiff_t n, ptrdiff_t at,
+                                       int16_t k) {
+  for (ptrdiff_t j = 0; j < n; ++j) {
+    const int16_t v = source[j], w = source[j + at];
+    const auto t = static_cast<int16_t>(v + static_cast<int16_t>(k * static_cast<int16_t>(v - w)));
+    destination[j] = static_cast<uint8_t>(t < 0 ? 0 : (t > 255 ? 255 : t));
+  }
+}
 
 }  // namespace
 
@@ -89,13 +110,18 @@ int32_t dllsharpen(const uint8_t* source, uint8_t* destination, int32_t size, in
   // clang-format on
   const int32_t k = amount / 100;
   const ptrdiff_t at = static_cast<ptrdiff_t>(neighbour);
-  qrix::walkTriples(source, destination, first, end, stride, [k, at](Around a) {
-    const int32_t v = a.c(), w = a.p[at];
-    // k * (v - w) is an exact integer in double precision; its conversion keeps the low 32 bits,
-    // and the sum wraps as signed 32-bit arithmetic does.
-    const int32_t push = low32(int64_t(k) * (v - w));
-    return qrix::clampByte(low32(int64_t(v) + push));
-  });
+  // The bytes of the triples first, first + 3, ... while < end.
+  const ptrdiff_t bytes = static_cast<ptrdiff_t>(3 * qrix::tripleCount(first, end));
+  if (bytes == 0) return 1;
+  // k * (v - w) is an exact integer in double precision; its conversion keeps the low 32 bits, and
+  // the sum wraps as signed 32-bit arithmetic does. With k = 0 every byte keeps its value.
+  if (k == 0) {
+    std::memmove(destination + first, source + first, static_cast<size_t>(bytes));
+  } else if (k >= -127 && k <= 127) {
+    pushAwayNarrow(source + first, destination + first, bytes, at, static_cast<int16_t>(k));
+  } else {
+    pushAway(source + first, destination + first, bytes, at, k);
+  }
   return 1;
 }
 
