@@ -249,6 +249,20 @@ TEST(StylizeEquivalence, RandomScatters) {
       }
     }
   }
+  // Steps around the largest draw (32768) and far beyond it either way, where offsets
+  // leave 32 bits only for the larger magnitudes.
+  for (auto [h, v] : {std::pair{32767, 32768}, std::pair{32768, -2}, std::pair{40000, 7},
+                      std::pair{-70000, 3}, std::pair{4, -40000}, std::pair{-1000, -1000}}) {
+    expectSameOnPictures(
+        cat("dllcanvas(", h, ", ", v, ")"),
+        [=](const Sample& s, const uint8_t* src, uint8_t* dst) {
+          return dllcanvas(src, dst, s.size, s.width, s.height, h, v);
+        },
+        [=](const Sample& s, const uint8_t* src, uint8_t* dst) {
+          return reference::dllcanvas(src, dst, s.size, s.width, s.height, h, v);
+        },
+        true);
+  }
 }
 
 TEST(StylizeEquivalence, Wave) {
