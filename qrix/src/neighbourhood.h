@@ -91,10 +91,10 @@ struct Rows {
 };
 
 // The interior walk for rows that overlap (rowBytes < 3 * width): every read comes from a copy of
-// the whole buffer, size + 1 bytes.
-template <int Reach, class Kernel>
+// the whole buffer, size + 1 bytes. runs(row, to, runBytes) rewrites one row's run, see interiorRuns.
+template <int Reach, class Runs>
 inline int32_t interiorFromCopy(uint8_t* image, int32_t size, ptrdiff_t s, int32_t width, int32_t height,
-                                Kernel kernel) {
+                                Runs runs) {
   const size_t count = static_cast<size_t>(size) + 1;
   auto* copy = static_cast<uint8_t*>(std::malloc(count));
   if (copy == nullptr) return 0;
@@ -103,23 +103,23 @@ inline int32_t interiorFromCopy(uint8_t* image, int32_t size, ptrdiff_t s, int32
   for (int32_t y = Reach; y < height - Reach; ++y) {
     const uint8_t* row[2 * Reach + 1];
     for (int dy = -Reach; dy <= Reach; ++dy) row[Reach + dy] = copy + s * (y + dy) + 3 * Reach;
-    uint8_t* to = image + s * y + 3 * Reach;
-    for (ptrdiff_t i = 0; i < runBytes; ++i)
-      to[i] = static_cast<uint8_t>(clampByte(kernel(Rows<Reach>{row, i})));
+    runs(static_cast<const uint8_t* const*>(row), image + s * y + 3 * Reach, runBytes);
   }
   std::free(copy);
   return 1;
 }
 
-// Interior: every pixel whose (2 * Reach + 1)-square neighbourhood lies inside the picture is
-// rewritten with clampByte(kernel(neighbours)) computed from the picture as it was. Rows are
-// rewritten in order, so only the rewritten rows still needed and the row being rewritten are kept
-// as they were, in a ring of Reach + 1 row copies; later rows are read from the picture itself.
-// Only rows whose bytes all lie in [0, size] take part. Returns 0 with the image untouched when a
-// working block of size + 1 bytes cannot be allocated, else 1.
-template <int Reach, class Kernel>
-inline int32_t interior(uint8_t* image, int32_t size, int32_t rowBytes, int32_t width, int32_t height,
-                        Kernel kernel) {
+// Interior, a row at a time: every pixel whose (2 * Reach + 1)-square neighbourhood lies inside the
+// picture is rewritten from the picture as it was. runs(row, to, runBytes) writes the runBytes bytes
+// at `to` (row y from its pixel Reach on); row[Reach + dy] points at the same byte of row y + dy as it
+// was, and may be read up to 3 * Reach bytes either side. Rows are rewritten in order, so only the
+// rewritten rows still needed and the row being rewritten are kept as they were, in a ring of
+// Reach + 1 row copies; later rows are read from the picture itself. Only rows whose bytes all lie in
+// [0, size] take part. Returns 0 with the image untouched when a working block of size + 1 bytes
+// cannot be allocated, else 1.
+template <int Reach, class Runs>
+inline int32_t interiorRuns(uint8_t* image, int32_t size, int32_t rowBytes, int32_t width, int32_t height,
+                            Runs runs) {
   if (width <= 2 * Reach || height <= 2 * Reach || size < 0) return 1;
   const ptrdiff_t s = rowBytes;
   const ptrdiff_t used = 3 * ptrdiff_t(width);  // bytes of a row that neighbourhoods read
@@ -130,7 +130,7 @@ inline int32_t interior(uint8_t* image, int32_t size, int32_t rowBytes, int32_t 
     height = static_cast<int32_t>(int64_t(size) + 1 < used ? 0 : fit);
     if (height <= 2 * Reach) return 1;
   }
-  if (s < used) return interiorFromCopy<Reach>(image, size, s, width, height, kernel);
+  if (s < used) return interiorFromCopy<Reach>(image, size, s, width, height, runs);
   constexpr int kRing = Reach + 1;
   // The ring is carved from a block as large as a copy of the whole buffer, so a size the process
   // cannot hold fails exactly as a whole copy would; only the ring's pages are ever touched.
@@ -145,12 +145,21 @@ inline int32_t interior(uint8_t* image, int32_t size, int32_t rowBytes, int32_t 
     for (int dy = -Reach; dy <= Reach; ++dy) {
       row[Reach + dy] = (dy <= 0 ? ring + ((y + dy) % kRing) * used : image + s * (y + dy)) + 3 * Reach;
     }
-    uint8_t* to = image + s * y + 3 * Reach;
-    for (ptrdiff_t i = 0; i < runBytes; ++i)
-      to[i] = static_cast<uint8_t>(clampByte(kernel(Rows<Reach>{row, i})));
+    runs(static_cast<const uint8_t* const*>(row), image + s * y + 3 * Reach, runBytes);
   }
   std::free(ring);
   return 1;
+}
+
+// Interior with a per-byte rule: each byte becomes clampByte(kernel(neighbours)).
+template <int Reach, class Kernel>
+inline int32_t interior(uint8_t* image, int32_t size, int32_t rowBytes, int32_t width, int32_t height,
+                        Kernel kernel) {
+  return interiorRuns<Reach>(image, size, rowBytes, width, height,
+                             [&](const uint8_t* const* row, uint8_t* to, ptrdiff_t runBytes) {
+                               for (ptrdiff_t i = 0; i < runBytes; ++i)
+                                 to[i] = static_cast<uint8_t>(clampByte(kernel(Rows<Reach>{row, i})));
+                             });
 }
 
 // Grid: calls visit(x, y, offset) for x in 0 .. width - 2 and y in 0 .. height - 2, with the pixel
