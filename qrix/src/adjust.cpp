@@ -54,8 +54,7 @@ QRIX_VECTOR_CLONES void exposalWalk(uint8_t* image, int32_t size, int32_t l) {
 
 // Every intermediate below lies far inside 32 bits, so plain conversions truncate as
 // truncToInt does.
-QRIX_VECTOR_CLONES void yuvWalk(uint8_t* image, int32_t size, int32_t yDelta, int32_t uDelta,
-                                int32_t vDelta) {
+QRIX_WIDE_CLONES void yuvWalk(uint8_t* image, int32_t size, int32_t yDelta, int32_t uDelta, int32_t vDelta) {
   mapWalkPixels(
       image, size, [=](uint8_t * B, uint8_t * G, uint8_t * R) __attribute__((always_inline)) {
         for (int k = 0; k < kPixelBlock; ++k) {
@@ -72,7 +71,7 @@ QRIX_VECTOR_CLONES void yuvWalk(uint8_t* image, int32_t size, int32_t yDelta, in
       });
 }
 
-QRIX_VECTOR_CLONES void ycbcrWalk(uint8_t* image, int32_t size, int32_t dy, int32_t dcb, int32_t dcr) {
+QRIX_WIDE_CLONES void ycbcrWalk(uint8_t* image, int32_t size, int32_t dy, int32_t dcb, int32_t dcr) {
   mapWalkPixels(
       image, size, [=](uint8_t * B, uint8_t * G, uint8_t * R) __attribute__((always_inline)) {
         for (int k = 0; k < kPixelBlock; ++k) {
@@ -224,6 +223,133 @@ QRIX_VECTOR_CLONES void hslWalk(uint8_t* image, int32_t size, double hueStep, do
       });
 }
 
+#if defined(__x86_64__)
+#define QRIX_AVX512 __attribute__((target("avx512f,avx512bw,avx512dq,avx512vl")))
+
+// Eight bytes as doubles times c.
+QRIX_AVX512 inline __m512d widen512(const uint8_t* p, __m512d c) {
+  const __m256i v = _mm256_cvtepu8_epi32(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(p)));
+  return _mm512_mul_pd(_mm512_cvtepi32_pd(v), c);
+}
+
+// clampByte(static_cast<int32_t>(255 * x)) into eight bytes: every 255 * x lies far inside 32 bits.
+QRIX_AVX512 inline void narrow512(__m512d x, __m512d full, uint8_t* p) {
+  __m256i v = _mm512_cvttpd_epi32(_mm512_mul_pd(full, x));
+  v = _mm256_max_epi32(v, _mm256_setzero_si256());
+  _mm_storel_epi64(reinterpret_cast<__m128i*>(p), _mm256_cvtusepi32_epi8(v));
+}
+
+// std::clamp(x, 0.0, 1.0)
+QRIX_AVX512 inline __m512d unitRange512(__m512d x) {
+  const __m512d zero = _mm512_setzero_pd(), one = _mm512_set1_pd(1.0);
+  const __mmask8 below = _mm512_cmp_pd_mask(x, zero, _CMP_LT_OQ);
+  const __mmask8 above = _mm512_cmp_pd_mask(one, x, _CMP_LT_OQ);
+  return _mm512_mask_mov_pd(_mm512_mask_mov_pd(x, above, one), below, zero);
+}
+
+// hslWalk's selections on 8 doubles under AVX-512 masks, for one block of planes. Maximum,
+// minimum, which channel is largest and the two bytes whose difference gives the hue are
+// found on the bytes, 64 at a time: c * x is increasing in the byte x and c * x == c * y
+// only for x == y, so the doubles compare as their bytes do. Returns whether a hue left
+// out of range by one step of wrapping needs the block redone by hslPixel.
+QRIX_AVX512 inline bool hslBlock512(uint8_t* B, uint8_t* G, uint8_t* R, double hueStep, double saturationStep,
+                                    double lightnessStep) {
+  const __m512i vb = _mm512_loadu_si512(B), vg = _mm512_loadu_si512(G), vr = _mm512_loadu_si512(R);
+  const __m512i high = _mm512_max_epu8(vr, _mm512_max_epu8(vg, vb));
+  const __m512i low = _mm512_min_epu8(vr, _mm512_min_epu8(vg, vb));
+  const __mmask64 redMax = _mm512_cmpeq_epi8_mask(vr, high);
+  const __mmask64 greenMax = _mm512_cmpeq_epi8_mask(vg, high) & ~redMax;
+  const __mmask64 greyAll = _mm512_cmpeq_epi8_mask(high, low);
+  // The hue's numerator x - y: g - b where red is largest, b - r where green is, else r - g.
+  const __m512i xs = _mm512_mask_blend_epi8(redMax, _mm512_mask_blend_epi8(greenMax, vr, vb), vg);
+  const __m512i ys = _mm512_mask_blend_epi8(redMax, _mm512_mask_blend_epi8(greenMax, vg, vr), vb);
+  alignas(64) uint8_t hi8[kPixelBlock], lo8[kPixelBlock], x8[kPixelBlock], y8[kPixelBlock];
+  _mm512_store_si512(hi8, high);
+  _mm512_store_si512(lo8, low);
+  _mm512_store_si512(x8, xs);
+  _mm512_store_si512(y8, ys);
+
+  const __m512d zero = _mm512_setzero_pd(), one = _mm512_set1_pd(1.0), two = _mm512_set1_pd(2.0),
+                four = _mm512_set1_pd(4.0), six = _mm512_set1_pd(6.0), half = _mm512_set1_pd(0.5),
+                unit = _mm512_set1_pd(0.00392156862745098), full = _mm512_set1_pd(255.0);
+  const __m512d hueV = _mm512_set1_pd(hueStep), saturationV = _mm512_set1_pd(saturationStep),
+                lightnessV = _mm512_set1_pd(lightnessStep);
+  __mmask8 redo = 0;
+  for (int k = 0; k < kPixelBlock; k += 8) {
+    const __mmask8 red = static_cast<__mmask8>(redMax >> k), green = static_cast<__mmask8>(greenMax >> k);
+    const __mmask8 colour = static_cast<__mmask8>(~(greyAll >> k));
+    const __m512d mx = widen512(hi8 + k, unit), mn = widen512(lo8 + k, unit);
+    const __m512d sum = _mm512_add_pd(mx, mn);
+    const __m512d l0 = _mm512_mul_pd(sum, half);  // (mx + mn) / 2, exactly
+    const __m512d d = _mm512_sub_pd(mx, mn);
+    const __mmask8 darkHalf = _mm512_cmp_pd_mask(l0, half, _CMP_LE_OQ);
+    const __m512d denominator =
+        _mm512_mask_blend_pd(darkHalf, _mm512_sub_pd(_mm512_sub_pd(two, mx), mn), sum);
+    const __m512d s0 = _mm512_maskz_div_pd(colour, d, denominator);
+    const __m512d q =
+        _mm512_maskz_div_pd(colour, _mm512_sub_pd(widen512(x8 + k, unit), widen512(y8 + k, unit)), d);
+    // (green ? 2 : 4) + q where red is not largest; 0 for greys.
+    const __m512d base = _mm512_mask_blend_pd(green, four, two);
+    const __m512d h0 =
+        _mm512_maskz_mov_pd(colour, _mm512_mask_add_pd(q, static_cast<__mmask8>(~red), base, q));
+    const __m512d h1 = _mm512_add_pd(h0, hueV);
+    const __mmask8 over = _mm512_cmp_pd_mask(h1, _mm512_set1_pd(5.0), _CMP_GE_OQ);
+    const __mmask8 under = _mm512_cmp_pd_mask(h1, _mm512_set1_pd(-1.0), _CMP_LT_OQ) & ~over;
+    __m512d h = _mm512_mask_sub_pd(h1, over, h1, six);
+    h = _mm512_mask_add_pd(h, under, h1, six);
+    redo |= _mm512_cmp_pd_mask(h, _mm512_set1_pd(5.0), _CMP_GE_OQ) |
+            _mm512_cmp_pd_mask(h, _mm512_set1_pd(-1.0), _CMP_LT_OQ);
+    const __m512d s = unitRange512(_mm512_add_pd(s0, saturationV));
+    const __m512d l = unitRange512(_mm512_add_pd(l0, lightnessV));
+    const __mmask8 lowerHalf = _mm512_cmp_pd_mask(l, half, _CMP_LE_OQ);
+    const __m512d lo =
+        _mm512_mask_blend_pd(lowerHalf, _mm512_sub_pd(l, _mm512_mul_pd(s, _mm512_sub_pd(one, l))),
+                             _mm512_mul_pd(l, _mm512_sub_pd(one, s)));
+    const __m512d hi = _mm512_sub_pd(_mm512_mul_pd(two, l), lo);
+    const __m512d span = _mm512_sub_pd(hi, lo);
+    const __mmask8 below0 = _mm512_cmp_pd_mask(h, zero, _CMP_LT_OQ);
+    const __mmask8 below1 = _mm512_cmp_pd_mask(h, one, _CMP_LT_OQ);
+    const __mmask8 below2 = _mm512_cmp_pd_mask(h, two, _CMP_LT_OQ);
+    const __mmask8 below3 = _mm512_cmp_pd_mask(h, _mm512_set1_pd(3.0), _CMP_LT_OQ);
+    const __mmask8 below4 = _mm512_cmp_pd_mask(h, four, _CMP_LT_OQ);
+    const __mmask8 sx0 = below0, sx1 = below1 & ~below0, sx2 = below2 & ~below1, sx3 = below3 & ~below2,
+                   sx4 = below4 & ~below3, sx5 = static_cast<__mmask8>(~below4);
+    const __m512d offset = _mm512_mask_blend_pd(below1, _mm512_mask_blend_pd(below3, four, two), zero);
+    const __m512d t = _mm512_mul_pd(_mm512_sub_pd(h, offset), span);
+    const __m512d m = _mm512_mask_blend_pd(sx1 | sx3 | sx5, _mm512_sub_pd(lo, t), _mm512_add_pd(lo, t));
+    const __mmask8 flat = _mm512_cmp_pd_mask(s, zero, _CMP_EQ_OQ);
+    const __m512d nr = _mm512_mask_blend_pd(
+        flat, _mm512_mask_blend_pd(below1, _mm512_mask_blend_pd(sx2 | sx5, lo, m), hi), l);
+    const __m512d ng = _mm512_mask_blend_pd(
+        flat, _mm512_mask_blend_pd(sx2 | sx3, _mm512_mask_blend_pd(sx1 | sx4, lo, m), hi), l);
+    const __m512d nb = _mm512_mask_blend_pd(
+        flat,
+        _mm512_mask_blend_pd(static_cast<__mmask8>(~below3), _mm512_mask_blend_pd(sx0 | sx3, lo, m), hi), l);
+    narrow512(nr, full, R + k);
+    narrow512(ng, full, G + k);
+    narrow512(nb, full, B + k);
+  }
+  return redo != 0;
+}
+
+QRIX_AVX512 void hslWalk512(uint8_t* image, int32_t size, double hueStep, double saturationStep,
+                            double lightnessStep) {
+  mapWalkPixels(
+      image, size, [=](uint8_t * B, uint8_t * G, uint8_t * R) __attribute__((always_inline)) {
+        alignas(64) uint8_t in[3][kPixelBlock];
+        __builtin_memcpy(in[0], B, kPixelBlock);
+        __builtin_memcpy(in[1], G, kPixelBlock);
+        __builtin_memcpy(in[2], R, kPixelBlock);
+        if (!hslBlock512(B, G, R, hueStep, saturationStep, lightnessStep)) return;
+        for (int k = 0; k < kPixelBlock; ++k) {
+          uint8_t p[3] = {in[0][k], in[1][k], in[2][k]};
+          hslPixel(p, hueStep, saturationStep, lightnessStep);
+          B[k] = p[0], G[k] = p[1], R[k] = p[2];
+        }
+      });
+}
+#endif
+
 QRIX_VECTOR_CLONES void blackWhiteWalk(uint8_t* image, int32_t size, bool eachChannel, int32_t level) {
   mapWalkPixels(
       image, size, [=](uint8_t * B, uint8_t * G, uint8_t * R) __attribute__((always_inline)) {
@@ -308,7 +434,17 @@ int32_t dllycbcr(uint8_t* image, int32_t size, int32_t yDelta, int32_t cbDelta, 
 
 int32_t dllhsl(uint8_t* image, int32_t size, int32_t hueDelta, int32_t saturationDelta,
                int32_t lightnessDelta) {
-  hslWalk(image, size, hueDelta * 0.01, saturationDelta * 0.01, lightnessDelta * 0.01);
+  const double hueStep = hueDelta * 0.01, saturationStep = saturationDelta * 0.01,
+               lightnessStep = lightnessDelta * 0.01;
+#if defined(__x86_64__)
+  static const bool wide = __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") &&
+                           __builtin_cpu_supports("avx512dq") && __builtin_cpu_supports("avx512vl");
+  if (wide) {
+    hslWalk512(image, size, hueStep, saturationStep, lightnessStep);
+    return 1;
+  }
+#endif
+  hslWalk(image, size, hueStep, saturationStep, lightnessStep);
   return 1;
 }
 
