@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "internal.h"
@@ -28,6 +29,17 @@ struct Resampler {
     return stride > 0 && 3 * width <= stride && last >= 0 &&
            (destination + last + 2 <= source || source + last + 2 <= destination);
   }
+  // Columns c in [first, end) of 0 .. width whose pixel at `rowStart` + 3c is inside.
+  std::pair<int64_t, int64_t> insideColumns(int64_t rowStart, int64_t width) const {
+    const int64_t lo = rowStart > 0 ? 0 : -rowStart / 3 + 1;
+    const int64_t hi = last - rowStart > 0 ? (last - rowStart + 2) / 3 : 0;
+    return {std::min(lo, width), std::min(hi, width)};
+  }
+  // Asks for the pixels a later step will copy; addresses outside the buffer are left alone.
+  void prefetch(int64_t from, int64_t to) const {
+    if (inside(from)) __builtin_prefetch(source + from);
+    if (inside(to)) __builtin_prefetch(destination + to, 1);
+  }
   void copy(int64_t from, int64_t to) const {
     if (inside(from) && inside(to)) std::memcpy(destination + to, source + from, 3);
   }
@@ -46,6 +58,12 @@ struct Resampler {
     }
   }
 };
+
+// Column walks taken row by row go through one block of columns at a time, so the rows a
+// block touches stay in cache and their pages in the address cache.
+constexpr int64_t kColumnBlock = 64;
+// How many steps of a column walk ahead its pixels are fetched.
+constexpr int64_t kAhead = 6;
 
 // Row mirror, five pixels per 16-byte shuffle: the vector is loaded one byte before the five
 // source pixels and stored over the destination's next pixel too, which the following step
@@ -195,10 +213,23 @@ int32_t dllparallel(const uint8_t* source, uint8_t* destination, int32_t width, 
     if (rs.columnsApart(width)) {
       std::vector<double> shift(static_cast<size_t>(width));
       for (int64_t c = 0; c < width; ++c) shift[c] = g += s;
+      // Every column reads source row j / f at step j, so a step's source pixels are one row:
+      // the columns whose source lies inside the buffer form one run, found once per step.
+      std::vector<int64_t> base(static_cast<size_t>(height)), first(base), end(base);
       for (int64_t j = 0; j < height; ++j) {
-        const int64_t row = truncToInt(j * inverse);
-        for (int64_t c = 0; c < width; ++c)
-          rs.copy(rs.offset(row, c), rs.offset(truncToInt(j + shift[c]), c));
+        base[j] = rs.offset(truncToInt(j * inverse), 0);
+        const auto [lo, hi] = rs.insideColumns(base[j], width);
+        first[j] = lo, end[j] = hi;
+      }
+      for (int64_t c0 = 0; c0 < width; c0 += kColumnBlock) {
+        const int64_t c1 = std::min<int64_t>(width, c0 + kColumnBlock);
+        for (int64_t j = 0; j < height; ++j) {
+          const int64_t hi = std::min(c1, end[j]);
+          for (int64_t c = std::max(c0, first[j]); c < hi; ++c) {
+            const int64_t to = rs.offset(truncToInt(j + shift[c]), c);
+            if (rs.inside(to)) std::memcpy(destination + to, source + base[j] + 3 * c, 3);
+          }
+        }
       }
       return 1;
     }
@@ -238,25 +269,30 @@ int32_t dlltrapezia(const uint8_t* source, uint8_t* destination, int32_t width, 
   }
   if (!directionFlag && rs.columnsApart(width)) {
     // Column r copies rows j < length[r] until its destination passes the buffer; the
-    // columns are interleaved row by row until every one has passed or ended.
+    // columns of each block are interleaved row by row until every one has passed or ended.
     std::vector<double> edges(static_cast<size_t>(steps)), lengths(edges), scales(edges);
     std::vector<uint8_t> active(static_cast<size_t>(steps));
-    int64_t remaining = 0;
     for (int64_t r = 0; r < steps; ++r) {
       edges[r] = edge += edgeStep;
       lengths[r] = length += lengthStep;
       active[r] = length > 0;
-      if (active[r]) scales[r] = height / length, ++remaining;
+      if (active[r]) scales[r] = height / length;
     }
-    for (int64_t j = 0; remaining > 0; ++j) {
-      for (int64_t r = 0; r < steps; ++r) {
-        if (!active[r]) continue;
-        const int64_t to = rs.offset(truncToInt(j + edges[r]), r);
-        if (!(j < lengths[r]) || to >= rs.last) {
-          active[r] = 0, --remaining;
-          continue;
+    for (int64_t c0 = 0; c0 < steps; c0 += kColumnBlock) {
+      const int64_t c1 = std::min<int64_t>(steps, c0 + kColumnBlock);
+      int64_t remaining = std::count(active.begin() + c0, active.begin() + c1, 1);
+      for (int64_t j = 0; remaining > 0; ++j) {
+        for (int64_t r = c0; r < c1; ++r) {
+          if (!active[r]) continue;
+          const int64_t to = rs.offset(truncToInt(j + edges[r]), r);
+          if (!(j < lengths[r]) || to >= rs.last) {
+            active[r] = 0, --remaining;
+            continue;
+          }
+          rs.copy(rs.offset(truncToInt(j * scales[r]), r), to);
+          // Successive steps of a column are rows apart, too far for the hardware to foresee.
+          rs.prefetch(rs.offset(truncToInt((j + kAhead) * scales[r]), r), to + kAhead * rs.stride);
         }
-        rs.copy(rs.offset(truncToInt(j * scales[r]), r), to);
       }
     }
     return 1;
