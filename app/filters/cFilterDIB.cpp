@@ -1,7 +1,9 @@
 #include "cFilterDIB.h"
 
+#include <algorithm>
 #include <cfenv>
 #include <cmath>
+#include <cstring>
 #include <limits>
 
 #include "PackedPixels.h"
@@ -68,10 +70,31 @@ bool cFilterDIB::PrepareWorkingCopy(CDIB& xDIB) {
   return work_->CopyOf(xDIB);
 }
 
-void cFilterDIB::Sweep(CDIB& xDIB, int32_t (*fn)(const uint8_t*, uint8_t*, int32_t, int32_t)) {
-  if (xDIB.DIBPointer() == nullptr) return;
-  if (!PrepareWorkingCopy(xDIB)) return;
-  fn(work_->DIBPointer(), xDIB.DIBPointer(), xDIB.RGBSize(), xDIB.SRB());
+template <typename Filter>
+bool cFilterDIB::FilterIntoWorkingCopy(CDIB& xDIB, Filter&& filter) {
+  if (!work_) work_ = std::make_unique<CDIB>();
+  if (!work_->Reshape(xDIB.Width(), xDIB.Height())) return false;
+  uint8_t* image = xDIB.DIBPointer();
+  uint8_t* result = work_->DIBPointer();
+  // The bytes the filter leaves alone keep the image's values, pad bytes included.
+  const size_t bytes = xDIB.ByteCount();
+  const size_t edge = std::min(bytes, 2 * static_cast<size_t>(xDIB.SRB()) + 8);
+  std::memcpy(result, image, edge);
+  std::memcpy(result + bytes - edge, image + bytes - edge, edge);
+  // A copy reads 0 in its pad bytes; so does the image when it serves as the source.
+  const size_t row = static_cast<size_t>(xDIB.Width()) * 3, stride = static_cast<size_t>(xDIB.SRB());
+  if (row != stride)
+    for (size_t at = row; at < bytes; at += stride) std::memset(image + at, 0, stride - row);
+  filter(static_cast<const uint8_t*>(image), result);
+  xDIB.Swap(*work_);
+  return true;
+}
+
+bool cFilterDIB::Sweep(CDIB& xDIB, int32_t (*fn)(const uint8_t*, uint8_t*, int32_t, int32_t)) {
+  if (xDIB.DIBPointer() == nullptr) return false;
+  const int32_t size = xDIB.RGBSize(), stride = xDIB.SRB();
+  return FilterIntoWorkingCopy(
+      xDIB, [&](const uint8_t* source, uint8_t* destination) { fn(source, destination, size, stride); });
 }
 
 void cFilterDIB::BrownSelector(CDIB& xDIB, int32_t divisor) { pnoMode(xDIB, divisor == 128 ? 33 : 34); }
@@ -99,18 +122,13 @@ void cFilterDIB::EnhanceEdge(CDIB& xDIB) {
 void cFilterDIB::HistogramEquip(CDIB&) {}
 
 void cFilterDIB::SuperEdge(CDIB& xDIB) {
-  if (xDIB.DIBPointer() == nullptr) return;
-  if (!PrepareWorkingCopy(xDIB)) return;
-  QRIX(dllsharpenhor)(work_->DIBPointer(), xDIB.DIBPointer(), xDIB.RGBSize(), xDIB.SRB());
-  pnoMode(xDIB, 1);
+  if (Sweep(xDIB, QRIX(dllsharpenhor))) pnoMode(xDIB, 1);
 }
 
 void cFilterDIB::FastBlur(CDIB& xDIB) { Sweep(xDIB, QRIX(dllfastblur)); }
 
 void cFilterDIB::ArtisticEdge(CDIB& xDIB) {
-  if (xDIB.DIBPointer() == nullptr) return;
-  if (!PrepareWorkingCopy(xDIB)) return;
-  QRIX(dllsharpenwallis)(work_->DIBPointer(), xDIB.DIBPointer(), xDIB.RGBSize(), xDIB.SRB());
+  if (!Sweep(xDIB, QRIX(dllsharpenwallis))) return;
   onPacked(xDIB, [](uint8_t* p, int32_t n) {
     QRIX(pno)(p, n, 1);
     QRIX(pno)(p, n, 58);
@@ -218,8 +236,10 @@ void cFilterDIB::BlackWhite(CDIB& xDIB, bool Average, int32_t Bw) {
 void cFilterDIB::MotionBlur(CDIB& xDIB, int32_t Intensity, int32_t Direction) {
   if (xDIB.DIBPointer() == nullptr) return;
   auto* fn = QRIX(dllmotionblur);
-  if (!PrepareWorkingCopy(xDIB)) return;
-  fn(work_->DIBPointer(), xDIB.DIBPointer(), xDIB.RGBSize(), xDIB.SRB(), Intensity, Direction);
+  const int32_t size = xDIB.RGBSize(), stride = xDIB.SRB();
+  FilterIntoWorkingCopy(xDIB, [&](const uint8_t* source, uint8_t* destination) {
+    fn(source, destination, size, stride, Intensity, Direction);
+  });
 }
 
 void cFilterDIB::GaussBlur(CDIB& xDIB) { Sweep(xDIB, QRIX(dllgaussblur)); }
@@ -227,8 +247,12 @@ void cFilterDIB::GaussBlur(CDIB& xDIB) { Sweep(xDIB, QRIX(dllgaussblur)); }
 void cFilterDIB::Sharpen(CDIB& xDIB, int32_t Rpct, int32_t Direction) {
   if (xDIB.DIBPointer() == nullptr) return;
   auto* fn = QRIX(dllsharpen);
-  if (!PrepareWorkingCopy(xDIB)) return;
-  fn(work_->DIBPointer(), xDIB.DIBPointer(), xDIB.RGBSize(), xDIB.SRB(), Direction, Rpct);
+  // Other directions write nothing.
+  if (Direction < 1 || Direction > 8) return;
+  const int32_t size = xDIB.RGBSize(), stride = xDIB.SRB();
+  FilterIntoWorkingCopy(xDIB, [&](const uint8_t* source, uint8_t* destination) {
+    fn(source, destination, size, stride, Direction, Rpct);
+  });
 }
 
 void cFilterDIB::Sharpen_Horizontal(CDIB& xDIB) { Sweep(xDIB, QRIX(dllsharpenhor)); }

@@ -2,9 +2,10 @@
 //
 // Each operation takes the image to change (xDIB) and a few numbers, hands the
 // image's pixel bytes to qrix and returns; the image is changed in place.
-// Neighbourhood filters first copy the image into a private working copy that
-// serves as the unchanged source. A missing library or entry point throws
-// orvane::LibraryError and stops the operation.
+// Neighbourhood filters read an unchanged source: either a private working copy
+// of the image, or, for filters that rewrite nearly every byte, the image itself
+// while the working copy receives the result and then becomes the image. A missing library or entry point
+// throws orvane::LibraryError and stops the operation.
 #pragma once
 
 #include <cstdint>
@@ -148,7 +149,15 @@ class cFilterDIB {
   // False when the copy could not be made; the operation then leaves the image alone.
   bool PrepareWorkingCopy(CDIB& xDIB);
   void BrownSelector(CDIB& xDIB, int32_t divisor);
-  void Sweep(CDIB& xDIB, int32_t (*fn)(const uint8_t*, uint8_t*, int32_t, int32_t));
+  // False when the image has no pixels or the working copy could not be had.
+  bool Sweep(CDIB& xDIB, int32_t (*fn)(const uint8_t*, uint8_t*, int32_t, int32_t));
+  // Runs filter(source, destination) for a filter that writes every byte from
+  // the second row's second pixel to the row before last: the image is the
+  // source and the working copy, holding the image's first and last two rows,
+  // the destination; the two then change places. False when the working copy
+  // could not be had (the image is then unchanged).
+  template <typename Filter>
+  bool FilterIntoWorkingCopy(CDIB& xDIB, Filter&& filter);
 
   std::unique_ptr<CDIB> work_;
 };

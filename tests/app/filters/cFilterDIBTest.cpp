@@ -500,3 +500,55 @@ TEST(FilterOperations, WorkingCopyFollowsEachImageAndLeavesItAsItWas) {
     EXPECT_EQ(image.Height(), h);
   }
 }
+
+TEST(FilterOperations, SourceFiltersMatchAZeroPaddedCopyOnEveryGeometry) {
+  // The image itself serves as these filters' source and the result is written
+  // elsewhere: every byte must still come out as from a fresh copy (pad bytes 0)
+  // written over the image, including bytes the filter leaves alone and pad bytes
+  // that earlier filters have dirtied.
+  using Direct = std::function<void(const uint8_t*, uint8_t*, int32_t, int32_t)>;
+  auto sweep = [](auto fn) -> Direct { return [fn](auto... a) { fn(a...); }; };
+  struct SourceCase {
+    std::string name;
+    Op op;
+    Direct direct;
+  };
+  std::vector<SourceCase> cases = {
+      {"GaussBlur", [](cFilterDIB& f, CDIB& i) { f.GaussBlur(i); }, sweep(LIB(dllgaussblur))},
+      {"Median", [](cFilterDIB& f, CDIB& i) { f.Noise_Reduction_Median(i); }, sweep(LIB(medianfiltering))},
+      {"Roberts", [](cFilterDIB& f, CDIB& i) { f.Sharpen_Roberts(i); }, sweep(LIB(dllsharpenroberts))},
+      {"Contour", [](cFilterDIB& f, CDIB& i) { f.Contour(i); }, sweep(LIB(dllcontour))},
+      {"Laplacian2", [](cFilterDIB& f, CDIB& i) { f.Sharpen_Laplacian2(i); },
+       sweep(LIB(dllsharpen_laplacian2))},
+  };
+  for (int32_t direction = 0; direction <= 9; ++direction) {
+    cases.push_back({"Sharpen " + std::to_string(direction),
+                     [direction](cFilterDIB& f, CDIB& i) { f.Sharpen(i, 250, direction); },
+                     [direction](const uint8_t* s, uint8_t* d, int32_t n, int32_t st) {
+                       LIB(dllsharpen)(s, d, n, st, direction, 250);
+                     }});
+    cases.push_back({"MotionBlur " + std::to_string(direction),
+                     [direction](cFilterDIB& f, CDIB& i) { f.MotionBlur(i, 4, direction); },
+                     [direction](const uint8_t* s, uint8_t* d, int32_t n, int32_t st) {
+                       LIB(dllmotionblur)(s, d, n, st, 4, direction);
+                     }});
+  }
+  cFilterDIB filter;  // one object throughout: its working copy is reused
+  for (int32_t w : {1, 2, 3, 4, 5, 6, 7, 9, 13, 40})
+    for (int32_t h : {1, 2, 3, 4, 7}) {
+      for (const SourceCase& c : cases) {
+        CDIB image;
+        image.Create(w, h);
+        std::mt19937 gen(static_cast<uint32_t>(w * 100 + h));
+        for (size_t k = 0; k < image.ByteCount(); ++k) image.DIBPointer()[k] = static_cast<uint8_t>(gen());
+        std::vector<uint8_t> expected = bytesOf(image);
+        std::vector<uint8_t> source = expected;
+        const size_t row = static_cast<size_t>(w) * 3;
+        for (size_t at = row; at < source.size(); at += image.SRB())
+          std::fill_n(source.begin() + at, image.SRB() - row, 0);
+        c.direct(source.data(), expected.data(), image.RGBSize(), image.SRB());
+        c.op(filter, image);
+        ASSERT_EQ(bytesOf(image), expected) << c.name << " " << w << "x" << h;
+      }
+    }
+}
