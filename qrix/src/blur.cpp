@@ -89,6 +89,68 @@ void boxDirect(const uint8_t* source, uint8_t* destination, int32_t size, int32_
   });
 }
 
+// Rows yA .. yB of the radius blur whose boxes lie wholly inside the buffer, for radius R <= 8: every
+// box holds 4R^2 pixels and its sums stay below 2^16. Per byte of the row the column sums of the 2R box
+// rows, from R pixels before the row to R - 1 after it, slide down the picture a row at a time; each
+// box sum is then 2R column sums, one pixel apart. `columns` holds 3 (w - 2 + 2R) entries.
+template <int R>
+QRIX_VECTOR_CLONES void boxRowsInside(const uint8_t* source, uint8_t* destination, int64_t w, int64_t yA,
+                                      int64_t yB, uint16_t* columns) {
+  constexpr uint16_t kCount = 4 * R * R;
+  const ptrdiff_t rowBytes = 3 * w, sums = 3 * (w - 2 + 2 * R), outBytes = 3 * (w - 1);
+  auto columnStart = [&](int64_t Y) { return source + rowBytes * Y - 3 * R; };  // byte 0 of pixel -R
+  for (ptrdiff_t k = 0; k < sums; ++k) columns[k] = 0;
+  for (int64_t Y = yA - R; Y < yA + R; ++Y) {
+    const uint8_t* in = columnStart(Y);
+    for (ptrdiff_t k = 0; k < sums; ++k) columns[k] = static_cast<uint16_t>(columns[k] + in[k]);
+  }
+  for (int64_t y = yA; y <= yB; ++y) {
+    if (y > yA) {
+      const uint8_t *in = columnStart(y + R - 1), *gone = columnStart(y - R - 1);
+      for (ptrdiff_t k = 0; k < sums; ++k) columns[k] = static_cast<uint16_t>(columns[k] + in[k] - gone[k]);
+    }
+    uint8_t* out = destination + rowBytes * y;
+    for (ptrdiff_t k = 0; k < outBytes; ++k) {
+      uint16_t box = 0;
+      for (int i = 0; i < 2 * R; ++i) box = static_cast<uint16_t>(box + columns[k + 3 * i]);
+      out[k] = static_cast<uint8_t>(box / kCount);
+    }
+  }
+}
+
+// boxRowsInside for a radius known only at run time; false for radii above 8.
+bool boxRowsInside(const uint8_t* source, uint8_t* destination, int64_t w, int64_t yA, int64_t yB,
+                   uint16_t* columns, int64_t radius) {
+  switch (radius) {
+    case 1:
+      boxRowsInside<1>(source, destination, w, yA, yB, columns);
+      return true;
+    case 2:
+      boxRowsInside<2>(source, destination, w, yA, yB, columns);
+      return true;
+    case 3:
+      boxRowsInside<3>(source, destination, w, yA, yB, columns);
+      return true;
+    case 4:
+      boxRowsInside<4>(source, destination, w, yA, yB, columns);
+      return true;
+    case 5:
+      boxRowsInside<5>(source, destination, w, yA, yB, columns);
+      return true;
+    case 6:
+      boxRowsInside<6>(source, destination, w, yA, yB, columns);
+      return true;
+    case 7:
+      boxRowsInside<7>(source, destination, w, yA, yB, columns);
+      return true;
+    case 8:
+      boxRowsInside<8>(source, destination, w, yA, yB, columns);
+      return true;
+    default:
+      return false;
+  }
+}
+
 // One row run of the 5 x 5 blur. Its weights are, row by row, [0 1 2 1 0], [1 4 6 4 1], [2 6 8 6 2],
 // [1 4 6 4 1], [0 1 2 1 0]; with T = [1 2 1] across pixels, that is T(T(Q + 2R) + P - 2R), P being the
 // sum of the rows two away, Q of the rows one away and R the centre row. Every partial sum fits 16 bits
@@ -222,7 +284,15 @@ int32_t dllfastblurplus(const uint8_t* source, uint8_t* destination, int32_t siz
   if (radius < 1 || size < 2 || width < 2 || height < 2) return 1;
   const int64_t lastPixel = (int64_t(size) - 2) / 3;  // highest grid index with all bytes inside
   const int64_t w = width, r = radius, columns = w - 1;
-  auto* sums = static_cast<uint32_t*>(std::malloc(8 * sizeof(uint32_t) * static_cast<size_t>(columns)));
+  // Rows yA .. yB whose boxes lie wholly inside [0, lastPixel]: the first pixel of the first box row,
+  // w (y - r) - r, is at least 0, and the last of the last, w (y + r - 1) + w - 2 + r - 1, at most
+  // lastPixel.
+  const int64_t yA = r + (r + w - 1) / w;
+  const int64_t yB = std::min<int64_t>(height - 2, floorDiv(lastPixel - r + 3, w) - r);
+  const bool inside = yA <= yB && r <= 8;
+  const size_t sumBytes = 8 * sizeof(uint32_t) * static_cast<size_t>(columns);
+  const size_t columnBytes = inside ? sizeof(uint16_t) * 3 * static_cast<size_t>(w - 2 + 2 * r) : 0;
+  auto* sums = static_cast<uint32_t*>(std::malloc(sumBytes + columnBytes));
   if (sums == nullptr) {
     boxDirect(source, destination, size, width, height, radius);
     return 1;
@@ -273,31 +343,41 @@ int32_t dllfastblurplus(const uint8_t* source, uint8_t* destination, int32_t siz
           boxN[x] += sign * runN[x];
     }
   };
-  for (int64_t x = 0; x < columns; ++x) boxB[x] = boxG[x] = boxR[x] = boxN[x] = 0;
-  for (int64_t Y = std::max(-r, rowLo); Y <= std::min(r - 1, rowHi); ++Y) addRuns(Y, true);
-  for (int64_t y = 0; y < height - 1; ++y) {
-    if (y > 0) addRuns(y + r - 1, true), addRuns(y - 1 - r, false);
-    const int64_t rowStart = w * y;
-    if (rowStart > lastPixel) break;  // a size smaller than the picture: leave the rest alone
-    const int64_t xEnd = std::min(columns, lastPixel - rowStart + 1);
-    uint8_t* out = destination + 3 * rowStart;
-    uint32_t magicCount = 0;
-    uint64_t magic = 0;
-    for (int64_t x = 0; x < xEnd; ++x) {
-      const auto count = static_cast<int32_t>(boxN[x]);
-      if (count <= kMagicCounts) {
-        // Sums of at most 65536 bytes do not wrap and lie in [0, 255 * count].
-        if (uint32_t(count) != magicCount)
-          magicCount = uint32_t(count), magic = (uint64_t(1) << 40) / magicCount + 1;
-        out[3 * x] = static_cast<uint8_t>((boxB[x] * magic) >> 40);
-        out[3 * x + 1] = static_cast<uint8_t>((boxG[x] * magic) >> 40);
-        out[3 * x + 2] = static_cast<uint8_t>((boxR[x] * magic) >> 40);
-      } else {
-        out[3 * x] = static_cast<uint8_t>(static_cast<int32_t>(boxB[x]) / count);
-        out[3 * x + 1] = static_cast<uint8_t>(static_cast<int32_t>(boxG[x]) / count);
-        out[3 * x + 2] = static_cast<uint8_t>(static_cast<int32_t>(boxR[x]) / count);
+  // Rows y0 .. y1 - 1 with running box sums, started afresh at y0.
+  auto rowsFromRuns = [&](int64_t y0, int64_t y1) {
+    for (int64_t x = 0; x < columns; ++x) boxB[x] = boxG[x] = boxR[x] = boxN[x] = 0;
+    for (int64_t Y = std::max(y0 - r, rowLo); Y <= std::min(y0 + r - 1, rowHi); ++Y) addRuns(Y, true);
+    for (int64_t y = y0; y < y1; ++y) {
+      if (y > y0) addRuns(y + r - 1, true), addRuns(y - 1 - r, false);
+      const int64_t rowStart = w * y;
+      if (rowStart > lastPixel) break;  // a size smaller than the picture: leave the rest alone
+      const int64_t xEnd = std::min(columns, lastPixel - rowStart + 1);
+      uint8_t* out = destination + 3 * rowStart;
+      uint32_t magicCount = 0;
+      uint64_t magic = 0;
+      for (int64_t x = 0; x < xEnd; ++x) {
+        const auto count = static_cast<int32_t>(boxN[x]);
+        if (count <= kMagicCounts) {
+          // Sums of at most 65536 bytes do not wrap and lie in [0, 255 * count].
+          if (uint32_t(count) != magicCount)
+            magicCount = uint32_t(count), magic = (uint64_t(1) << 40) / magicCount + 1;
+          out[3 * x] = static_cast<uint8_t>((boxB[x] * magic) >> 40);
+          out[3 * x + 1] = static_cast<uint8_t>((boxG[x] * magic) >> 40);
+          out[3 * x + 2] = static_cast<uint8_t>((boxR[x] * magic) >> 40);
+        } else {
+          out[3 * x] = static_cast<uint8_t>(static_cast<int32_t>(boxB[x]) / count);
+          out[3 * x + 1] = static_cast<uint8_t>(static_cast<int32_t>(boxG[x]) / count);
+          out[3 * x + 2] = static_cast<uint8_t>(static_cast<int32_t>(boxR[x]) / count);
+        }
       }
     }
+  };
+  if (inside) {
+    rowsFromRuns(0, yA);
+    boxRowsInside(source, destination, w, yA, yB, reinterpret_cast<uint16_t*>(sums + 8 * columns), r);
+    rowsFromRuns(yB + 1, height - 1);
+  } else {
+    rowsFromRuns(0, height - 1);
   }
   std::free(sums);
   return 1;
