@@ -15,7 +15,9 @@ using qrix::mapWalkPixels;
 // randomStep(n) for one n drawn many times, without the division: for a draw r < 2^15 and
 // 2 <= d = |n| <= 2^15 - 1, r % n = r - d * (r * m >> 32) with m = 2^32 / d + 1, exact because
 // r * d < 2^32. For larger d the remainder is r itself; for d = 1 any remainder gives n once
-// capped. n must not be 0.
+// capped. n must not be 0. The product is taken in 16-bit halves of m, so that vector loops
+// stay in 32-bit lanes: (r * m) >> 32 = (r * mh + (r * ml >> 16)) >> 16, as flooring in steps
+// floors the whole.
 class RandomSteps {
  public:
   explicit RandomSteps(int32_t n) : n_(n) {
@@ -27,7 +29,7 @@ class RandomSteps {
   // The step drawn by the generator moving to state x.
   int32_t fromState(uint32_t x) const {
     const uint32_t r = (x >> 16) & 0x7fff;
-    const uint32_t rem = r - d_ * static_cast<uint32_t>((uint64_t{r} * m_) >> 32);
+    const uint32_t rem = r - d_ * ((r * (m_ >> 16) + ((r * (m_ & 0xffff)) >> 16)) >> 16);
     const int32_t v = static_cast<int32_t>(rem) + 1;
     return v > n_ ? n_ : v;
   }
@@ -198,27 +200,72 @@ QRIX_VECTOR_CLONES void diffuseWalk(uint8_t* image, int32_t size, const RandomSt
       });
 }
 
-// The steps of `rows` grid pixels, across then down for each, into s; whole blocks of
-// draws are computed from the block's starting state.
-QRIX_VECTOR_CLONES void drawSteps(int32_t* s, int64_t rows, const RandomSteps& across,
-                                  const RandomSteps& down, uint32_t& x) {
-  constexpr int kPairs = kPixelBlock / 2;
-  int64_t j = 0;
-  for (; j + kPairs <= rows; j += kPairs) {
-    const uint32_t x0 = x;
-    int32_t* const out = s + 2 * j;
-    for (int k = 0; k < kPairs; ++k) {
-      out[2 * k] = across.fromState(kRandomMul[2 * k + 1] * x0 + kRandomAdd[2 * k + 1]);
-      out[2 * k + 1] = down.fromState(kRandomMul[2 * k + 2] * x0 + kRandomAdd[2 * k + 2]);
+// The generator's recurrence composed n times: x becomes mul * x + add.
+struct RandomJump {
+  uint32_t mul = 1, add = 0;
+  explicit RandomJump(uint64_t n) {
+    uint32_t stepMul = 214013u, stepAdd = 2531011u;
+    for (; n != 0; n >>= 1) {
+      if (n & 1) mul *= stepMul, add = add * stepMul + stepAdd;
+      stepAdd = stepAdd * stepMul + stepAdd, stepMul *= stepMul;
     }
-    x = kRandomMul[kPixelBlock] * x0 + kRandomAdd[kPixelBlock];
   }
-  for (; j < rows; ++j) {
-    s[2 * j] = across.fromState(kRandomMul[1] * x + kRandomAdd[1]);
-    x = kRandomMul[2] * x + kRandomAdd[2];
-    s[2 * j + 1] = down.fromState(x);
+  uint32_t operator()(uint32_t x) const { return mul * x + add; }
+};
+
+// Columns first .. first + n - 1 of one grid row of the canvas: column first + i draws its two steps from
+// state[i], which moves on by two draws, and from[i] becomes the source offset, or -1 when that lies outside
+// 0 .. last. The caller keeps every offset inside 32 bits.
+QRIX_VECTOR_CLONES void canvasSources(uint32_t* __restrict state, int32_t* __restrict from, int32_t first,
+                                      int32_t n, int32_t row, int32_t rowBytes, int32_t last,
+                                      const RandomSteps across, const RandomSteps down) {
+  for (int32_t i = 0; i < n; ++i) {
+    const uint32_t s1 = state[i] * 214013u + 2531011u;
+    const uint32_t s2 = s1 * 214013u + 2531011u;
+    state[i] = s2;
+    const int32_t f = 3 * (first + i + across.fromState(s1)) + rowBytes * (row + down.fromState(s2));
+    from[i] = f < 0 || f > last ? -1 : f;
   }
 }
+
+// Copies the pixel at source + from[i] to d + 3i for every i < n whose from[i] is not negative.
+void copySources(uint8_t* __restrict d, const uint8_t* __restrict source, const int32_t* from, int64_t n) {
+  for (int64_t i = 0; i < n; ++i, d += 3) {
+    if (from[i] < 0) continue;
+    const uint8_t* __restrict p = source + from[i];
+    d[0] = p[0], d[1] = p[1], d[2] = p[2];
+  }
+}
+
+#ifdef QRIX_HAVE_VBMI
+// copySources, sixteen pixels at a time: one gather of four-byte words, their first three bytes
+// packed by a byte permute and stored under a byte mask. A word at last would read one byte past
+// the buffer (from[i] <= last), so that pixel is copied on its own.
+__attribute__((target("avx512f,avx512bw,avx512vbmi"))) void copySourcesVbmi(uint8_t* __restrict d,
+                                                                            const uint8_t* __restrict source,
+                                                                            const int32_t* from, int64_t n,
+                                                                            int32_t last) {
+  alignas(64) uint8_t order[64];
+  for (int k = 0; k < 64; ++k) order[k] = static_cast<uint8_t>(k < 48 ? 4 * (k / 3) + k % 3 : 0);
+  const __m512i pack = _mm512_load_si512(order), zero = _mm512_setzero_si512();
+  const __m512i widest = _mm512_set1_epi32(last - 1);
+  for (int64_t i = 0; i < n; i += 16) {
+    const __mmask16 inRow = n - i >= 16 ? __mmask16{0xffff} : static_cast<__mmask16>((1u << (n - i)) - 1);
+    const __m512i f = _mm512_maskz_loadu_epi32(inRow, from + i);
+    const __mmask16 valid = _mm512_mask_cmpge_epi32_mask(inRow, f, zero);
+    const __mmask16 whole = _mm512_mask_cmple_epi32_mask(valid, f, widest);
+    const __m512i words = _mm512_mask_i32gather_epi32(zero, whole, f, source, 1);
+    const __mmask64 bytes =
+        _mm512_movepi8_mask(_mm512_permutexvar_epi8(pack, _mm512_maskz_set1_epi32(whole, -1))) &
+        0xffffffffffffu;
+    _mm512_mask_storeu_epi8(d + 3 * i, bytes, _mm512_permutexvar_epi8(pack, words));
+    for (unsigned rest = valid & ~whole; rest != 0; rest &= rest - 1) {
+      const int64_t k = i + __builtin_ctz(rest);
+      d[3 * k] = source[from[k]], d[3 * k + 1] = source[from[k] + 1], d[3 * k + 2] = source[from[k] + 2];
+    }
+  }
+}
+#endif
 
 #ifdef QRIX_HAVE_VBMI
 // The low bytes of lanes 0 to 2 into p[0..2].
@@ -497,30 +544,66 @@ int32_t dllcanvas(const uint8_t* source, uint8_t* destination, int32_t size, int
     destination[to + 1] = source[from + 1];
     destination[to + 2] = source[from + 2];
   };
-  // The steps are drawn column by column. Every grid pixel is written once, from the
-  // separate source, so the copies may go row by row: a band of columns has its steps drawn
-  // first, then is copied in memory order, which keeps to a few pages at a time.
-  constexpr int64_t kBand = 32;
-  if (columns > 0 && rows > 0 && rows <= (int64_t{1} << 16) &&
+  // The steps are drawn column by column, two per grid pixel. Every grid pixel is written
+  // once, from the separate source, so the copies may go row by row in memory order: each
+  // column keeps its own generator state, started by jumping over the draws of the columns
+  // before it. Rows and columns whose cells lie past the buffer are left out; the state
+  // jumps to the end of all draws.
+  const int64_t rowBytes = 3 * int64_t{width} - 3;
+  if (columns > 0 && rows > 0 && last >= 0 &&
       (destination + last + 3 <= source || source + last + 3 <= destination)) {
-    std::vector<int32_t> steps(static_cast<size_t>(2 * kBand * rows));
-    for (int64_t i0 = 0; i0 < columns; i0 += kBand) {
-      const int64_t band = std::min(kBand, columns - i0);
-      for (int64_t c = 0; c < band; ++c) drawSteps(steps.data() + 2 * c * rows, rows, across, down, x);
-      for (int64_t j = 0; j < rows; ++j) {
-        for (int64_t c = 0; c < band; ++c) {
-          const int32_t* s = steps.data() + 2 * (c * rows + j);
-          copy(i0 + c, j, s[0], s[1]);
+    const int64_t usedRows = std::min(rows, last / rowBytes + 1);
+    const int64_t usedColumns = std::min(columns, last / 3 + 1);
+    auto reach = [](int32_t n) { return n > 0 ? std::min<double>(n, 32768) : -static_cast<double>(n); };
+    const double largest =
+        3.0 * (static_cast<double>(usedColumns) + reach(horizontalStep)) +
+        static_cast<double>(rowBytes) * (static_cast<double>(usedRows) + reach(verticalStep));
+    if (largest < 2147483647.0) {
+      const auto reachAcross = static_cast<int64_t>(reach(horizontalStep)),
+                 reachDown = static_cast<int64_t>(reach(verticalStep));
+      std::vector<uint32_t> columnState(static_cast<size_t>(usedColumns));
+      const RandomJump column(2 * static_cast<uint64_t>(rows));
+      uint32_t s = x;
+      for (auto& c : columnState) c = s, s = column(s);
+      // Bands of columns, each from the top row down, keep the rows a band reads from within
+      // the first-level cache. Their next rows are fetched ahead: they are read in random order,
+      // which the processor's own prefetching does not follow.
+      constexpr int64_t kBand = 256;
+#ifdef QRIX_HAVE_VBMI
+      static const bool gathers = __builtin_cpu_supports("avx512vbmi") && __builtin_cpu_supports("avx512bw");
+#endif
+      int32_t from[kBand];
+      for (int64_t i0 = 0; i0 < usedColumns; i0 += kBand) {
+        for (int64_t j = 0; j < usedRows; ++j) {
+          const int64_t to = rowBytes * j + 3 * i0;
+          if (to > last) break;
+          const int64_t n = std::min({kBand, usedColumns - i0, (last - to) / 3 + 1});
+          canvasSources(columnState.data() + i0, from, static_cast<int32_t>(i0), static_cast<int32_t>(n),
+                        static_cast<int32_t>(j), static_cast<int32_t>(rowBytes), static_cast<int32_t>(last),
+                        across, down);
+          const int64_t ahead = to + rowBytes * (reachDown + 1),
+                        aheadEnd = std::min(last, ahead + 3 * (n + reachAcross));
+          for (int64_t k = ahead; k <= aheadEnd; k += 64) __builtin_prefetch(source + k);
+          const int64_t next = to + 4 * rowBytes, nextEnd = std::min(last, next + 3 * n);
+          for (int64_t k = next; k <= nextEnd; k += 64) __builtin_prefetch(destination + k, 1);
+#ifdef QRIX_HAVE_VBMI
+          if (gathers) {
+            copySourcesVbmi(destination + to, source, from, n, static_cast<int32_t>(last));
+            continue;
+          }
+#endif
+          copySources(destination + to, source, from, n);
         }
       }
+      state = RandomJump(2 * static_cast<uint64_t>(columns) * static_cast<uint64_t>(rows))(x);
+      return 1;
     }
-  } else {
-    for (int64_t i = 0; i < columns; ++i) {
-      for (int64_t j = 0; j < rows; ++j) {
-        const int32_t dx = across.fromState(kRandomMul[1] * x + kRandomAdd[1]);
-        x = kRandomMul[2] * x + kRandomAdd[2];
-        copy(i, j, dx, down.fromState(x));
-      }
+  }
+  for (int64_t i = 0; i < columns; ++i) {
+    for (int64_t j = 0; j < rows; ++j) {
+      const int32_t dx = across.fromState(kRandomMul[1] * x + kRandomAdd[1]);
+      x = kRandomMul[2] * x + kRandomAdd[2];
+      copy(i, j, dx, down.fromState(x));
     }
   }
   state = x;
