@@ -1,6 +1,8 @@
 // Geometric distortions: row mirroring, blinds, and the parallelogram, trapezium and
 // pentagon resamplers.
 #include <algorithm>
+#include <climits>
+#include <cmath>
 #include <cstring>
 #include <unordered_map>
 #include <utility>
@@ -48,15 +50,95 @@ struct Resampler {
   // j-th. Destination columns only grow with j, so the walk ends at the first one past the
   // buffer (or past the row when `rowTest` is set: 3m <= stride).
   void row(int64_t r, double left, double length, double scale, bool rowTest) const {
-    for (int64_t j = 0; j < length; ++j) {
-      const int64_t k = truncToInt(j * scale);
-      const int64_t m = truncToInt(j + left);
-      if (rowTest && 3 * m > stride) break;
-      const int64_t to = offset(r, m);
-      if (to >= last) break;
-      copy(offset(r, k), to);
+    const int64_t base = r * stride;
+    const int64_t limit = rowTest ? stride : INT64_MAX;
+    if (rowFast(base, left, length, scale, limit)) return;
+    int64_t from[kRowRun], to[kRowRun];
+    for (int64_t j0 = 0;; j0 += kRowRun) {
+      const int64_t n = rowRun(j0, base, left, length, scale, limit, last, from, to);
+      for (int64_t i = 0; i < n; ++i) {
+        if (to[i] >= 0) std::memcpy(destination + to[i], source + from[i], 3);
+      }
+      if (n < kRowRun) break;
     }
   }
+
+  // row() for separate buffers and a start whose fraction keeps clear of whole numbers: there
+  // j + left, below 2^31 and so within 2^-23 of its exact value, truncates to j + floor(left)
+  // for every j, so the destination runs on pixel by pixel and the walk's ends follow from
+  // integers alone. Returns false, touching nothing, when that does not hold.
+  bool rowFast(int64_t base, double left, double length, double scale, int64_t limit) const {
+    const bool apart = last >= 0 && (destination + last + 2 <= source || source + last + 2 <= destination);
+    if (!apart || !(left >= 0 && left < 1e9) || !(length < 1e9)) return false;
+    const double fraction = left - static_cast<double>(static_cast<int64_t>(left));
+    if (fraction != 0 && !(fraction >= 0x1p-20 && fraction <= 1 - 0x1p-20)) return false;
+    const int64_t shift = static_cast<int64_t>(left);
+    // The walk ends at the first j that fails j < length, 3m <= limit or base + 3m < last.
+    int64_t n = length > 0 ? static_cast<int64_t>(std::ceil(length)) : 0;
+    const int64_t room = limit - 3 * shift;
+    if (limit != INT64_MAX) n = std::min(n, room < 0 ? 0 : room / 3 + 1);
+    const int64_t ahead = last - base - 3 * shift;
+    n = std::min(n, ahead <= 0 ? 0 : (ahead + 2) / 3);
+    if (static_cast<double>(n) + left >= 2147483647.0) return false;
+    // Pixels before the first positive destination are skipped.
+    const int64_t start = base + 3 * shift;
+    int64_t j0 = start > 0 ? 0 : -start / 3 + 1;
+    int64_t from[kRowRun];
+    for (; j0 < n; j0 += kRowRun) {
+      const int64_t count = std::min(kRowRun, n - j0);
+      uint8_t* d = destination + start + 3 * j0;
+      if (sourceRun(j0, count, base, scale, last, from)) {
+        // Whole pixels of four bytes: each store's spare byte is the next pixel's first, which
+        // the next store writes; the run's last pixel is copied as three bytes.
+        for (int64_t i = 0; i + 1 < count; ++i) {
+          uint32_t v;
+          std::memcpy(&v, source + from[i], 4);
+          std::memcpy(d + 3 * i, &v, 4);
+        }
+        std::memcpy(d + 3 * (count - 1), source + from[count - 1], 3);
+      } else {
+        for (int64_t i = 0; i < count; ++i) {
+          if (from[i] > 0 && from[i] < last) std::memcpy(d + 3 * i, source + from[i], 3);
+        }
+      }
+    }
+    return true;
+  }
+
+  // Source offsets of pixels j0 .. j0 + count - 1 of a resampled row; true when every one is
+  // inside and has a fourth byte before the end.
+  QRIX_WIDE_CLONES static bool sourceRun(int64_t j0, int64_t count, int64_t base, double scale, int64_t last,
+                                         int64_t* from) {
+    int64_t fits = 1;
+    for (int64_t i = 0; i < count; ++i) {
+      const int64_t f = base + 3 * wrapToInt(static_cast<double>(j0 + i) * scale);
+      from[i] = f;
+      fits &= (f > 0) & (f < last - 1);
+    }
+    return fits != 0;
+  }
+
+  // Offsets of pixels j0 .. j0 + kRowRun - 1 of a resampled row, computed together; to[i] is
+  // -1 where a pixel is not copied. Returns how many pixels come before the walk ends.
+  static constexpr int64_t kRowRun = 64;
+  QRIX_WIDE_CLONES static int64_t rowRun(int64_t j0, int64_t base, double left, double length, double scale,
+                                         int64_t limit, int64_t last, int64_t* from, int64_t* to) {
+    uint8_t stop[kRowRun];
+    for (int64_t i = 0; i < kRowRun; ++i) {
+      const double j = static_cast<double>(j0 + i);
+      const int64_t m = wrapToInt(j + left);
+      const int64_t t = base + 3 * m;
+      const int64_t f = base + 3 * wrapToInt(j * scale);
+      stop[i] = !(j < length) | (3 * m > limit) | (t >= last);
+      from[i] = f;
+      to[i] = (f > 0) & (f < last) & (t > 0) ? t : -1;
+    }
+    const void* end = std::memchr(stop, 1, kRowRun);
+    return end ? static_cast<const uint8_t*>(end) - stop : kRowRun;
+  }
+
+  // truncToInt widened back to 64 bits, in a form the vectoriser takes.
+  static int64_t wrapToInt(double v) { return static_cast<int32_t>(static_cast<int64_t>(v)); }
 };
 
 // Column walks taken row by row go through one block of columns at a time, so the rows a
