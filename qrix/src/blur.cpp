@@ -2,6 +2,7 @@
 // chosen radius on the grid, and the two interior blurs.
 #include <algorithm>
 #include <cstdlib>
+#include <utility>
 
 #include "neighbourhood.h"
 
@@ -87,6 +88,26 @@ void boxDirect(const uint8_t* source, uint8_t* destination, int32_t size, int32_
     destination[offset + 1] = static_cast<uint8_t>(static_cast<int32_t>(g) / count);
     destination[offset + 2] = static_cast<uint8_t>(static_cast<int32_t>(red) / count);
   });
+}
+
+// The motion blur's run for N samples, N known when compiled: each byte is the mean of the N bytes at
+// the given offsets (offset 0 first), summed in 16 bits (N <= 16: at most 4080) and divided by N.
+template <int N>
+QRIX_VECTOR_CLONES void motionRun(const uint8_t* __restrict from, uint8_t* __restrict to, ptrdiff_t n,
+                                  const ptrdiff_t* offsets) {
+  const uint8_t* sample[N];
+  for (int k = 0; k < N; ++k) sample[k] = from + offsets[k];
+  for (ptrdiff_t j = 0; j < n; ++j) {
+    uint16_t sum = sample[0][j];
+    for (int k = 1; k < N; ++k) sum = static_cast<uint16_t>(sum + sample[k][j]);
+    to[j] = static_cast<uint8_t>(sum / N);
+  }
+}
+
+template <int... N>
+bool motionRunOf(int count, const uint8_t* from, uint8_t* to, ptrdiff_t n, const ptrdiff_t* offsets,
+                 std::integer_sequence<int, N...>) {
+  return ((count == N + 2 ? (motionRun<N + 2>(from, to, n, offsets), true) : false) || ...);
 }
 
 // Rows yA .. yB of the radius blur whose boxes lie wholly inside the buffer, for radius R <= 8: every
@@ -228,6 +249,7 @@ int32_t dllmotionblur(const uint8_t* source, uint8_t* destination, int32_t size,
   // The run [runFrom, runTo) of byte-0 offsets whose farthest sample lies inside; left empty when the
   // farthest sample is further than the buffer is long.
   constexpr int64_t kMaxSamples = 64;
+  constexpr int kRunSamples = 16;  // sample counts 2 .. kRunSamples have their own compiled run
   int64_t runFrom = 0, runTo = 0;
   const int64_t reach = distanceUsed * (distanceUsed + 1) / 2;  // distanceUsed <= 2^31, no overflow
   const int64_t absStep = step < 0 ? -step : step;
@@ -243,28 +265,33 @@ int32_t dllmotionblur(const uint8_t* source, uint8_t* destination, int32_t size,
   for (; o < std::min(runFrom, last); o += 3) onePixel(o);
   if (runTo > runFrom) {
     const int32_t count = static_cast<int32_t>(distanceUsed + 1);
-    // v / count for every v <= 255 * count < 2^14 as (v * m) >> shift, with shift = 14 + ceil(log2 count)
-    // and m = floor(2^shift / count) + 1: the error v * (m - 2^shift / count) / 2^shift stays below
-    // 1 / count while v < 2^14, and v * m < 2^29 (checked exhaustively in the tests).
-    int32_t shift = 14;
-    while ((1 << (shift - 14)) < count) ++shift;
-    const uint32_t m = (uint32_t(1) << shift) / uint32_t(count) + 1;
     ptrdiff_t offsets[kMaxSamples];
+    offsets[0] = 0;
     for (int64_t k = 1; k <= distanceUsed; ++k) offsets[k] = static_cast<ptrdiff_t>(k * (k + 1) / 2 * step);
-    constexpr ptrdiff_t kBlock = 1024;
-    uint16_t sum[kBlock];
     // Whole triples: the run ends on the last triple that starts before runTo.
     const int64_t end = runFrom + 3 * ((runTo - runFrom + 2) / 3);
-    for (int64_t i0 = runFrom; i0 < end; i0 += kBlock) {
-      const ptrdiff_t n = static_cast<ptrdiff_t>(std::min<int64_t>(kBlock, end - i0));
-      const uint8_t* from = source + i0;
-      for (ptrdiff_t j = 0; j < n; ++j) sum[j] = from[j];
-      for (int64_t k = 1; k <= distanceUsed; ++k) {
-        const uint8_t* sample = from + offsets[k];
-        addBytes(sum, sample, n);
+    const auto runBytes = static_cast<ptrdiff_t>(end - runFrom);
+    if (!motionRunOf(count, source + runFrom, destination + runFrom, runBytes, offsets,
+                     std::make_integer_sequence<int, kRunSamples - 1>())) {
+      // v / count for every v <= 255 * count < 2^14 as (v * m) >> shift, with shift = 14 + ceil(log2
+      // count) and m = floor(2^shift / count) + 1: the error v * (m - 2^shift / count) / 2^shift stays
+      // below 1 / count while v < 2^14, and v * m < 2^29 (checked exhaustively in the tests).
+      int32_t shift = 14;
+      while ((1 << (shift - 14)) < count) ++shift;
+      const uint32_t m = (uint32_t(1) << shift) / uint32_t(count) + 1;
+      constexpr ptrdiff_t kBlock = 1024;
+      uint16_t sum[kBlock];
+      for (int64_t i0 = runFrom; i0 < end; i0 += kBlock) {
+        const ptrdiff_t n = static_cast<ptrdiff_t>(std::min<int64_t>(kBlock, end - i0));
+        const uint8_t* from = source + i0;
+        for (ptrdiff_t j = 0; j < n; ++j) sum[j] = from[j];
+        for (int64_t k = 1; k <= distanceUsed; ++k) {
+          const uint8_t* sample = from + offsets[k];
+          addBytes(sum, sample, n);
+        }
+        uint8_t* to = destination + i0;
+        for (ptrdiff_t j = 0; j < n; ++j) to[j] = static_cast<uint8_t>((sum[j] * m) >> shift);
       }
-      uint8_t* to = destination + i0;
-      for (ptrdiff_t j = 0; j < n; ++j) to[j] = static_cast<uint8_t>((sum[j] * m) >> shift);
     }
     o = end;
   }
