@@ -196,6 +196,27 @@ TEST(BlendEquivalence, FramesAndBorders) {
   }
 }
 
+// The whole-picture gradient takes one weight per pixel down a long falling sequence; large and
+// oddly shaped pictures walk it through many binary orders of magnitude.
+TEST(BlendEquivalence, GradientAllOnLargePictures) {
+  std::mt19937 gen(5);
+  const int32_t sets[][9] = {{255, 0, 0, 0, 255, 0, 0, 0, 255},
+                             {2147483647, -2147483647, 1 << 30, 3, 1 << 29, -(1 << 27), 77, 1 << 28, 2},
+                             {(1 << 28) - 1, 1 << 27, 99999, -(1 << 28) + 1, 12345, 7, 1000, -1000, 1 << 26}};
+  for (auto [w, h] : {std::pair{997, 601}, std::pair{4099, 1}, std::pair{1, 3001}, std::pair{64, 64}}) {
+    Picture p{w, h, (3 * w + 3) & ~3, {}, {}};
+    p.image.resize(static_cast<size_t>(p.stride) * p.height);
+    fill(p.image, gen);
+    for (const auto& c : sets) {
+      Bytes a = p.image, b = p.image;
+      dllgradientall(a.data(), 0, w, h, p.stride, c[0], c[1], c[2], c[3], c[4], c[5], c[6], c[7], c[8]);
+      reference::dllgradientall(b.data(), 0, w, h, p.stride, c[0], c[1], c[2], c[3], c[4], c[5], c[6], c[7],
+                                c[8]);
+      EXPECT_TRUE(a == b) << w << " x " << h << " colours " << c[0] << ", " << c[3] << ", " << c[6];
+    }
+  }
+}
+
 // The noise frame seeds its generator from the clock, so both versions run within one second.
 TEST(BlendEquivalence, NoiseFrame) {
   for (int32_t d : {-1, 0, 1, 2, 3, 7, 40}) {
