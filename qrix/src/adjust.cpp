@@ -226,6 +226,12 @@ QRIX_VECTOR_CLONES void hslWalk(uint8_t* image, int32_t size, double hueStep, do
 #if defined(__x86_64__)
 #define QRIX_AVX512 __attribute__((target("avx512f,avx512bw,avx512dq,avx512vl")))
 
+bool hasAvx512() {
+  static const bool wide = __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") &&
+                           __builtin_cpu_supports("avx512dq") && __builtin_cpu_supports("avx512vl");
+  return wide;
+}
+
 // Eight bytes as doubles times c.
 QRIX_AVX512 inline __m512d widen512(const uint8_t* p, __m512d c) {
   const __m256i v = _mm256_cvtepu8_epi32(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(p)));
@@ -348,6 +354,56 @@ QRIX_AVX512 void hslWalk512(uint8_t* image, int32_t size, double hueStep, double
         }
       });
 }
+// Eight bytes as doubles.
+QRIX_AVX512 inline __m512d bytesToDoubles512(const uint8_t* p) {
+  return _mm512_cvtepi32_pd(_mm256_cvtepu8_epi32(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(p))));
+}
+
+// clampByte of eight 32-bit values into eight bytes.
+QRIX_AVX512 inline void storeClamped512(__m256i v, uint8_t* p) {
+  v = _mm256_max_epi32(v, _mm256_setzero_si256());
+  _mm_storel_epi64(reinterpret_cast<__m128i*>(p), _mm256_cvtusepi32_epi8(v));
+}
+
+// clampByte(a + x) for 32-bit a and x.
+QRIX_AVX512 inline __m256i addClamped512(__m256i a, __m256i x) {
+  return _mm256_min_epi32(_mm256_max_epi32(_mm256_add_epi32(a, x), _mm256_setzero_si256()),
+                          _mm256_set1_epi32(255));
+}
+
+// yuvWalk's green, eight pixels at a time. Red and blue need no Y: y + yDelta + (r - y + vDelta)
+// is r + yDelta + vDelta. Trunc, sums and differences of small whole numbers are exact in
+// doubles, so they stand for the conversions to int and back.
+QRIX_AVX512 inline void yuvBlock512(uint8_t* B, uint8_t* G, uint8_t* R, int32_t yDelta, int32_t uDelta,
+                                    int32_t vDelta) {
+  const __m512d yShift = _mm512_set1_pd(yDelta), uShift = _mm512_set1_pd(uDelta),
+                vShift = _mm512_set1_pd(vDelta);
+  for (int k = 0; k < kPixelBlock; k += 8) {
+    const __m512d b = bytesToDoubles512(B + k), g = bytesToDoubles512(G + k), r = bytesToDoubles512(R + k);
+    const __m512d y0 = _mm512_add_pd(
+        _mm512_add_pd(_mm512_mul_pd(_mm512_set1_pd(0.587), g), _mm512_mul_pd(_mm512_set1_pd(0.299), r)),
+        _mm512_mul_pd(_mm512_set1_pd(0.114), b));
+    const __m512d y = _mm512_roundscale_pd(y0, _MM_FROUND_TO_ZERO | _MM_FROUND_NO_EXC);
+    const __m512d u = _mm512_add_pd(_mm512_sub_pd(b, y), uShift);
+    const __m512d v = _mm512_add_pd(_mm512_sub_pd(r, y), vShift);
+    const __m512d y1 = _mm512_add_pd(y, yShift);
+    const __m512d ng = _mm512_sub_pd(_mm512_sub_pd(y1, _mm512_mul_pd(_mm512_set1_pd(0.192), u)),
+                                     _mm512_mul_pd(_mm512_set1_pd(0.509), v));
+    storeClamped512(_mm512_cvttpd_epi32(ng), G + k);
+  }
+  const int32_t red = yDelta + vDelta, blue = yDelta + uDelta;
+  for (int k = 0; k < kPixelBlock; ++k) {
+    R[k] = static_cast<uint8_t>(clampByte(R[k] + red));
+    B[k] = static_cast<uint8_t>(clampByte(B[k] + blue));
+  }
+}
+
+QRIX_AVX512 void yuvWalk512(uint8_t* image, int32_t size, int32_t yDelta, int32_t uDelta, int32_t vDelta) {
+  mapWalkPixels(
+      image, size, [=](uint8_t * B, uint8_t * G, uint8_t * R) __attribute__((always_inline)) {
+        yuvBlock512(B, G, R, yDelta, uDelta, vDelta);
+      });
+}
 #endif
 
 QRIX_VECTOR_CLONES void blackWhiteWalk(uint8_t* image, int32_t size, bool eachChannel, int32_t level) {
@@ -404,6 +460,12 @@ int32_t dllyuvbalance(uint8_t* image, int32_t size, int32_t yDelta, int32_t uDel
   constexpr int32_t kSmall = 1 << 20;
   if (std::abs(int64_t{yDelta}) <= kSmall && std::abs(int64_t{uDelta}) <= kSmall &&
       std::abs(int64_t{vDelta}) <= kSmall) {
+#if defined(__x86_64__)
+    if (hasAvx512()) {
+      yuvWalk512(image, size, yDelta, uDelta, vDelta);
+      return 1;
+    }
+#endif
     yuvWalk(image, size, yDelta, uDelta, vDelta);
     return 1;
   }
@@ -437,9 +499,7 @@ int32_t dllhsl(uint8_t* image, int32_t size, int32_t hueDelta, int32_t saturatio
   const double hueStep = hueDelta * 0.01, saturationStep = saturationDelta * 0.01,
                lightnessStep = lightnessDelta * 0.01;
 #if defined(__x86_64__)
-  static const bool wide = __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") &&
-                           __builtin_cpu_supports("avx512dq") && __builtin_cpu_supports("avx512vl");
-  if (wide) {
+  if (hasAvx512()) {
     hslWalk512(image, size, hueStep, saturationStep, lightnessStep);
     return 1;
   }
