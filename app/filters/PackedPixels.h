@@ -10,8 +10,10 @@
 // is needed. Unpadded images are used as they are and size stays RGBSize.
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <vector>
 
 #include "CDIB.h"
@@ -56,6 +58,51 @@ void withPackedPixels(CDIB& image, Fn&& fn) {
   PackedPixels packed(image);
   fn(packed.data(), packed.size());
   packed.writeBack();
+}
+
+// Pixel-by-pixel functions: the result for a pixel depends on that pixel alone
+// (and on random draws taken in walk order), so on padded rows they can run over
+// the rows piecewise and see every pixel of each row, as in the packed image,
+// without the image being moved. Unpadded images are handed over in one piece
+// with size RGBSize.
+
+// One call per row, for functions that cost nothing to start.
+template <typename Fn>
+void forPixelRows(CDIB& image, Fn&& fn) {
+  uint8_t* pixels = image.DIBPointer();
+  if (pixels == nullptr) return;
+  if (!PackedPixels::padded(image.Width())) {
+    fn(pixels, image.RGBSize());
+    return;
+  }
+  const size_t stride = static_cast<size_t>(image.SRB());
+  const int32_t row = image.Width() * 3;
+  for (int32_t y = 0; y < image.Height(); ++y) fn(pixels + y * stride, row);
+}
+
+// One call per run of rows packed into a small buffer that stays in the cache,
+// for functions that build tables on each call.
+template <typename Fn>
+void forPixelRuns(CDIB& image, Fn&& fn) {
+  uint8_t* pixels = image.DIBPointer();
+  if (pixels == nullptr) return;
+  if (!PackedPixels::padded(image.Width())) {
+    fn(pixels, image.RGBSize());
+    return;
+  }
+  constexpr size_t kRunBytes = 256 * 1024;
+  const size_t row = static_cast<size_t>(image.Width()) * 3;
+  const size_t stride = static_cast<size_t>(image.SRB());
+  const size_t rows = static_cast<size_t>(image.Height());
+  const size_t rowsPerRun = row >= kRunBytes ? 1 : kRunBytes / row;
+  std::vector<uint8_t> run(std::min(rowsPerRun, rows) * row + 1, 0);
+  for (size_t y0 = 0; y0 < rows; y0 += rowsPerRun) {
+    const size_t n = std::min(rowsPerRun, rows - y0);
+    for (size_t y = 0; y < n; ++y) std::memcpy(run.data() + y * row, pixels + (y0 + y) * stride, row);
+    run[n * row] = 0;
+    fn(run.data(), static_cast<int32_t>(n * row));
+    for (size_t y = 0; y < n; ++y) std::memcpy(pixels + (y0 + y) * stride, run.data() + y * row, row);
+  }
 }
 
 }  // namespace orvane

@@ -39,12 +39,22 @@ void onPacked(CDIB& image, Fn&& fn) {
   withPackedPixels(image, fn);
 }
 
+// Pixel-by-pixel functions run over the rows piecewise (see PackedPixels.h);
+// only functions that look at the whole picture need it packed.
 void pnoMode(CDIB& image, int32_t mode) {
-  onPacked(image, [mode](uint8_t* p, int32_t n) { QRIX(pno)(p, n, mode); });
+  auto call = [mode](uint8_t* p, int32_t n) { QRIX(pno)(p, n, mode); };
+  // AutoContrast and AutoLevel measure the whole picture first; Eclipse's walk
+  // stops short of the last pixel of the picture, not of each piece.
+  if (mode == 57 || mode == 58 || mode == 47)
+    onPacked(image, call);
+  else if (mode == 52)  // WetPaper builds its table on each call
+    forPixelRuns(image, call);
+  else
+    forPixelRows(image, call);
 }
 
 void greyMode(CDIB& image, int32_t mode) {
-  onPacked(image, [mode](uint8_t* p, int32_t n) { QRIX(dllgreyadvance)(p, n, mode); });
+  forPixelRows(image, [mode](uint8_t* p, int32_t n) { QRIX(dllgreyadvance)(p, n, mode); });
 }
 
 // Interior-shape functions take the stride and work on the image itself.
@@ -111,7 +121,9 @@ void cFilterDIB::EmbossColor(CDIB& xDIB) { interior(xDIB, QRIX(DllEmbossColor));
 void cFilterDIB::AdjLevel(CDIB& xDIB, uint8_t RMin, uint8_t RMax, uint8_t GMin, uint8_t GMax, uint8_t bMin,
                           uint8_t BMax) {
   if (!(RMax > RMin && GMax > GMin && BMax > bMin)) return;
-  onPacked(xDIB, [&](uint8_t* p, int32_t n) { QRIX(DllAdjLevel)(p, n, RMax, RMin, GMax, GMin, BMax, bMin); });
+  forPixelRuns(xDIB, [&](uint8_t* p, int32_t n) {
+    QRIX(DllAdjLevel)(p, n, RMax, RMin, GMax, GMin, BMax, bMin);
+  });
 }
 
 void cFilterDIB::EnhanceEdge(CDIB& xDIB) {
@@ -140,7 +152,7 @@ void cFilterDIB::AutoContrast(CDIB& xDIB) { pnoMode(xDIB, 57); }
 
 void cFilterDIB::ColorBound(CDIB& xDIB, int32_t RMin, int32_t RMax, int32_t GMin, int32_t GMax, int32_t bMin,
                             int32_t BMax) {
-  onPacked(xDIB, [&](uint8_t* p, int32_t n) {
+  forPixelRows(xDIB, [&](uint8_t* p, int32_t n) {
     QRIX(dllcolorbound)(p, n, RMax, GMax, BMax, RMin, GMin, bMin);
   });
 }
@@ -175,19 +187,19 @@ void cFilterDIB::GreyScale_OnlyB(CDIB& xDIB) { greyMode(xDIB, 6); }
 void cFilterDIB::StandardGreyscale(CDIB& xDIB) { pnoMode(xDIB, 56); }
 
 void cFilterDIB::Brightness(CDIB& xDIB, int32_t Rpct) {
-  onPacked(xDIB, [&](uint8_t* p, int32_t n) { QRIX(dllbrightness)(p, n, Rpct); });
+  forPixelRows(xDIB, [&](uint8_t* p, int32_t n) { QRIX(dllbrightness)(p, n, Rpct); });
 }
 
 void cFilterDIB::Contrast(CDIB& xDIB, int32_t Rpct) {
-  onPacked(xDIB, [&](uint8_t* p, int32_t n) { QRIX(dllcontrast)(p, n, Rpct); });
+  forPixelRows(xDIB, [&](uint8_t* p, int32_t n) { QRIX(dllcontrast)(p, n, Rpct); });
 }
 
 void cFilterDIB::Exposal(CDIB& xDIB, int32_t Rpct) {
-  onPacked(xDIB, [&](uint8_t* p, int32_t n) { QRIX(dllexposal)(p, n, Rpct); });
+  forPixelRows(xDIB, [&](uint8_t* p, int32_t n) { QRIX(dllexposal)(p, n, Rpct); });
 }
 
 void cFilterDIB::RGBBalance(CDIB& xDIB, int32_t Cr, int32_t cG, int32_t Cb) {
-  onPacked(xDIB, [&](uint8_t* p, int32_t n) { QRIX(dllrgbbalance)(p, n, Cr, cG, Cb); });
+  forPixelRows(xDIB, [&](uint8_t* p, int32_t n) { QRIX(dllrgbbalance)(p, n, Cr, cG, Cb); });
 }
 
 void cFilterDIB::RGB2BRG(CDIB& xDIB) { pnoMode(xDIB, 11); }
@@ -197,15 +209,15 @@ void cFilterDIB::RGB2GBR(CDIB& xDIB) { pnoMode(xDIB, 12); }
 void cFilterDIB::RGB2RBG(CDIB& xDIB) { pnoMode(xDIB, 14); }
 
 void cFilterDIB::YUVBalance(CDIB& xDIB, int32_t xy, int32_t xu, int32_t xv) {
-  onPacked(xDIB, [&](uint8_t* p, int32_t n) { QRIX(dllyuvbalance)(p, n, xy, xu, xv); });
+  forPixelRows(xDIB, [&](uint8_t* p, int32_t n) { QRIX(dllyuvbalance)(p, n, xy, xu, xv); });
 }
 
 void cFilterDIB::HSLBalance(CDIB& xDIB, int32_t xH, int32_t xS, int32_t xL) {
-  onPacked(xDIB, [&](uint8_t* p, int32_t n) { QRIX(dllhsl)(p, n, xH, xS, xL); });
+  forPixelRows(xDIB, [&](uint8_t* p, int32_t n) { QRIX(dllhsl)(p, n, xH, xS, xL); });
 }
 
 void cFilterDIB::YCbCrBalance(CDIB& xDIB, int16_t xy, int16_t xcb, int16_t xcr) {
-  onPacked(xDIB, [&](uint8_t* p, int32_t n) { QRIX(dllycbcr)(p, n, xy, xcb, xcr); });
+  forPixelRows(xDIB, [&](uint8_t* p, int32_t n) { QRIX(dllycbcr)(p, n, xy, xcb, xcr); });
 }
 
 void cFilterDIB::KillRed(CDIB& xDIB) { pnoMode(xDIB, 15); }
@@ -230,7 +242,7 @@ void cFilterDIB::FastBrown(CDIB& xDIB) { BrownSelector(xDIB, 128); }
 void cFilterDIB::FastDarkBrown(CDIB& xDIB) { BrownSelector(xDIB, 256); }
 
 void cFilterDIB::BlackWhite(CDIB& xDIB, bool Average, int32_t Bw) {
-  onPacked(xDIB, [&](uint8_t* p, int32_t n) { QRIX(dllblackwhite)(p, n, Average ? 1 : 0, Bw); });
+  forPixelRows(xDIB, [&](uint8_t* p, int32_t n) { QRIX(dllblackwhite)(p, n, Average ? 1 : 0, Bw); });
 }
 
 void cFilterDIB::MotionBlur(CDIB& xDIB, int32_t Intensity, int32_t Direction) {
@@ -296,11 +308,11 @@ void cFilterDIB::Strange(CDIB& xDIB) { pnoMode(xDIB, 49); }
 void cFilterDIB::Unreal(CDIB& xDIB) { pnoMode(xDIB, 60); }
 
 void cFilterDIB::CharCoal(CDIB& xDIB) {
-  onPacked(xDIB, [](uint8_t* p, int32_t n) { QRIX(dllcharcoal)(p, n); });
+  forPixelRows(xDIB, [](uint8_t* p, int32_t n) { QRIX(dllcharcoal)(p, n); });
 }
 
 void cFilterDIB::KeshNost(CDIB& xDIB, int32_t Nos) {
-  onPacked(xDIB, [&](uint8_t* p, int32_t n) { QRIX(dllnost)(p, n, Nos); });
+  forPixelRows(xDIB, [&](uint8_t* p, int32_t n) { QRIX(dllnost)(p, n, Nos); });
 }
 
 void cFilterDIB::Neon(CDIB& xDIB, int32_t xNeon) {
@@ -309,11 +321,11 @@ void cFilterDIB::Neon(CDIB& xDIB, int32_t xNeon) {
 
 void cFilterDIB::Erode(CDIB& xDIB, int32_t xErode) {
   const int32_t mask = scaled(xErode, 8);
-  onPacked(xDIB, [&](uint8_t* p, int32_t n) { QRIX(dllerode)(p, n, mask); });
+  forPixelRuns(xDIB, [&](uint8_t* p, int32_t n) { QRIX(dllerode)(p, n, mask); });
 }
 
 void cFilterDIB::Ice(CDIB& xDIB, int32_t Freeze) {
-  onPacked(xDIB, [&](uint8_t* p, int32_t n) { QRIX(dllice)(p, n, Freeze); });
+  forPixelRows(xDIB, [&](uint8_t* p, int32_t n) { QRIX(dllice)(p, n, Freeze); });
 }
 
 void cFilterDIB::Wave(CDIB& xDIB, int32_t intWave) {
@@ -328,7 +340,7 @@ void cFilterDIB::WetPaper(CDIB& xDIB) { pnoMode(xDIB, 52); }
 void cFilterDIB::Wind(CDIB& xDIB, int32_t Blow) {
   // The library divides by Blow + 1.
   if (Blow == -1) return;
-  onPacked(xDIB, [&](uint8_t* p, int32_t n) { QRIX(dllwind)(p, n, Blow); });
+  forPixelRuns(xDIB, [&](uint8_t* p, int32_t n) { QRIX(dllwind)(p, n, Blow); });
 }
 
 int32_t cFilterDIB::FogArea(const CDIB& xDIB, int32_t Area) {
@@ -349,15 +361,15 @@ void cFilterDIB::Night(CDIB& xDIB) { pnoMode(xDIB, 54); }
 void cFilterDIB::Eclipse(CDIB& xDIB) { pnoMode(xDIB, 47); }
 
 void cFilterDIB::WaterColour(CDIB& xDIB, int32_t xWater) {
-  onPacked(xDIB, [&](uint8_t* p, int32_t n) { QRIX(dllwatercolour)(p, n, xWater); });
+  forPixelRuns(xDIB, [&](uint8_t* p, int32_t n) { QRIX(dllwatercolour)(p, n, xWater); });
 }
 
 void cFilterDIB::Comedy(CDIB& xDIB, int32_t xCome) {
-  onPacked(xDIB, [&](uint8_t* p, int32_t n) { QRIX(dllcomedy)(p, n, xCome); });
+  forPixelRuns(xDIB, [&](uint8_t* p, int32_t n) { QRIX(dllcomedy)(p, n, xCome); });
 }
 
 void cFilterDIB::Spotted(CDIB& xDIB, int32_t xSpotted) {
-  onPacked(xDIB, [&](uint8_t* p, int32_t n) { QRIX(dllspotted)(p, n, xSpotted); });
+  forPixelRuns(xDIB, [&](uint8_t* p, int32_t n) { QRIX(dllspotted)(p, n, xSpotted); });
 }
 
 void cFilterDIB::Noise_Reduction_Median(CDIB& xDIB) { Sweep(xDIB, QRIX(medianfiltering)); }

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "OperationTestSupport.h"
+#include "PackedPixels.h"
 #include "cFilterDIB.h"
 
 using namespace orvane;
@@ -550,5 +551,147 @@ TEST(FilterOperations, SourceFiltersMatchAZeroPaddedCopyOnEveryGeometry) {
         c.op(filter, image);
         ASSERT_EQ(bytesOf(image), expected) << c.name << " " << w << "x" << h;
       }
+    }
+}
+
+TEST(FilterOperations, PixelFiltersOnPaddedRowsMatchTheWholePackedPicture) {
+  // Pixel-by-pixel filters see padded rows a few at a time; the result must be
+  // the one of a single call on all rows packed end to end, with the random
+  // filters drawing in the same order, and the pad bytes kept.
+  using Direct = std::function<void(uint8_t*, int32_t)>;
+  struct PixelCase {
+    std::string name;
+    Op op;
+    Direct direct;
+  };
+  std::vector<PixelCase> cases;
+  for (int32_t mode = 0; mode <= 61; ++mode)
+    if (mode != 57 && mode != 58 && mode != 47 && mode != 33 && mode != 34)
+      cases.push_back({"pno " + std::to_string(mode),
+                       [mode](cFilterDIB&, CDIB& i) {
+                         // The operations reach every mode through their own names; this
+                         // drives the same path for each.
+                         auto call = [mode](uint8_t* p, int32_t n) { LIB(pno)(p, n, mode); };
+                         if (mode % 2 == 0)
+                           forPixelRows(i, call);
+                         else
+                           forPixelRuns(i, call);
+                       },
+                       [mode](uint8_t* p, int32_t n) { LIB(pno)
+                                                       (p, n, mode); }});
+  auto add = [&](std::string name, Op op, Direct direct) { cases.push_back({std::move(name), op, direct}); };
+  // Eclipse's walk stops a pixel short of the end: it takes the picture whole.
+  add(
+      "Eclipse", [](cFilterDIB& f, CDIB& i) { f.Eclipse(i); },
+      [](uint8_t* p, int32_t n) { LIB(pno)
+                                  (p, n, 47); });
+  add(
+      "Noise", [](cFilterDIB& f, CDIB& i) { f.Noise(i); }, [](uint8_t* p, int32_t n) { LIB(pno)
+                                                                                       (p, n, 50); });
+  add(
+      "Unreal", [](cFilterDIB& f, CDIB& i) { f.Unreal(i); },
+      [](uint8_t* p, int32_t n) { LIB(pno)
+                                  (p, n, 60); });
+  add(
+      "FastBrown", [](cFilterDIB& f, CDIB& i) { f.FastBrown(i); },
+      [](uint8_t* p, int32_t n) { LIB(pno)
+                                  (p, n, 33); });
+  add(
+      "GreyScale_LowLight", [](cFilterDIB& f, CDIB& i) { f.GreyScale_LowLight(i); },
+      [](uint8_t* p, int32_t n) { LIB(dllgreyadvance)
+                                  (p, n, 3); });
+  add(
+      "AdjLevel", [](cFilterDIB& f, CDIB& i) { f.AdjLevel(i, 10, 200, 30, 220, 0, 90); },
+      [](uint8_t* p, int32_t n) { LIB(DllAdjLevel)
+                                  (p, n, 200, 10, 220, 30, 90, 0); });
+  add(
+      "ColorBound", [](cFilterDIB& f, CDIB& i) { f.ColorBound(i, 10, 200, 30, 220, 5, 90); },
+      [](uint8_t* p, int32_t n) { LIB(dllcolorbound)
+                                  (p, n, 200, 220, 90, 10, 30, 5); });
+  add(
+      "Brightness", [](cFilterDIB& f, CDIB& i) { f.Brightness(i, -40); },
+      [](uint8_t* p, int32_t n) { LIB(dllbrightness)
+                                  (p, n, -40); });
+  add(
+      "Contrast", [](cFilterDIB& f, CDIB& i) { f.Contrast(i, 70); },
+      [](uint8_t* p, int32_t n) { LIB(dllcontrast)
+                                  (p, n, 70); });
+  add(
+      "Exposal", [](cFilterDIB& f, CDIB& i) { f.Exposal(i, 90); },
+      [](uint8_t* p, int32_t n) { LIB(dllexposal)
+                                  (p, n, 90); });
+  add(
+      "RGBBalance", [](cFilterDIB& f, CDIB& i) { f.RGBBalance(i, 10, -20, 30); },
+      [](uint8_t* p, int32_t n) { LIB(dllrgbbalance)
+                                  (p, n, 10, -20, 30); });
+  add(
+      "YUVBalance", [](cFilterDIB& f, CDIB& i) { f.YUVBalance(i, 10, -20, 30); },
+      [](uint8_t* p, int32_t n) { LIB(dllyuvbalance)
+                                  (p, n, 10, -20, 30); });
+  add(
+      "HSLBalance", [](cFilterDIB& f, CDIB& i) { f.HSLBalance(i, 40, -20, 15); },
+      [](uint8_t* p, int32_t n) { LIB(dllhsl)
+                                  (p, n, 40, -20, 15); });
+  add(
+      "YCbCrBalance", [](cFilterDIB& f, CDIB& i) { f.YCbCrBalance(i, 10, -20, 30); },
+      [](uint8_t* p, int32_t n) { LIB(dllycbcr)
+                                  (p, n, 10, -20, 30); });
+  add(
+      "BlackWhite", [](cFilterDIB& f, CDIB& i) { f.BlackWhite(i, true, 120); },
+      [](uint8_t* p, int32_t n) { LIB(dllblackwhite)
+                                  (p, n, 1, 120); });
+  add(
+      "CharCoal", [](cFilterDIB& f, CDIB& i) { f.CharCoal(i); },
+      [](uint8_t* p, int32_t n) { LIB(dllcharcoal)
+                                  (p, n); });
+  add(
+      "KeshNost", [](cFilterDIB& f, CDIB& i) { f.KeshNost(i, 7); },
+      [](uint8_t* p, int32_t n) { LIB(dllnost)
+                                  (p, n, 7); });
+  add(
+      "Erode", [](cFilterDIB& f, CDIB& i) { f.Erode(i, 5); },
+      [](uint8_t* p, int32_t n) { LIB(dllerode)
+                                  (p, n, 40); });
+  add(
+      "Ice", [](cFilterDIB& f, CDIB& i) { f.Ice(i, 250); },
+      [](uint8_t* p, int32_t n) { LIB(dllice)
+                                  (p, n, 250); });
+  add(
+      "WaterColour", [](cFilterDIB& f, CDIB& i) { f.WaterColour(i, 13); },
+      [](uint8_t* p, int32_t n) { LIB(dllwatercolour)
+                                  (p, n, 13); });
+  add(
+      "Comedy", [](cFilterDIB& f, CDIB& i) { f.Comedy(i, 70); },
+      [](uint8_t* p, int32_t n) { LIB(dllcomedy)
+                                  (p, n, 70); });
+  add(
+      "Spotted", [](cFilterDIB& f, CDIB& i) { f.Spotted(i, 60); },
+      [](uint8_t* p, int32_t n) { LIB(dllspotted)
+                                  (p, n, 60); });
+  add(
+      "Wind", [](cFilterDIB& f, CDIB& i) { f.Wind(i, 3); },
+      [](uint8_t* p, int32_t n) { LIB(dllwind)
+                                  (p, n, 3); });
+
+  // Widths 1001 and 90001 span several runs of rows, and runs of a single row.
+  for (auto [w, h] : {std::pair{1, 3}, std::pair{2, 5}, std::pair{5, 1}, std::pair{7, 4},
+                      std::pair{1001, 180}, std::pair{90001, 2}})
+    for (const PixelCase& c : cases) {
+      CDIB image;
+      image.Create(w, h);
+      std::mt19937 gen(static_cast<uint32_t>(w + h));
+      for (size_t k = 0; k < image.ByteCount(); ++k) image.DIBPointer()[k] = static_cast<uint8_t>(gen());
+      const std::vector<uint8_t> before = bytesOf(image);
+      std::vector<uint8_t> packed = packedRows(image);
+      inFreshThread([&] {
+        cFilterDIB filter;
+        c.op(filter, image);
+      });
+      inFreshThread([&] { c.direct(packed.data(), static_cast<int32_t>(packed.size()) - 1); });
+      std::vector<uint8_t> expected = unpackRows(packed, image);
+      const size_t row = static_cast<size_t>(w) * 3;
+      for (size_t at = row; at < expected.size(); at += image.SRB())
+        std::copy_n(before.begin() + at, image.SRB() - row, expected.begin() + at);
+      ASSERT_EQ(bytesOf(image), expected) << c.name << " " << w << "x" << h;
     }
 }
