@@ -79,6 +79,27 @@ TEST(Resampler, HalvingAveragesEachTwoByTwoBlockRoundingHalvesUp) {
   EXPECT_EQ(at(target, 1, 0, 0), 127);
 }
 
+TEST(Resampler, HalvingOnEveryRowPaddingAndAlongOneAxis) {
+  for (int32_t w = 1; w <= 9; ++w)
+    for (int32_t h : {1, 2, 5}) {
+      CDIB source, both, across, along;
+      randomPicture(source, 2 * w, 2 * h, static_cast<uint32_t>(w * 10 + h));
+      resampled(source, both, w, h);
+      // One axis halved and the other kept weighs the same pairs.
+      resampled(source, across, w, 2 * h);
+      resampled(source, along, 2 * w, h);
+      for (int32_t y = 0; y < h; ++y)
+        for (int32_t x = 0; x < w; ++x)
+          for (int32_t c = 0; c < 3; ++c) {
+            const int a = at(source, 2 * x, 2 * y, c), b = at(source, 2 * x + 1, 2 * y, c);
+            const int d = at(source, 2 * x, 2 * y + 1, c), e = at(source, 2 * x + 1, 2 * y + 1, c);
+            ASSERT_EQ(at(both, x, y, c), (a + b + d + e + 2) / 4) << w << "x" << h << " at " << x << "," << y;
+            ASSERT_EQ(at(across, x, 2 * y, c), (a + b + 1) / 2);
+            ASSERT_EQ(at(along, 2 * x, y, c), (a + d + 1) / 2);
+          }
+    }
+}
+
 TEST(Resampler, SameSizeKeepsEveryByteAndOneAxisMayStay) {
   CDIB source, target;
   randomPicture(source, 7, 5, 3);
