@@ -86,10 +86,6 @@ CDIB& cEffectDIB::WorkingCopy() {
   return *work_;
 }
 
-// The copy keeps its memory between operations and is overwritten entirely
-// each time, so it is neither cleared before nor after.
-bool cEffectDIB::PrepareWorkingCopy(CDIB& xDIB) { return WorkingCopy().CopyOf(xDIB); }
-
 void cEffectDIB::Rotate(CDIB& xDIB, int32_t Angle) {
   if (Angle != 90 && Angle != 180 && Angle != 270) return;
   if (xDIB.DIBPointer() == nullptr) return;
@@ -246,14 +242,20 @@ void cEffectDIB::Blinds(CDIB& xDIB, int32_t& Blinds, bool Reverse, bool Hor, boo
   });
 }
 
-// The shapes are drawn from the working copy onto a black picture of the
-// same size; pixels outside the shape stay black.
+// The shapes are drawn from the picture onto a black working copy of the same
+// size, which then becomes the picture; pixels outside the shape stay black.
+// The picture's pad bytes are cleared first, so the source reads as a fresh
+// copy would.
 bool cEffectDIB::RedrawFromCopy(CDIB& xDIB, ShapeFn* fn, int32_t a, int32_t b, int32_t c) {
   if (xDIB.DIBPointer() == nullptr) return false;
-  if (!PrepareWorkingCopy(xDIB)) return false;
-  xDIB.Cls();
-  fn(work_->DIBPointer(), xDIB.DIBPointer(), xDIB.Width(), xDIB.Height(), xDIB.SRB(), xDIB.RGBSize(), a, b,
-     c);
+  CDIB& canvas = WorkingCopy();
+  if (!canvas.Create(xDIB.Width(), xDIB.Height())) return false;
+  uint8_t* image = xDIB.DIBPointer();
+  const size_t row = static_cast<size_t>(xDIB.Width()) * 3, stride = static_cast<size_t>(xDIB.SRB());
+  if (row != stride)
+    for (size_t at = row; at < xDIB.ByteCount(); at += stride) std::memset(image + at, 0, stride - row);
+  fn(image, canvas.DIBPointer(), xDIB.Width(), xDIB.Height(), xDIB.SRB(), xDIB.RGBSize(), a, b, c);
+  xDIB.Swap(canvas);
   return true;
 }
 

@@ -43,8 +43,7 @@ class cEffectDIB {
  private:
   using ShapeFn = int32_t(const uint8_t*, uint8_t*, int32_t, int32_t, int32_t, int32_t, int32_t, int32_t,
                           int32_t);
-  // False when the copy could not be made; the operation then leaves the image alone.
-  bool PrepareWorkingCopy(CDIB& xDIB);
+  // False when the black canvas could not be had; the image is then unchanged.
   bool RedrawFromCopy(CDIB& xDIB, ShapeFn* fn, int32_t a, int32_t b, int32_t c);
   // A half turn in place, a pair of rows at a time.
   void TurnHalf(CDIB& xDIB);

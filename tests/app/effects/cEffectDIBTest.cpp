@@ -379,18 +379,25 @@ TEST(LibraryEffects, ShapesDrawTheCopyOntoBlack) {
        LIB(dllparallel),
        {50, 1, 0}},
   };
+  // One effects object throughout, its working copy reused; pad bytes dirtied
+  // by earlier work must not reach the result.
+  cEffectDIB reused;
   for (const Case& c : cases)
-    for (int32_t w : {8, 7}) {
-      CDIB image;
-      randomPicture(image, w, 6);
-      const std::vector<uint8_t> source = bytesOf(image);
-      std::vector<uint8_t> want(source.size(), 0);
-      c.fn(source.data(), want.data(), w, 6, image.SRB(), image.RGBSize(), c.args[0], c.args[1], c.args[2]);
-      cEffectDIB effects;
-      c.op(effects, image);
-      EXPECT_EQ(bytesOf(image), want) << c.name << " width " << w;
-      EXPECT_EQ(image.Width(), w);
-    }
+    for (int32_t w : {8, 7, 1, 2, 5})
+      for (int32_t h : {6, 1, 3}) {
+        CDIB image;
+        image.Create(w, h);
+        std::mt19937 gen(static_cast<uint32_t>(w * 10 + h));
+        for (size_t k = 0; k < image.ByteCount(); ++k) image.DIBPointer()[k] = static_cast<uint8_t>(gen());
+        std::vector<uint8_t> source = bytesOf(image);
+        for (size_t at = 3 * static_cast<size_t>(w); at < source.size(); at += image.SRB())
+          std::fill_n(source.begin() + at, image.SRB() - 3 * w, 0);
+        std::vector<uint8_t> want(source.size(), 0);
+        c.fn(source.data(), want.data(), w, h, image.SRB(), image.RGBSize(), c.args[0], c.args[1], c.args[2]);
+        c.op(reused, image);
+        EXPECT_EQ(bytesOf(image), want) << c.name << " " << w << "x" << h;
+        EXPECT_EQ(image.Width(), w);
+      }
 
   // Outside the drawn shape the picture is black: the very first pixel is never drawn.
   CDIB image;
