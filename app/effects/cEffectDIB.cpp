@@ -230,7 +230,8 @@ void cEffectDIB::MirrorVerRev(CDIB& xDIB) {
 
 void cEffectDIB::MixColor(CDIB& xDIB, int32_t AB, int32_t xR, int32_t xG, int32_t xB) {
   if (xDIB.DIBPointer() == nullptr) return;
-  withPackedPixels(xDIB, [&](uint8_t* p, int32_t n) { QRIX(dllmixcolor)(p, n, AB, xR, xG, xB); });
+  // Pixel by pixel: padded rows go through small packed runs.
+  forPixelRuns(xDIB, [&](uint8_t* p, int32_t n) { QRIX(dllmixcolor)(p, n, AB, xR, xG, xB); });
 }
 
 void cEffectDIB::Blinds(CDIB& xDIB, int32_t& Blinds, bool Reverse, bool Hor, bool Bump) {

@@ -296,8 +296,6 @@ void cFilterDIB::Contour(CDIB& xDIB) { Sweep(xDIB, QRIX(dllcontour)); }
 void cFilterDIB::Diffuse(CDIB& xDIB, int32_t Diffuse) {
   if (xDIB.DIBPointer() == nullptr) return;
   auto* fn = QRIX(dlldiffuse);
-  // The copy is filled but not used by the library.
-  if (!PrepareWorkingCopy(xDIB)) return;
   const int32_t spread = scaled(Diffuse, 10);
   // A spread of 0 would make the library's random step divide by zero.
   if (spread != 0) withPackedPixels(xDIB, [&](uint8_t* p, int32_t n) { fn(p, n, spread); });

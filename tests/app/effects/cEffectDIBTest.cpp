@@ -309,6 +309,16 @@ TEST(Zoom, LargeEnlargementsSucceed) {
 }
 
 TEST(LibraryEffects, MixColorAndBlindsUsePackedRows) {
+  {
+    // Many rows at a padded width: the mix runs over several pieces of the picture.
+    CDIB image;
+    randomPicture(image, 1001, 300);
+    std::vector<uint8_t> packed = packedRows(image);
+    LIB(dllmixcolor)(packed.data(), static_cast<int32_t>(packed.size()) - 1, 55, 250, 3, 99);
+    cEffectDIB effects;
+    effects.MixColor(image, 55, 250, 3, 99);
+    EXPECT_EQ(bytesOf(image), unpackRows(packed, image));
+  }
   for (int32_t w : {8, 5, 6, 7}) {
     CDIB image;
     randomPicture(image, w, 6);
