@@ -191,7 +191,8 @@ TEST(NeighbourEquivalence, DirectionalFilters) {
           SAME(dllemboss, src, dst, s.size, s.stride, distance, direction, r, g, b, grey);
       }
     }
-    for (int32_t distance : {4, 5, 15, 16, 62, 63, 64}) {
+    // Every sample count up to 18, where each count has its own sum, and the last counts of the run.
+    for (int32_t distance : {4, 5, 6, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 62, 63, 64}) {
       const std::string arg =
           " direction " + std::to_string(direction) + " distance " + std::to_string(distance);
       SAME(dllmotionblur, src, dst, s.size, s.stride, distance, direction);
