@@ -1,5 +1,6 @@
 // Blending toward a colour or a picture, gradient fills and ramps, and edge frames.
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
@@ -222,6 +223,52 @@ void threeColourFill(uint8_t* image, int32_t width, int32_t height, int32_t stri
   }
 }
 
+// The values t, t - step, (t - step) - step, ..., each subtraction rounded as written. A double t in
+// [2^(e-1), 2^e) is a multiple of u = 2^(e-53); while t - step stays in that range it rounds to t - D u, D
+// being step / u rounded to nearest (unless that is a tie, which would depend on t). So a run inside one
+// range is t - i D u, each term exact, and needs no chain of subtractions; the values where the range changes
+// are taken one by one.
+struct FallingSequence {
+  double t;
+  double step;
+  double low = 0.0;  // bottom of t's range once known; its run step du, or 0 where none
+  double du = 0.0;
+
+  // Writes the next m values.
+  [[gnu::always_inline]] void next(double* out, int m) {
+    int j = 0;
+    while (j < m) {
+      if (!(t >= low && low > 0)) findRange();
+      if (du > 0) {
+        // Terms stay at least two steps above the range's bottom; the margin covers rounding here.
+        const double fit = (t - low - 2 * step) / du - 2;
+        const int run = fit < m - j ? static_cast<int>(fit) : m - j;
+        if (run > 0) {
+          for (int i = 0; i < run; ++i) out[j + i] = t - static_cast<double>(i) * du;
+          t -= static_cast<double>(run) * du;
+          j += run;
+          continue;
+        }
+      }
+      out[j++] = t;
+      t -= step;
+    }
+  }
+
+  void findRange() {
+    low = du = 0.0;
+    int e = 0;
+    if (!(t > 0 && step > 0 && std::isfinite(t))) return;
+    std::frexp(t, &e);
+    if (e - 53 <= -1022) return;
+    const double u = std::ldexp(1.0, e - 53);
+    const double q = step / u;
+    const double d = std::nearbyint(q);
+    low = std::ldexp(1.0, e - 1);
+    if (d >= 1 && q - std::floor(q) != 0.5) du = d * u;
+  }
+};
+
 // Whole-picture three-colour mix, t falling by `step` per pixel in memory order from `t`. The t
 // values are taken in turn (each depends on the last); the mixes of a block are then independent.
 // With every colour within 2^28 each sum stays inside 32 bits, where a 32-bit truncation gives the
@@ -231,29 +278,23 @@ QRIX_WIDE_CLONES void threeColourRows(uint8_t* image, int32_t width, int32_t hei
                                       double step, Colour a, Colour b, Colour c) {
   constexpr int kBlock = 64;
   alignas(64) double tb[kBlock];
-  alignas(64) int32_t red[kBlock], green[kBlock], blue[kBlock];
+  FallingSequence falling{t, step};
+  const double ra = a.red, ga = a.green, ba = a.blue, rb = b.red, gb = b.green, bb = b.blue, rc = c.red,
+               gc = c.green, bc = c.blue;
   auto toInt = [](double v) { return kNarrow ? static_cast<int32_t>(v) : truncToInt(v); };
   for (int32_t r = 0; r < height; ++r) {
     uint8_t* row = image + pixelOffset(r, 0, stride);
     for (int32_t k = 0; k < width; k += kBlock) {
       const int m = std::min(kBlock, width - k);
-      for (int j = 0; j < m; ++j) {
-        tb[j] = t;
-        t -= step;
-      }
+      falling.next(tb, m);
+      uint8_t* p = row + 3 * static_cast<ptrdiff_t>(k);
       for (int j = 0; j < m; ++j) {
         const double wa = tb[j];
         const double wb = tb[j] * (1.0 - tb[j]);
         const double wc = (1.0 - tb[j]) * (1.0 - tb[j]);
-        red[j] = toInt(a.red * wa + b.red * wb + c.red * wc);
-        green[j] = toInt(a.green * wa + b.green * wb + c.green * wc);
-        blue[j] = toInt(a.blue * wa + b.blue * wb + c.blue * wc);
-      }
-      uint8_t* p = row + 3 * static_cast<ptrdiff_t>(k);
-      for (int j = 0; j < m; ++j) {
-        p[3 * j] = lowByte(blue[j]);
-        p[3 * j + 1] = lowByte(green[j]);
-        p[3 * j + 2] = lowByte(red[j]);
+        p[3 * j + 2] = lowByte(toInt(ra * wa + rb * wb + rc * wc));
+        p[3 * j + 1] = lowByte(toInt(ga * wa + gb * wb + gc * wc));
+        p[3 * j] = lowByte(toInt(ba * wa + bb * wb + bc * wc));
       }
     }
   }
