@@ -40,15 +40,20 @@ void PackedPixels::writeBack() {
   for (size_t y = 0; y < rows; ++y) std::memcpy(pixels + y * stride + row, pads_.data() + y * pad, pad);
 }
 
-uint8_t* PackedPixels::packInPlace(CDIB& scratch) {
-  uint8_t* pixels = scratch.DIBPointer();
-  if (pixels == nullptr || !padded(scratch.Width())) return pixels;
-  const size_t row = static_cast<size_t>(scratch.Width()) * 3;
-  const size_t stride = static_cast<size_t>(scratch.SRB());
-  const size_t rows = static_cast<size_t>(scratch.Height());
-  for (size_t y = 1; y < rows; ++y) std::memmove(pixels + y * row, pixels + y * stride, row);
-  pixels[row * rows] = 0;
-  return pixels;
+uint8_t* PackedPixels::packedCopy(CDIB& source, CDIB& scratch) {
+  if (source.DIBPointer() == nullptr || !scratch.Reshape(source.Width(), source.Height())) return nullptr;
+  uint8_t* to = scratch.DIBPointer();
+  const uint8_t* from = source.DIBPointer();
+  if (!padded(source.Width())) {
+    std::memcpy(to, from, source.ByteCount());
+    return to;
+  }
+  const size_t row = static_cast<size_t>(source.Width()) * 3;
+  const size_t stride = static_cast<size_t>(source.SRB());
+  const size_t rows = static_cast<size_t>(source.Height());
+  for (size_t y = 0; y < rows; ++y) std::memcpy(to + y * row, from + y * stride, row);
+  to[row * rows] = 0;
+  return to;
 }
 
 }  // namespace orvane

@@ -36,10 +36,11 @@ class PackedPixels {
   // Restores the image's own row layout; nothing when it was used as it is.
   void writeBack();
 
-  // Packs a scratch image (a private copy) for good and returns the packed
-  // pixels, spare byte 0 included; afterwards the image no longer holds a
-  // picture in its own layout. Unpadded images stay as they are.
-  static uint8_t* packInPlace(CDIB& scratch);
+  // Makes scratch a copy of source's pixels with the rows laid end to end,
+  // plus a spare byte (0) after them when the rows are padded; returns the
+  // pixels, or null when scratch's memory cannot be had. Afterwards scratch
+  // no longer holds a picture in its own layout.
+  static uint8_t* packedCopy(CDIB& source, CDIB& scratch);
 
   // True when rows of this width carry padding bytes.
   static bool padded(int32_t width) { return (static_cast<int64_t>(width) * 3) % 4 != 0; }

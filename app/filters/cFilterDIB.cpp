@@ -80,6 +80,11 @@ bool cFilterDIB::PrepareWorkingCopy(CDIB& xDIB) {
   return work_->CopyOf(xDIB);
 }
 
+const uint8_t* cFilterDIB::PackedWorkingCopy(CDIB& xDIB) {
+  if (!work_) work_ = std::make_unique<CDIB>();
+  return PackedPixels::packedCopy(xDIB, *work_);
+}
+
 template <typename Filter>
 bool cFilterDIB::FilterIntoWorkingCopy(CDIB& xDIB, Filter&& filter) {
   if (!work_) work_ = std::make_unique<CDIB>();
@@ -162,9 +167,8 @@ void cFilterDIB::FalseColor(CDIB& xDIB) { pnoMode(xDIB, 55); }
 void cFilterDIB::FastBlurPlus(CDIB& xDIB, int32_t xScale) {
   if (xDIB.DIBPointer() == nullptr) return;
   auto* fn = QRIX(dllfastblurplus);
-  if (!PrepareWorkingCopy(xDIB)) return;
-  // The working copy is packed within its own memory: one packed copy in all.
-  const uint8_t* source = PackedPixels::packInPlace(*work_);
+  const uint8_t* source = PackedWorkingCopy(xDIB);
+  if (source == nullptr) return;
   const int32_t w = xDIB.Width(), h = xDIB.Height();
   withPackedPixels(xDIB, [&](uint8_t* p, int32_t n) { fn(source, p, n, w, h, xScale); });
 }
@@ -387,9 +391,9 @@ std::pair<int32_t, int32_t> cFilterDIB::CanvasSteps(const CDIB& xDIB, int32_t xS
 void cFilterDIB::Canvas(CDIB& xDIB, int32_t xScale, int32_t YScale) {
   if (xDIB.DIBPointer() == nullptr) return;
   auto* fn = QRIX(dllcanvas);
-  if (!PrepareWorkingCopy(xDIB)) return;
+  const uint8_t* source = PackedWorkingCopy(xDIB);
+  if (source == nullptr) return;
   const auto [xStep, yStep] = CanvasSteps(xDIB, xScale, YScale);
-  const uint8_t* source = PackedPixels::packInPlace(*work_);
   const int32_t w = xDIB.Width(), h = xDIB.Height();
   withPackedPixels(xDIB, [&](uint8_t* p, int32_t n) { fn(source, p, n, w, h, xStep, yStep); });
 }

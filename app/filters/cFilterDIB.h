@@ -148,6 +148,9 @@ class cFilterDIB {
  private:
   // False when the copy could not be made; the operation then leaves the image alone.
   bool PrepareWorkingCopy(CDIB& xDIB);
+  // The working copy made with its rows packed (see PackedPixels::packedCopy);
+  // null when it could not be had.
+  const uint8_t* PackedWorkingCopy(CDIB& xDIB);
   void BrownSelector(CDIB& xDIB, int32_t divisor);
   // False when the image has no pixels or the working copy could not be had.
   bool Sweep(CDIB& xDIB, int32_t (*fn)(const uint8_t*, uint8_t*, int32_t, int32_t));
