@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cfenv>
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
 #include <limits>
 
@@ -282,9 +283,21 @@ void cFilterDIB::Emboss(CDIB& xDIB, bool GreyScale, int32_t Intensity, int32_t D
                         int32_t xG, int32_t xB) {
   if (xDIB.DIBPointer() == nullptr) return;
   auto* fn = QRIX(dllemboss);
+  const int32_t size = xDIB.RGBSize(), stride = xDIB.SRB();
+  auto emboss = [&](const uint8_t* source, uint8_t* destination) {
+    fn(source, destination, size, stride, Intensity, Direction, xR, xG, xB, GreyScale ? 1 : 0);
+  };
+  // Each pixel is set against a partner at most |distance| rows and pixels away,
+  // or against the mirrored one. While twice that reach fits in the buffer one of
+  // the two lies inside for every pixel, so every pixel is rewritten; otherwise
+  // pixels with neither partner inside keep their bytes and need a whole copy.
+  const int64_t reach = std::max<int64_t>(1, std::abs(int64_t{Intensity})) * (int64_t{stride} + 3);
+  if (2 * reach <= int64_t{size} - 2) {
+    FilterIntoWorkingCopy(xDIB, emboss);
+    return;
+  }
   if (!PrepareWorkingCopy(xDIB)) return;
-  fn(work_->DIBPointer(), xDIB.DIBPointer(), xDIB.RGBSize(), xDIB.SRB(), Intensity, Direction, xR, xG, xB,
-     GreyScale ? 1 : 0);
+  emboss(work_->DIBPointer(), xDIB.DIBPointer());
 }
 
 void cFilterDIB::Engrave(CDIB& xDIB) { engrave(xDIB, 1, 1, 1); }

@@ -534,6 +534,16 @@ TEST(FilterOperations, SourceFiltersMatchAZeroPaddedCopyOnEveryGeometry) {
                        LIB(dllmotionblur)(s, d, n, st, 4, direction);
                      }});
   }
+  // Emboss partners reach from next door to beyond the picture.
+  for (int32_t distance : {0, 1, 3, -2, 9, 40})
+    for (int32_t direction : {0, 1, 2, 4, 6, 8}) {
+      cases.push_back(
+          {"Emboss " + std::to_string(distance) + " " + std::to_string(direction),
+           [=](cFilterDIB& f, CDIB& i) { f.Emboss(i, distance % 2 != 0, distance, direction, 10, 20, 30); },
+           [=](const uint8_t* s, uint8_t* d, int32_t n, int32_t st) {
+             LIB(dllemboss)(s, d, n, st, distance, direction, 10, 20, 30, distance % 2 != 0 ? 1 : 0);
+           }});
+    }
   cFilterDIB filter;  // one object throughout: its working copy is reused
   for (int32_t w : {1, 2, 3, 4, 5, 6, 7, 9, 13, 40})
     for (int32_t h : {1, 2, 3, 4, 7}) {
@@ -577,101 +587,150 @@ TEST(FilterOperations, PixelFiltersOnPaddedRowsMatchTheWholePackedPicture) {
                          else
                            forPixelRuns(i, call);
                        },
-                       [mode](uint8_t* p, int32_t n) { LIB(pno)
-                                                       (p, n, mode); }});
+                       [mode](uint8_t* p, int32_t n) {
+                         LIB(pno)
+                         (p, n, mode);
+                       }});
   auto add = [&](std::string name, Op op, Direct direct) { cases.push_back({std::move(name), op, direct}); };
   // Eclipse's walk stops a pixel short of the end: it takes the picture whole.
   add(
       "Eclipse", [](cFilterDIB& f, CDIB& i) { f.Eclipse(i); },
-      [](uint8_t* p, int32_t n) { LIB(pno)
-                                  (p, n, 47); });
+      [](uint8_t* p, int32_t n) {
+        LIB(pno)
+        (p, n, 47);
+      });
   add(
-      "Noise", [](cFilterDIB& f, CDIB& i) { f.Noise(i); }, [](uint8_t* p, int32_t n) { LIB(pno)
-                                                                                       (p, n, 50); });
+      "Noise", [](cFilterDIB& f, CDIB& i) { f.Noise(i); },
+      [](uint8_t* p, int32_t n) {
+        LIB(pno)
+        (p, n, 50);
+      });
   add(
       "Unreal", [](cFilterDIB& f, CDIB& i) { f.Unreal(i); },
-      [](uint8_t* p, int32_t n) { LIB(pno)
-                                  (p, n, 60); });
+      [](uint8_t* p, int32_t n) {
+        LIB(pno)
+        (p, n, 60);
+      });
   add(
       "FastBrown", [](cFilterDIB& f, CDIB& i) { f.FastBrown(i); },
-      [](uint8_t* p, int32_t n) { LIB(pno)
-                                  (p, n, 33); });
+      [](uint8_t* p, int32_t n) {
+        LIB(pno)
+        (p, n, 33);
+      });
   add(
       "GreyScale_LowLight", [](cFilterDIB& f, CDIB& i) { f.GreyScale_LowLight(i); },
-      [](uint8_t* p, int32_t n) { LIB(dllgreyadvance)
-                                  (p, n, 3); });
+      [](uint8_t* p, int32_t n) {
+        LIB(dllgreyadvance)
+        (p, n, 3);
+      });
   add(
       "AdjLevel", [](cFilterDIB& f, CDIB& i) { f.AdjLevel(i, 10, 200, 30, 220, 0, 90); },
-      [](uint8_t* p, int32_t n) { LIB(DllAdjLevel)
-                                  (p, n, 200, 10, 220, 30, 90, 0); });
+      [](uint8_t* p, int32_t n) {
+        LIB(DllAdjLevel)
+        (p, n, 200, 10, 220, 30, 90, 0);
+      });
   add(
       "ColorBound", [](cFilterDIB& f, CDIB& i) { f.ColorBound(i, 10, 200, 30, 220, 5, 90); },
-      [](uint8_t* p, int32_t n) { LIB(dllcolorbound)
-                                  (p, n, 200, 220, 90, 10, 30, 5); });
+      [](uint8_t* p, int32_t n) {
+        LIB(dllcolorbound)
+        (p, n, 200, 220, 90, 10, 30, 5);
+      });
   add(
       "Brightness", [](cFilterDIB& f, CDIB& i) { f.Brightness(i, -40); },
-      [](uint8_t* p, int32_t n) { LIB(dllbrightness)
-                                  (p, n, -40); });
+      [](uint8_t* p, int32_t n) {
+        LIB(dllbrightness)
+        (p, n, -40);
+      });
   add(
       "Contrast", [](cFilterDIB& f, CDIB& i) { f.Contrast(i, 70); },
-      [](uint8_t* p, int32_t n) { LIB(dllcontrast)
-                                  (p, n, 70); });
+      [](uint8_t* p, int32_t n) {
+        LIB(dllcontrast)
+        (p, n, 70);
+      });
   add(
       "Exposal", [](cFilterDIB& f, CDIB& i) { f.Exposal(i, 90); },
-      [](uint8_t* p, int32_t n) { LIB(dllexposal)
-                                  (p, n, 90); });
+      [](uint8_t* p, int32_t n) {
+        LIB(dllexposal)
+        (p, n, 90);
+      });
   add(
       "RGBBalance", [](cFilterDIB& f, CDIB& i) { f.RGBBalance(i, 10, -20, 30); },
-      [](uint8_t* p, int32_t n) { LIB(dllrgbbalance)
-                                  (p, n, 10, -20, 30); });
+      [](uint8_t* p, int32_t n) {
+        LIB(dllrgbbalance)
+        (p, n, 10, -20, 30);
+      });
   add(
       "YUVBalance", [](cFilterDIB& f, CDIB& i) { f.YUVBalance(i, 10, -20, 30); },
-      [](uint8_t* p, int32_t n) { LIB(dllyuvbalance)
-                                  (p, n, 10, -20, 30); });
+      [](uint8_t* p, int32_t n) {
+        LIB(dllyuvbalance)
+        (p, n, 10, -20, 30);
+      });
   add(
       "HSLBalance", [](cFilterDIB& f, CDIB& i) { f.HSLBalance(i, 40, -20, 15); },
-      [](uint8_t* p, int32_t n) { LIB(dllhsl)
-                                  (p, n, 40, -20, 15); });
+      [](uint8_t* p, int32_t n) {
+        LIB(dllhsl)
+        (p, n, 40, -20, 15);
+      });
   add(
       "YCbCrBalance", [](cFilterDIB& f, CDIB& i) { f.YCbCrBalance(i, 10, -20, 30); },
-      [](uint8_t* p, int32_t n) { LIB(dllycbcr)
-                                  (p, n, 10, -20, 30); });
+      [](uint8_t* p, int32_t n) {
+        LIB(dllycbcr)
+        (p, n, 10, -20, 30);
+      });
   add(
       "BlackWhite", [](cFilterDIB& f, CDIB& i) { f.BlackWhite(i, true, 120); },
-      [](uint8_t* p, int32_t n) { LIB(dllblackwhite)
-                                  (p, n, 1, 120); });
+      [](uint8_t* p, int32_t n) {
+        LIB(dllblackwhite)
+        (p, n, 1, 120);
+      });
   add(
       "CharCoal", [](cFilterDIB& f, CDIB& i) { f.CharCoal(i); },
-      [](uint8_t* p, int32_t n) { LIB(dllcharcoal)
-                                  (p, n); });
+      [](uint8_t* p, int32_t n) {
+        LIB(dllcharcoal)
+        (p, n);
+      });
   add(
       "KeshNost", [](cFilterDIB& f, CDIB& i) { f.KeshNost(i, 7); },
-      [](uint8_t* p, int32_t n) { LIB(dllnost)
-                                  (p, n, 7); });
+      [](uint8_t* p, int32_t n) {
+        LIB(dllnost)
+        (p, n, 7);
+      });
   add(
       "Erode", [](cFilterDIB& f, CDIB& i) { f.Erode(i, 5); },
-      [](uint8_t* p, int32_t n) { LIB(dllerode)
-                                  (p, n, 40); });
+      [](uint8_t* p, int32_t n) {
+        LIB(dllerode)
+        (p, n, 40);
+      });
   add(
       "Ice", [](cFilterDIB& f, CDIB& i) { f.Ice(i, 250); },
-      [](uint8_t* p, int32_t n) { LIB(dllice)
-                                  (p, n, 250); });
+      [](uint8_t* p, int32_t n) {
+        LIB(dllice)
+        (p, n, 250);
+      });
   add(
       "WaterColour", [](cFilterDIB& f, CDIB& i) { f.WaterColour(i, 13); },
-      [](uint8_t* p, int32_t n) { LIB(dllwatercolour)
-                                  (p, n, 13); });
+      [](uint8_t* p, int32_t n) {
+        LIB(dllwatercolour)
+        (p, n, 13);
+      });
   add(
       "Comedy", [](cFilterDIB& f, CDIB& i) { f.Comedy(i, 70); },
-      [](uint8_t* p, int32_t n) { LIB(dllcomedy)
-                                  (p, n, 70); });
+      [](uint8_t* p, int32_t n) {
+        LIB(dllcomedy)
+        (p, n, 70);
+      });
   add(
       "Spotted", [](cFilterDIB& f, CDIB& i) { f.Spotted(i, 60); },
-      [](uint8_t* p, int32_t n) { LIB(dllspotted)
-                                  (p, n, 60); });
+      [](uint8_t* p, int32_t n) {
+        LIB(dllspotted)
+        (p, n, 60);
+      });
   add(
       "Wind", [](cFilterDIB& f, CDIB& i) { f.Wind(i, 3); },
-      [](uint8_t* p, int32_t n) { LIB(dllwind)
-                                  (p, n, 3); });
+      [](uint8_t* p, int32_t n) {
+        LIB(dllwind)
+        (p, n, 3);
+      });
 
   // Widths 1001 and 90001 span several runs of rows, and runs of a single row.
   for (auto [w, h] : {std::pair{1, 3}, std::pair{2, 5}, std::pair{5, 1}, std::pair{7, 4},
