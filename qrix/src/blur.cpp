@@ -372,6 +372,7 @@ int32_t dllfastblurplus(const uint8_t* source, uint8_t* destination, int32_t siz
   };
   // Rows y0 .. y1 - 1 with running box sums, started afresh at y0.
   auto rowsFromRuns = [&](int64_t y0, int64_t y1) {
+    if (y0 >= y1) return;
     for (int64_t x = 0; x < columns; ++x) boxB[x] = boxG[x] = boxR[x] = boxN[x] = 0;
     for (int64_t Y = std::max(y0 - r, rowLo); Y <= std::min(y0 + r - 1, rowHi); ++Y) addRuns(Y, true);
     for (int64_t y = y0; y < y1; ++y) {
