@@ -135,15 +135,6 @@ bool readMetafile(const QString& path, MetafileKind kind, CDIB& xDIB) {
   return xDIB.DIBPointer() != nullptr && xDIB.Width() == picture.width() && xDIB.Height() == picture.height();
 }
 
-// Puts a decoded picture into the caller's image.
-bool adopt(CDIB& xDIB, CDIB& decoded) {
-  if (xDIB.Width() != decoded.Width() || xDIB.Height() != decoded.Height() || xDIB.DIBPointer() == nullptr) {
-    if (!xDIB.Create(decoded.Width(), decoded.Height())) return false;
-  }
-  std::memcpy(xDIB.DIBPointer(), decoded.DIBPointer(), decoded.ByteCount());
-  return true;
-}
-
 void swapRedBlue(CDIB& xDIB) {
   if (xDIB.DIBPointer() == nullptr) return;
   for (int32_t row = 0; row < xDIB.Height(); ++row) {
@@ -194,7 +185,10 @@ bool cFileDIB::MainOpen(const QString& FileName, CDIB& xDIB) {
       ok = PCX2DIB(decoded, path);
     }
     if (!ok || decoded.DIBPointer() == nullptr) return false;
-    return adopt(xDIB, decoded);
+    // The decoded picture and the old one change places: nothing is allocated,
+    // so the old picture cannot be lost half way.
+    xDIB.Swap(decoded);
+    return true;
   } catch (...) {
     return false;
   }
