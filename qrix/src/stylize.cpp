@@ -267,40 +267,47 @@ __attribute__((target("avx512f,avx512bw,avx512vbmi"))) void copySourcesVbmi(uint
 }
 #endif
 
-#ifdef QRIX_HAVE_VBMI
-// The low bytes of lanes 0 to 2 into p[0..2].
-__attribute__((target("sse4.1"))) inline void storeLanes(uint8_t* p, __m128i x) {
-  const __m128i pack = _mm_setr_epi8(0, 4, 8, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1);
-  const uint32_t bytes = static_cast<uint32_t>(_mm_cvtsi128_si32(_mm_shuffle_epi8(x, pack)));
-  p[0] = static_cast<uint8_t>(bytes);
-  p[1] = static_cast<uint8_t>(bytes >> 8);
-  p[2] = static_cast<uint8_t>(bytes >> 16);
+// The rest of the neon sum of each byte of a block, q[i] - q[i + 3] - q[i + 6] + amount in
+// wrap-around 32 bits, from bytes not yet written.
+QRIX_VECTOR_CLONES void neonRests(int32_t* __restrict rest, const uint8_t* q, int n, int32_t amount) {
+  for (int i = 0; i < n; ++i) {
+    rest[i] = static_cast<int32_t>(static_cast<uint32_t>(q[i]) - q[i + 3] - q[i + 6] +
+                                   static_cast<uint32_t>(amount));
+  }
 }
 
-// The neon steps of one block with the three channels in the lanes of one vector:
-// min(255, |x + rest|) in 32 bits, as shiftedByte. A sum at the 32-bit minimum stays
-// negative through abs and min, and its low byte (0) is what the next step reads; that
-// needs the extra mask only when the amount can bring a sum there.
-__attribute__((target("sse4.1"))) void neonChainSse(uint8_t* out, const int32_t* rest, int m, uint32_t& x0,
-                                                    uint32_t& x1, uint32_t& x2, bool smallAmount) {
-  __m128i x = _mm_setr_epi32(static_cast<int32_t>(x0), static_cast<int32_t>(x1), static_cast<int32_t>(x2), 0);
-  const __m128i top = _mm_set1_epi32(255);
-  if (smallAmount) {
-    for (int i = 0; i < m; ++i) {
-      const __m128i r = _mm_loadu_si128(reinterpret_cast<const __m128i*>(rest + 3 * i));
-      x = _mm_min_epi32(_mm_abs_epi32(_mm_add_epi32(x, r)), top);
-      storeLanes(out + 3 * i, x);
-    }
-  } else {
-    for (int i = 0; i < m; ++i) {
-      const __m128i r = _mm_loadu_si128(reinterpret_cast<const __m128i*>(rest + 3 * i));
-      x = _mm_and_si128(_mm_min_epi32(_mm_abs_epi32(_mm_add_epi32(x, r)), top), top);
-      storeLanes(out + 3 * i, x);
-    }
+// neonRests in 16 bits, for amounts that keep every sum inside them.
+QRIX_VECTOR_CLONES void neonRests16(int16_t* __restrict rest, const uint8_t* q, int n, int16_t amount) {
+  for (int i = 0; i < n; ++i) rest[i] = static_cast<int16_t>(q[i] - q[i + 3] - q[i + 6] + amount);
+}
+
+#ifdef QRIX_HAVE_VBMI
+// The neon steps of one block with the three channels in 16-bit lanes: x becomes
+// min(255, |x + rest|), the absolute value taken as max(x + rest, -rest - x), whose two
+// terms do not wait on each other. Each step stores four bytes, the fourth over the next
+// step's first; the block's last step stores three, leaving the next block's bytes as they were.
+__attribute__((target("sse4.1"))) void neonChain16(uint8_t* q, const int16_t* rest, int m, uint32_t& x0,
+                                                   uint32_t& x1, uint32_t& x2) {
+  const __m128i top = _mm_set1_epi16(255);
+  __m128i x = _mm_setr_epi16(static_cast<int16_t>(x0), static_cast<int16_t>(x1), static_cast<int16_t>(x2), 0,
+                             0, 0, 0, 0);
+  auto step = [top](__m128i x, const int16_t* at) __attribute__((target("sse4.1"))) {
+    const __m128i r = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(at));
+    __m128i negative = _mm_sub_epi16(_mm_setzero_si128(), r);
+    asm("" : "+x"(negative));  // or the compiler folds -rest - x back into -(x + rest)
+    return _mm_min_epi16(_mm_max_epi16(_mm_add_epi16(x, r), _mm_sub_epi16(negative, x)), top);
+  };
+  for (int i = 0; i + 1 < m; ++i) {
+    x = step(x, rest + 3 * i);
+    const int32_t bytes = _mm_cvtsi128_si32(_mm_packus_epi16(x, x));
+    __builtin_memcpy(q + 3 * i, &bytes, 4);
   }
-  x0 = static_cast<uint32_t>(_mm_extract_epi32(x, 0));
-  x1 = static_cast<uint32_t>(_mm_extract_epi32(x, 1));
-  x2 = static_cast<uint32_t>(_mm_extract_epi32(x, 2));
+  x = step(x, rest + 3 * (m - 1));
+  x0 = static_cast<uint32_t>(_mm_extract_epi16(x, 0));
+  x1 = static_cast<uint32_t>(_mm_extract_epi16(x, 1));
+  x2 = static_cast<uint32_t>(_mm_extract_epi16(x, 2));
+  uint8_t* const end = q + 3 * (m - 1);
+  end[0] = static_cast<uint8_t>(x0), end[1] = static_cast<uint8_t>(x1), end[2] = static_cast<uint8_t>(x2);
 }
 #endif
 
@@ -380,29 +387,28 @@ int32_t dllneon(uint8_t* image, int32_t size, int32_t amount) {
   // the rest of each sum reads bytes not yet written and is taken a block ahead.
   const int64_t end = static_cast<int64_t>(size) - 10;
   const int64_t steps = end > 3 ? (end - 3 + 2) / 3 : 0;  // k = 0, 3, ... while k + 3 < end
-  constexpr int kBlock = 256;
-  int32_t rest[3 * kBlock + 1] = {};  // one more for the last four-lane load
-#ifdef QRIX_HAVE_VBMI
-  static const bool vectorChain = __builtin_cpu_supports("sse4.1");
-  // Sums can only wrap to the 32-bit minimum when the amount lies near a 32-bit end.
-  const bool smallAmount = amount > -(1 << 30) && amount < (1 << 30);
-#endif
   uint32_t x0 = 0, x1 = 0, x2 = 0;
   if (steps > 0) x0 = image[0], x1 = image[1], x2 = image[2];
+  constexpr int kBlock = 1024;
+#ifdef QRIX_HAVE_VBMI
+  static const bool vectorChain = __builtin_cpu_supports("sse4.1");
+  // Sums lie within amount - 510 .. amount + 510.
+  if (vectorChain && amount >= -32000 && amount <= 32000) {
+    int16_t rest16[3 * kBlock + 1] = {};  // one more for the last four-lane load
+    for (int64_t s0 = 0; s0 < steps; s0 += kBlock) {
+      const int m = static_cast<int>(std::min<int64_t>(kBlock, steps - s0));
+      uint8_t* out = image + 3 * s0 + 3;
+      neonRests16(rest16, out, 3 * m, static_cast<int16_t>(amount));
+      neonChain16(out, rest16, m, x0, x1, x2);
+    }
+    return 1;
+  }
+#endif
+  int32_t rest[3 * kBlock];
   for (int64_t s0 = 0; s0 < steps; s0 += kBlock) {
     const int m = static_cast<int>(std::min<int64_t>(kBlock, steps - s0));
-    const uint8_t* q = image + 3 * s0 + 3;
-    for (int i = 0; i < 3 * m; ++i) {
-      rest[i] = static_cast<int32_t>(static_cast<uint32_t>(q[i]) - q[i + 3] - q[i + 6] +
-                                     static_cast<uint32_t>(amount));
-    }
     uint8_t* out = image + 3 * s0 + 3;
-#ifdef QRIX_HAVE_VBMI
-    if (vectorChain) {
-      neonChainSse(out, rest, m, x0, x1, x2, smallAmount);
-      continue;
-    }
-#endif
+    neonRests(rest, out, 3 * m, amount);
     for (int i = 0; i < m; ++i) {
       x0 = shiftedByte(static_cast<int32_t>(x0), rest[3 * i]);
       x1 = shiftedByte(static_cast<int32_t>(x1), rest[3 * i + 1]);
