@@ -224,20 +224,32 @@ int32_t medianfiltering(const uint8_t* source, uint8_t* destination, int32_t siz
 
 // Samples at triangular multiples of the step (0, 1, 3, 6, ...), each counted when it lies in the
 // buffer. A negative distance is taken as 0: each pixel is its own single sample.
-// Pixels whose samples all lie in the buffer form one run of the walk; there every sample is a fixed
-// byte offset away and the count is fixed, so the sums are taken a block of bytes at a time and divided
-// by a multiply and shift. The pixels before and after that run are summed one by one.
+// The samples move away from the pixel monotonically, so a pixel counts its first c samples, and the
+// pixels counting c samples form one run of the walk (a band): from the buffer's end backwards for a
+// forward step, from its start for a backward one. Within a band every sample is a fixed byte offset
+// away and the count is fixed, so a band is summed a vector of bytes at a time and divided by its count
+// with a multiply and shift.
 int32_t dllmotionblur(const uint8_t* source, uint8_t* destination, int32_t size, int32_t stride,
                       int32_t distance, int32_t direction) {
   const int64_t step = qrix::directionStep(direction, stride);
   const int64_t last = int64_t(size) - 2;  // highest byte 0 of a counted sample
+  if (last <= 0) return 1;                 // no pixel starts before it
   // With a zero step every sample is the pixel itself, which averages to the pixel.
   const int64_t distanceUsed = step == 0 || distance < 0 ? 0 : distance;
+  const int64_t absStep = step < 0 ? -step : step;
+  // Samples 0 .. samples - 1 can all lie inside for some pixel: their farthest, T(samples - 1) * |step|
+  // bytes away with T(k) = k (k + 1) / 2, is at most last bytes away.
+  int64_t samples = 1;
+  while (samples <= distanceUsed && samples * (samples + 1) / 2 <= last / absStep) ++samples;
+  constexpr int64_t kMaxSamples = 64;  // bands counting more are summed pixel by pixel
+  constexpr int kRunSamples = 16;      // counts 2 .. kRunSamples have their own compiled run
+  ptrdiff_t offsets[kMaxSamples];
+  for (int64_t k = 0; k < std::min(samples, kMaxSamples); ++k)
+    offsets[k] = static_cast<ptrdiff_t>(k * (k + 1) / 2 * step);
   auto onePixel = [&](int64_t o) {
     int32_t b = source[o], g = source[o + 1], r = source[o + 2], count = 1;
     for (int64_t k = 1; k <= distanceUsed; ++k) {
       const int64_t at = o + k * (k + 1) / 2 * step;
-      // The samples move away from o monotonically: once outside, the rest are too.
       if (at < 0 || at > last) break;
       b += source[at], g += source[at + 1], r += source[at + 2];
       ++count;
@@ -246,56 +258,49 @@ int32_t dllmotionblur(const uint8_t* source, uint8_t* destination, int32_t size,
     destination[o + 1] = static_cast<uint8_t>(g / count);
     destination[o + 2] = static_cast<uint8_t>(r / count);
   };
-  // The run [runFrom, runTo) of byte-0 offsets whose farthest sample lies inside; left empty when the
-  // farthest sample is further than the buffer is long.
-  constexpr int64_t kMaxSamples = 64;
-  constexpr int kRunSamples = 16;  // sample counts 2 .. kRunSamples have their own compiled run
-  int64_t runFrom = 0, runTo = 0;
-  const int64_t reach = distanceUsed * (distanceUsed + 1) / 2;  // distanceUsed <= 2^31, no overflow
-  const int64_t absStep = step < 0 ? -step : step;
-  const bool fixedRun = distanceUsed + 1 <= kMaxSamples && last > 0 && reach * absStep <= last;
-  if (fixedRun) {
-    const int64_t span = reach * step;
-    const int64_t lo = span < 0 ? -span : 0, hi = last - (span > 0 ? span : 0);  // o in [lo, hi], o < last
-    runFrom = (lo + 2) / 3 * 3;
-    runTo = std::min(hi + 1, last);
-    if (runTo < runFrom) runTo = runFrom;
-  }
-  int64_t o = 0;
-  for (; o < std::min(runFrom, last); o += 3) onePixel(o);
-  if (runTo > runFrom) {
-    const int32_t count = static_cast<int32_t>(distanceUsed + 1);
-    ptrdiff_t offsets[kMaxSamples];
-    offsets[0] = 0;
-    for (int64_t k = 1; k <= distanceUsed; ++k) offsets[k] = static_cast<ptrdiff_t>(k * (k + 1) / 2 * step);
-    // Whole triples: the run ends on the last triple that starts before runTo.
-    const int64_t end = runFrom + 3 * ((runTo - runFrom + 2) / 3);
-    const auto runBytes = static_cast<ptrdiff_t>(end - runFrom);
-    if (!motionRunOf(count, source + runFrom, destination + runFrom, runBytes, offsets,
-                     std::make_integer_sequence<int, kRunSamples - 1>())) {
+  // The pixels o = from, from + 3, ... while o <= to and o < last, each counting `count` samples.
+  auto band = [&](int64_t count, int64_t from, int64_t to) {
+    from = std::max<int64_t>(0, (from + 2) / 3 * 3);
+    to = std::min(to, last - 1);
+    if (to < from) return;
+    const int64_t bytes = 3 * ((to - from) / 3 + 1);
+    const uint8_t* in = source + from;
+    uint8_t* out = destination + from;
+    if (count == 1) {
+      std::memmove(out, in, static_cast<size_t>(bytes));
+    } else if (count <= kRunSamples) {
+      motionRunOf(static_cast<int>(count), in, out, static_cast<ptrdiff_t>(bytes), offsets,
+                  std::make_integer_sequence<int, kRunSamples - 1>());
+    } else if (count <= kMaxSamples) {
       // v / count for every v <= 255 * count < 2^14 as (v * m) >> shift, with shift = 14 + ceil(log2
       // count) and m = floor(2^shift / count) + 1: the error v * (m - 2^shift / count) / 2^shift stays
       // below 1 / count while v < 2^14, and v * m < 2^29 (checked exhaustively in the tests).
       int32_t shift = 14;
-      while ((1 << (shift - 14)) < count) ++shift;
+      while ((int64_t(1) << (shift - 14)) < count) ++shift;
       const uint32_t m = (uint32_t(1) << shift) / uint32_t(count) + 1;
       constexpr ptrdiff_t kBlock = 1024;
       uint16_t sum[kBlock];
-      for (int64_t i0 = runFrom; i0 < end; i0 += kBlock) {
-        const ptrdiff_t n = static_cast<ptrdiff_t>(std::min<int64_t>(kBlock, end - i0));
-        const uint8_t* from = source + i0;
-        for (ptrdiff_t j = 0; j < n; ++j) sum[j] = from[j];
-        for (int64_t k = 1; k <= distanceUsed; ++k) {
-          const uint8_t* sample = from + offsets[k];
-          addBytes(sum, sample, n);
-        }
-        uint8_t* to = destination + i0;
-        for (ptrdiff_t j = 0; j < n; ++j) to[j] = static_cast<uint8_t>((sum[j] * m) >> shift);
+      for (int64_t i0 = 0; i0 < bytes; i0 += kBlock) {
+        const auto n = static_cast<ptrdiff_t>(std::min<int64_t>(kBlock, bytes - i0));
+        for (ptrdiff_t j = 0; j < n; ++j) sum[j] = in[i0 + j];
+        for (int64_t k = 1; k < count; ++k) addBytes(sum, in + i0 + offsets[k], n);
+        for (ptrdiff_t j = 0; j < n; ++j) out[i0 + j] = static_cast<uint8_t>((sum[j] * m) >> shift);
       }
+    } else {
+      for (int64_t o = from; o <= to; o += 3) onePixel(o);
     }
-    o = end;
+  };
+  // A pixel o counts at least c samples when sample c - 1, T(c - 1) * step bytes away, lies inside:
+  // o <= last - T(c - 1) * step for a forward step, o >= T(c - 1) * |step| for a backward one.
+  for (int64_t c = 1; c <= samples; ++c) {
+    const int64_t reach = (c - 1) * c / 2 * absStep, further = c * (c + 1) / 2 * absStep;
+    const bool lastBand = c == samples;
+    if (step > 0) {
+      band(c, lastBand ? 0 : last - further + 1, last - reach);
+    } else {
+      band(c, reach, lastBand ? last : further - 1);
+    }
   }
-  for (; o < last; o += 3) onePixel(o);
   return 1;
 }
 
