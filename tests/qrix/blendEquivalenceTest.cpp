@@ -217,6 +217,27 @@ TEST(BlendEquivalence, GradientAllOnLargePictures) {
   }
 }
 
+// The border mix with its frame picture in the same memory as the picture: the same buffer, and
+// one shifted by a pixel or a row, where each blend may read what an earlier one wrote.
+TEST(BlendEquivalence, BorderMixOnSharedMemory) {
+  std::mt19937 gen(3);
+  for (auto [w, h] : {std::pair{7, 5}, std::pair{40, 33}, std::pair{203, 8}}) {
+    const int32_t stride = 3 * w + 1;
+    for (int32_t d : {1, 2, 3, 5, 7}) {
+      for (int32_t gap : {0, 3, -3, stride, -stride}) {
+        Bytes start(static_cast<size_t>(stride) * h + 2 * static_cast<size_t>(stride));
+        fill(start, gen);
+        Bytes a = start, b = start;
+        uint8_t* imageA = a.data() + stride;
+        uint8_t* imageB = b.data() + stride;
+        dllmixborder(imageA + gap, imageA, 0, w, h, stride, d);
+        reference::dllmixborder(imageB + gap, imageB, 0, w, h, stride, d);
+        EXPECT_TRUE(a == b) << w << " x " << h << " depth " << d << " gap " << gap;
+      }
+    }
+  }
+}
+
 // The noise frame seeds its generator from the clock, so both versions run within one second.
 TEST(BlendEquivalence, NoiseFrame) {
   for (int32_t d : {-1, 0, 1, 2, 3, 7, 40}) {
