@@ -360,6 +360,19 @@ QRIX_VECTOR_CLONES void frameImageWalk(const uint8_t* source, uint8_t* destinati
   qrix::copyChosen(destination, source, size, key);
 }
 
+// Border blends of a run of bytes: image = low byte of trunc(frame * w + image * (1 - w)), with one
+// weight for the run or one per byte (keep[i] = 1 - weight[i]).
+QRIX_WIDE_CLONES void blendBytes(uint8_t* image, const uint8_t* frame, double w, int64_t count) {
+  const double keep = 1.0 - w;
+  for (int64_t i = 0; i < count; ++i) image[i] = lowByte(truncToInt(frame[i] * w + image[i] * keep));
+}
+
+QRIX_WIDE_CLONES void blendBytes(uint8_t* image, const uint8_t* frame, const double* weight,
+                                 const double* keep, int64_t count) {
+  for (int64_t i = 0; i < count; ++i)
+    image[i] = lowByte(truncToInt(frame[i] * weight[i] + image[i] * keep[i]));
+}
+
 }  // namespace
 
 extern "C" {
@@ -409,23 +422,64 @@ int32_t dllmixborder(const uint8_t* framePicture, uint8_t* image, int32_t, int32
   // A border deeper than the picture would reach outside the buffer.
   if (n <= 0 || n > width || n > height) return 1;
   const double step = 1.0 / n;
+  // Bottom and top bands: one weight per row, over a run of the row's pixels.
+  auto rowRun = [&](int32_t row, int32_t first, int32_t last, double w) {
+    if (first > last) return;
+    const int64_t o = pixelOffset(row, first, stride);
+    blendBytes(image + o, framePicture + o, w, 3 * (int64_t{last} - first + 1));
+  };
+  double w = 0.0;
+  for (int32_t k = 0; k < n; ++k, w += step) rowRun(height - n + k, n - k, width - n + k - 1, w);
+  w = 1.0;
+  for (int32_t k = 0; k < n; ++k, w -= step) rowRun(k, k, width - k - 1, w);
+  // Left and right bands: column k of the left band weighs left[k] (1 falling by step), column
+  // width - n + k of the right band right[k] (0 rising by step).
+  std::vector<double> left(static_cast<size_t>(n)), right(left);
+  w = 1.0;
+  for (int32_t k = 0; k < n; ++k, w -= step) left[k] = w;
+  w = 0.0;
+  for (int32_t k = 0; k < n; ++k, w += step) right[k] = w;
   auto blend = [&](int32_t row, int32_t column, double w) {
     const int64_t o = pixelOffset(row, column, stride);
     for (int c = 0; c < 3; ++c)
       image[o + c] = lowByte(truncToInt(framePicture[o + c] * w + image[o + c] * (1.0 - w)));
   };
-  double w = 0.0;
-  for (int32_t k = 0; k < n; ++k, w += step)
-    for (int32_t c = n - k; c <= width - n + k - 1; ++c) blend(height - n + k, c, w);
-  w = 1.0;
-  for (int32_t k = 0; k < n; ++k, w -= step)
-    for (int32_t c = k; c <= width - k - 1; ++c) blend(k, c, w);
-  w = 1.0;
-  for (int32_t k = 0; k < n; ++k, w -= step)
-    for (int32_t r = k; r <= height - k - 1; ++r) blend(r, k, w);
-  w = 0.0;
-  for (int32_t k = 0; k < n; ++k, w += step)
-    for (int32_t r = n - k; r <= height - n + k; ++r) blend(r, width - n + k, w);
+  // Every pixel of a column band reads only its own frame pixel, so with the frame apart from the
+  // picture (or the picture itself) the bands can be taken row by row, left before right, which
+  // keeps each pixel's blends in order and visits memory in order.
+  const int64_t extent = (int64_t{height} - 1) * stride + 3 * int64_t{width};
+  const bool apart = stride > 0 && (framePicture == image || framePicture + extent <= image ||
+                                    image + extent <= framePicture);
+  if (!apart) {
+    for (int32_t k = 0; k < n; ++k)
+      for (int32_t r = k; r <= height - k - 1; ++r) blend(r, k, left[k]);
+    for (int32_t k = 0; k < n; ++k)
+      for (int32_t r = n - k; r <= height - n + k; ++r) blend(r, width - n + k, right[k]);
+    return 1;
+  }
+  // Per-byte weights and their complements.
+  std::vector<double> leftWeight(3 * static_cast<size_t>(n)), leftKeep(leftWeight), rightWeight(leftWeight),
+      rightKeep(leftWeight);
+  for (int32_t k = 0; k < n; ++k) {
+    for (int c = 0; c < 3; ++c) {
+      leftWeight[3 * k + c] = left[k], leftKeep[3 * k + c] = 1.0 - left[k];
+      rightWeight[3 * k + c] = right[k], rightKeep[3 * k + c] = 1.0 - right[k];
+    }
+  }
+  for (int32_t r = 0; r < height; ++r) {
+    // Left columns k <= r, height - 1 - r; right columns k >= n - r, r - (height - n).
+    const int32_t leftEnd = std::min({n - 1, r, height - 1 - r});
+    if (leftEnd >= 0) {
+      const int64_t o = pixelOffset(r, 0, stride);
+      blendBytes(image + o, framePicture + o, leftWeight.data(), leftKeep.data(), 3 * (int64_t{leftEnd} + 1));
+    }
+    const int32_t rightStart = std::max({0, n - r, r - (height - n)});
+    if (rightStart <= n - 1) {
+      const int64_t o = pixelOffset(r, width - n + rightStart, stride);
+      blendBytes(image + o, framePicture + o, rightWeight.data() + 3 * rightStart,
+                 rightKeep.data() + 3 * rightStart, 3 * (int64_t{n} - rightStart));
+    }
+  }
   return 1;
 }
 
