@@ -223,7 +223,7 @@ struct Resampler {
   int64_t offset(int64_t row, int64_t column) const { return row * stride + 3 * column; }
   bool inside(int64_t at) const { return at > 0 && at < last; }
   void copy(int64_t from, int64_t to) const {
-    if (inside(from) && inside(to)) std::memcpy(destination + to, source + from, 3);
+    if (inside(from) && inside(to)) std::memmove(destination + to, source + from, 3);
   }
 
   // Resamples `length` pixels into row r from column `left` on, source column j * scale for the
