@@ -39,6 +39,13 @@ OPENCV(emboss, {
   static const cv::Mat kernel = (cv::Mat_<float>(3, 3) << -1, -1, 0, -1, 0, 1, 0, 1, 1);
   cv::filter2D(src, img, CV_8U, kernel, cv::Point(-1, -1), 128);
 });
+// The weighted 5 x 5 blur's own kernel, for the one 5 x 5 filter.
+OPENCV(kernel5, {
+  static const cv::Mat kernel =
+      (cv::Mat_<float>(5, 5) << 0, 1, 2, 1, 0, 1, 4, 6, 4, 1, 2, 6, 8, 6, 2, 1, 4, 6, 4, 1, 0, 1, 2, 1, 0) /
+      64;
+  cv::filter2D(src, img, CV_8U, kernel);
+});
 OPENCV(invert, cv::bitwise_not(img, img));
 OPENCV(addconstant, cv::add(img, cv::Scalar(20, 20, 20), img));
 OPENCV(grey, {

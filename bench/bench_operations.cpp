@@ -100,7 +100,7 @@ FILTER_OP(FastDarkBrown);
 FILTER_OP(BlackWhite, true, 128);
 FILTER_OP(MotionBlur, 5, 1);
 FILTER_OP(GaussBlur);
-FILTER_OP(Sharpen, 50, 4);
+FILTER_OP(Sharpen, 100, 4);
 FILTER_OP(Sharpen_Horizontal);
 FILTER_OP(Sharpen_Vertical);
 FILTER_OP(Sharpen_Roberts);

@@ -72,7 +72,7 @@ PIXELWISE(dllsharpenhor, dllsharpenhor(src, img, n, s));
 PIXELWISE(dllsharpenver, dllsharpenver(src, img, n, s));
 PIXELWISE(dllsharpenroberts, dllsharpenroberts(src, img, n, s));
 PIXELWISE(dllsharpenwallis, dllsharpenwallis(src, img, n, s));
-PIXELWISE(dllsharpen, dllsharpen(src, img, n, s, 4, 50));
+PIXELWISE(dllsharpen, dllsharpen(src, img, n, s, 4, 100));
 PIXELWISE(dllsharpen_laplacian1, dllsharpen_laplacian1(src, img, n, s));
 PIXELWISE(dllsharpen_laplacian2, dllsharpen_laplacian2(src, img, n, s));
 PIXELWISE(dllEnhanceEdge, dllEnhanceEdge(img, n, w, h));

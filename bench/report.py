@@ -11,7 +11,7 @@ from pathlib import Path
 
 # Our benchmark name (without the width) -> OpenCV counterpart.
 COUNTERPARTS = {
-    "dllfastblur": "box3", "DllBlurSoftly": "box3", "DllBlurMore": "box3", "dllspecialblur": "box3",
+    "dllfastblur": "box3", "DllBlurSoftly": "box3", "DllBlurMore": "kernel5", "dllspecialblur": "box3",
     "dllgaussblur": "gauss3", "medianfiltering": "median3",
     "dllsharpen_laplacian1": "laplacian", "dllsharpen_laplacian2": "laplacian",
     "dllsharpenhor": "sharpen", "dllsharpenver": "sharpen", "dllsharpenroberts": "sharpen",
