@@ -357,12 +357,16 @@ __attribute__((target("avx512f,avx512bw,avx512vbmi"))) ptrdiff_t watercolourVbmi
 }
 #endif
 
-// Row truncAny(lift[i] + row - 3) of every column i.
-QRIX_VECTOR_CLONES void targetRows(int32_t* target, const double* lift, int64_t n, double row, bool narrow) {
-  if (narrow) {
-    for (int64_t i = 0; i < n; ++i) target[i] = static_cast<int32_t>(lift[i] + row - 3);
-  } else {
-    for (int64_t i = 0; i < n; ++i) target[i] = truncAny(lift[i] + row - 3);
+// Byte offsets of the targets of the grid pixels of row `row`, columns 0 .. n - 1:
+// rowBytes * t + 3i for t = trunc(lift[i] + row - 3) when 0 <= t <= highest[i], the cell then
+// lying inside the buffer; -1 otherwise. The caller keeps t and the offsets inside 32 bits.
+QRIX_VECTOR_CLONES void waveTargets(int32_t* __restrict to, const double* __restrict lift,
+                                    const int32_t* __restrict highest, int32_t n, double row,
+                                    uint32_t rowBytes) {
+  for (int32_t i = 0; i < n; ++i) {
+    const int32_t t = static_cast<int32_t>(lift[i] + row - 3);
+    const uint32_t at = rowBytes * static_cast<uint32_t>(t) + 3u * static_cast<uint32_t>(i);
+    to[i] = t >= 0 && t <= highest[i] ? static_cast<int32_t>(at) : -1;
   }
 }
 
@@ -624,15 +628,37 @@ int32_t dllwave(uint8_t* image, int32_t size, int32_t width, int32_t height, int
   for (int64_t i = 0; i < columns; ++i) lift[i] = amount * std::sin(static_cast<double>(i));
   // Each column moves its own grid pixels only (pixel (i, j) is cell i + (width - 1) j), so
   // the columns can be interleaved row by row, each still going upwards in place: a pixel
-  // moved to a later row is moved again from there.
+  // moved to a later row is moved again from there. Within a row the moves are independent:
+  // a cell written is read in that row only when it is its own source.
+  const int64_t rowBytes = 3 * int64_t{width} - 3;
   // Target rows within 32 bits truncate alike through 32 or 64 bits, and that loop vectorises.
-  const bool narrow = std::abs(int64_t{amount}) + rows + 4 < (int64_t{1} << 31);
-  std::vector<int32_t> target(static_cast<size_t>(columns));
+  if (std::abs(int64_t{amount}) + rows + 4 < (int64_t{1} << 31) && last >= 0) {
+    const int64_t used = std::min(columns, last / 3 + 1);
+    std::vector<int32_t> highest(static_cast<size_t>(used)), to(static_cast<size_t>(used));
+    for (int64_t i = 0; i < used; ++i) {
+      highest[i] = static_cast<int32_t>(std::min<int64_t>((last - 3 * i) / rowBytes, INT32_MAX));
+    }
+    for (int64_t j = 0; j < rows && rowBytes * j <= last; ++j) {
+      const int64_t from = rowBytes * j;
+      const auto n = static_cast<int32_t>(std::min(used, (last - from) / 3 + 1));
+      waveTargets(to.data(), lift.data(), highest.data(), n, static_cast<double>(j),
+                  static_cast<uint32_t>(rowBytes));
+      const uint8_t* source = image + from;
+      for (int32_t i = 0; i < n; ++i, source += 3) {
+        if (to[i] < 0) continue;
+        uint16_t first;
+        __builtin_memcpy(&first, source, 2);
+        const uint8_t third = source[2];
+        __builtin_memcpy(image + to[i], &first, 2);
+        image[to[i] + 2] = third;
+      }
+    }
+    return 1;
+  }
   for (int64_t j = 0; j < rows; ++j) {
-    targetRows(target.data(), lift.data(), columns, static_cast<double>(j), narrow);
     for (int64_t i = 0; i < columns; ++i) {
       const int64_t from = gridOffset(i, j, width);
-      const int64_t to = gridOffset(i, target[i], width);
+      const int64_t to = gridOffset(i, truncAny(lift[i] + static_cast<double>(j) - 3), width);
       // The source test only rejects a grid that does not fit the buffer.
       if (to < 0 || to > last || from > last) continue;
       image[to] = image[from];
