@@ -79,7 +79,7 @@ def main(json_path, out_path):
         "|---|---|---|---|---|---|",
     ]
     for key, width, ms, rm, cp, rc in rows:
-        lines.append(f"| {key} | {width} | {ms:.2f} | {rm:.2f} | {cp or ''} | "
+        lines.append(f"| {key} | {width} | {ms:.2f} | {'' if rm is None else f'{rm:.2f}'} | {cp or ''} | "
                      f"{'' if rc is None else f'{rc:.2f}'} |")
     lines.append("")
     lines.append("OpenCV timings (ms): " + ", ".join(
