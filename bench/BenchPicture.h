@@ -9,6 +9,8 @@
 #include <cstring>
 #include <vector>
 
+#include "AllocationMeter.h"
+
 namespace bench {
 
 struct Picture {
@@ -32,6 +34,17 @@ inline void widths(benchmark::internal::Benchmark* b) {
   b->Arg(4000)->Arg(4001)->Unit(benchmark::kMillisecond)->UseRealTime();
 }
 
+// Runs call once more, untimed, and reports the most heap memory it held at any moment beyond
+// what was held before it, in pictures ("extra_memory").
+template <typename Call>
+void measureExtraMemory(benchmark::State& state, size_t pictureBytes, Call call) {
+  const size_t before = bytesInUse();
+  resetPeak();
+  call();
+  state.counters["extra_memory"] =
+      static_cast<double>(peakBytes() - before) / static_cast<double>(pictureBytes);
+}
+
 // Runs body on a freshly restored picture each iteration; the restore is not timed.
 template <typename Body>
 void runInPlace(benchmark::State& state, Body body) {
@@ -44,6 +57,8 @@ void runInPlace(benchmark::State& state, Body body) {
     benchmark::ClobberMemory();
   }
   state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(p.image.size()));
+  p.restore();
+  measureExtraMemory(state, p.image.size(), [&] { body(p); });
 }
 
 }  // namespace bench

@@ -2,6 +2,7 @@
 // size, as the program runs them (library calls through the run-time binding,
 // working copies and packed copies included).
 #include <cstring>
+#include <memory>
 
 #include "BenchPicture.h"
 #include "CDIB.h"
@@ -18,6 +19,18 @@ void restore(CDIB& image, const bench::Picture& p) {
   std::memcpy(image.DIBPointer(), p.original.data(), p.original.size());
 }
 
+// The operation objects, kept between calls as the program keeps them (with their working copies).
+std::unique_ptr<orvane::cFilterDIB>& filterObject() {
+  static auto object = std::make_unique<orvane::cFilterDIB>();
+  return object;
+}
+std::unique_ptr<orvane::cEffectDIB>& effectObject() {
+  static auto object = std::make_unique<orvane::cEffectDIB>();
+  return object;
+}
+orvane::cFilterDIB& filters() { return *filterObject(); }
+orvane::cEffectDIB& effects() { return *effectObject(); }
+
 template <typename Body>
 void runOperation(benchmark::State& state, Body body) {
   const bench::Picture& p = bench::picture(static_cast<int32_t>(state.range(0)));
@@ -31,15 +44,11 @@ void runOperation(benchmark::State& state, Body body) {
     benchmark::ClobberMemory();
   }
   state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(p.original.size()));
-}
-
-orvane::cFilterDIB& filters() {
-  static orvane::cFilterDIB object;
-  return object;
-}
-orvane::cEffectDIB& effects() {
-  static orvane::cEffectDIB object;
-  return object;
+  // Fresh objects, so that the working copy the call makes is counted with the rest.
+  restore(image, p);
+  filterObject() = std::make_unique<orvane::cFilterDIB>();
+  effectObject() = std::make_unique<orvane::cEffectDIB>();
+  bench::measureExtraMemory(state, p.original.size(), [&] { body(image); });
 }
 
 #define FILTER_OP(name, ...)                                                                    \

@@ -44,6 +44,7 @@ def machine():
 def main(json_path, out_path):
     data = json.loads(Path(json_path).read_text())
     times = {}
+    extra = {}  # the most heap memory one call held beyond what was there before, in pictures
     for b in data["benchmarks"]:
         if b.get("run_type") == "aggregate":
             continue
@@ -55,6 +56,8 @@ def main(json_path, out_path):
         # With repetitions, the fastest run: the one the shared machine disturbed least.
         ms = b["real_time"]
         times[(key, width)] = min(ms, times.get((key, width), ms))
+        if "extra_memory" in b:
+            extra[(key, width)] = max(b["extra_memory"], extra.get((key, width), 0.0))
     repetitions = max((b.get("repetitions", 1) for b in data["benchmarks"]), default=1)
     rows = []
     for (key, width), ms in sorted(times.items()):
@@ -63,7 +66,8 @@ def main(json_path, out_path):
         floor = times.get(("memcpy", width))
         counterpart = COUNTERPARTS.get(key) or COUNTERPARTS.get(key.split("/")[0])
         cv = times.get(("opencv_" + counterpart, width)) if counterpart else None
-        rows.append((key, width, ms, ms / floor if floor else None, counterpart, ms / cv if cv else None))
+        rows.append((key, width, ms, ms / floor if floor else None, counterpart, ms / cv if cv else None,
+                     extra.get((key, width))))
     lines = [
         "# Benchmark results",
         "",
@@ -75,12 +79,15 @@ def main(json_path, out_path):
         f"memcpy of the picture: {times.get(('memcpy', '4000'), 0):.2f} ms (4000), "
         f"{times.get(('memcpy', '4001'), 0):.2f} ms (4001).",
         "",
-        "| function | width | ms | ÷ memcpy | OpenCV counterpart | ÷ OpenCV |",
-        "|---|---|---|---|---|---|",
+        "Extra memory: the most heap memory one call held at any moment beyond what was held before it,"
+        " in pictures (an operation starts without a working copy, so its own counts).",
+        "",
+        "| function | width | ms | ÷ memcpy | OpenCV counterpart | ÷ OpenCV | extra memory |",
+        "|---|---|---|---|---|---|---|",
     ]
-    for key, width, ms, rm, cp, rc in rows:
+    for key, width, ms, rm, cp, rc, mem in rows:
         lines.append(f"| {key} | {width} | {ms:.2f} | {'' if rm is None else f'{rm:.2f}'} | {cp or ''} | "
-                     f"{'' if rc is None else f'{rc:.2f}'} |")
+                     f"{'' if rc is None else f'{rc:.2f}'} | {'' if mem is None else f'{mem:.2f}'} |")
     lines.append("")
     lines.append("OpenCV timings (ms): " + ", ".join(
         f"{k.removeprefix('opencv_')} {w}: {v:.2f}" for (k, w), v in sorted(times.items()) if k.startswith("opencv_")))
