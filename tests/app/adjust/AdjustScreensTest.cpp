@@ -1,7 +1,8 @@
 // Not run by the suite: opens panes on a generated picture and saves what the
 // windows look like, for looking at them by hand:
-//   ORVANE_SHOTS=/tmp/shots xvfb-run -a env QT_QPA_PLATFORM=xcb \
+//   ORVANE_SHOTS=/tmp/shots xvfb-run -a env QT_QPA_PLATFORM=xcb
 //     build/bin/gui_tests --gtest_also_run_disabled_tests --gtest_filter='*DISABLED_Shots*'
+// (one command line).
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>

@@ -127,7 +127,9 @@ TEST_F(ShellTest, KeysReachTheWindowBeforeItsControls) {
 
 TEST_F(ShellTest, TitleButtonsCloseMinimiseAndHelp) {
   emit main->helpButton()->Click();
-  if (QFileInfo::exists(orvane::HelpFilePath())) EXPECT_EQ(opened.size(), 1);
+  if (QFileInfo::exists(orvane::HelpFilePath())) {
+    EXPECT_EQ(opened.size(), 1);
+  }
   emit main->closeButton()->Click();
   EXPECT_EQ(ends, 1);
   emit main->closeButton()->Click();  // the program ends once
