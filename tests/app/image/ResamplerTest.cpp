@@ -136,9 +136,11 @@ TEST(Resampler, OnePixelWideOrHighPictures) {
     for (auto [tw, th] :
          {std::pair{1, 1}, std::pair{5, 3}, std::pair{1, 9}, std::pair{9, 1}, std::pair{2, 2}}) {
       resampled(source, target, tw, th);
-      if (w == 1 && h == 1)
-        for (int32_t y = 0; y < th; ++y)
+      if (w == 1 && h == 1) {
+        for (int32_t y = 0; y < th; ++y) {
           for (int32_t x = 0; x < tw; ++x) ASSERT_EQ(at(target, x, y, 2), at(source, 0, 0, 2));
+        }
+      }
     }
   }
   // A column of pixels shrunk to one pixel is its rounded mean.
