@@ -24,8 +24,8 @@ std::atomic<size_t> peak{0};
 
 void* counted(void* block) {
   if (block) {
-    const size_t now =
-        inUse.fetch_add(malloc_usable_size(block), std::memory_order_relaxed) + malloc_usable_size(block);
+    const size_t bytes = malloc_usable_size(block);
+    const size_t now = inUse.fetch_add(bytes, std::memory_order_relaxed) + bytes;
     size_t top = peak.load(std::memory_order_relaxed);
     while (now > top && !peak.compare_exchange_weak(top, now, std::memory_order_relaxed)) {
     }

@@ -44,7 +44,7 @@ struct Resampler {
   }
   // Source and destination may share memory: a pixel is read whole before it is written.
   void copy(int64_t from, int64_t to) const {
-    if (inside(from) && inside(to)) std::memmove(destination + to, source + from, 3);
+    if (inside(from) && inside(to)) qrix::movePixel(destination + to, source + from);
   }
 
   // Resamples `length` pixels into row r from column `left` on, source column j * scale for the
@@ -58,7 +58,7 @@ struct Resampler {
     for (int64_t j0 = 0;; j0 += kRowRun) {
       const int64_t n = rowRun(j0, base, left, length, scale, limit, last, from, to);
       for (int64_t i = 0; i < n; ++i) {
-        if (to[i] >= 0) std::memmove(destination + to[i], source + from[i], 3);
+        if (to[i] >= 0) qrix::movePixel(destination + to[i], source + from[i]);
       }
       if (n < kRowRun) break;
     }

@@ -58,6 +58,16 @@ class RandomRun {
 // triples; rows and padding are ignored. The last byte of the buffer is never reached.
 inline int32_t walkTriples(int32_t size) { return size > 2 ? size / 3 : 0; }
 
+// Copies one pixel, read whole before it is written, so the two may overlap. Spelled out
+// because a three-byte memmove is a library call.
+inline void movePixel(uint8_t* to, const uint8_t* from) {
+  uint16_t first;
+  __builtin_memcpy(&first, from, 2);
+  const uint8_t third = from[2];
+  __builtin_memcpy(to, &first, 2);
+  to[2] = third;
+}
+
 // Calls f(p) for the first byte of every triple of the flat walk.
 template <typename F>
 inline void forEachTriple(uint8_t* image, int32_t size, F f) {

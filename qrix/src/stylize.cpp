@@ -102,12 +102,12 @@ struct ByteTable {
   }
 };
 
-// A value for every sum of three bytes.
+// A byte for every sum of three bytes (the low byte of what f gives).
 struct SumTable {
-  int32_t at[766];
+  uint8_t at[766];
   template <typename F>
   explicit SumTable(F f) {
-    for (int s = 0; s < 766; ++s) at[s] = f(s);
+    for (int s = 0; s < 766; ++s) at[s] = static_cast<uint8_t>(f(s));
   }
 };
 
@@ -122,12 +122,9 @@ QRIX_VECTOR_CLONES void charcoalWalk(uint8_t* image, int32_t size) {
 }
 
 QRIX_VECTOR_CLONES void comedyWalk(uint8_t* image, int32_t size, const SumTable& red) {
-  // The table's values are bytes; looked up one by one after the vector pass, they cost less
-  // than vector gathers.
-  uint8_t redByte[766];
-  for (int s = 0; s < 766; ++s) redByte[s] = static_cast<uint8_t>(red.at[s]);
+  // Red is looked up byte by byte after the vector pass, which costs less than vector gathers.
   mapWalkPixels(
-      image, size, [&redByte](uint8_t * B, uint8_t * G, uint8_t * R) __attribute__((always_inline)) {
+      image, size, [&red](uint8_t * B, uint8_t * G, uint8_t * R) __attribute__((always_inline)) {
         alignas(64) uint16_t sum[kPixelBlock];
         for (int k = 0; k < kPixelBlock; ++k) {
           const Grey3 g = charcoalLevels(B[k], G[k], R[k]);
@@ -135,7 +132,7 @@ QRIX_VECTOR_CLONES void comedyWalk(uint8_t* image, int32_t size, const SumTable&
           G[k] = static_cast<uint8_t>(g.g2);
           B[k] = static_cast<uint8_t>(g.g3);
         }
-        for (int k = 0; k < kPixelBlock; ++k) R[k] = redByte[sum[k]];
+        for (int k = 0; k < kPixelBlock; ++k) R[k] = red.at[sum[k]];
       });
 }
 
@@ -651,12 +648,7 @@ int32_t dllwave(uint8_t* image, int32_t size, int32_t width, int32_t height, int
                   static_cast<uint32_t>(rowBytes));
       const uint8_t* source = image + from;
       for (int32_t i = 0; i < n; ++i, source += 3) {
-        if (to[i] < 0) continue;
-        uint16_t first;
-        __builtin_memcpy(&first, source, 2);
-        const uint8_t third = source[2];
-        __builtin_memcpy(image + to[i], &first, 2);
-        image[to[i] + 2] = third;
+        if (to[i] >= 0) qrix::movePixel(image + to[i], source);  // a cell may be its own target
       }
     }
     return 1;
