@@ -62,13 +62,13 @@ class Canvas:
                 if cover > 0:
                     self.set(x, y, (c[0], c[1], c[2], round(cover * (c[3] if len(c) > 3 else 255))))
 
-    def save_png(self, name):
+    def save_png(self, name, folder=HERE):
         raw = b"".join(b"\x00" + bytes(v for p in row for v in p) for row in self.px)
         def chunk(tag, data):
             return struct.pack(">I", len(data)) + tag + data + struct.pack(">I", zlib.crc32(tag + data) & 0xFFFFFFFF)
         png = b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", struct.pack(">IIBBBBB", self.w, self.h, 8, 6, 0, 0, 0))
         png += chunk(b"IDAT", zlib.compress(raw, 9)) + chunk(b"IEND", b"")
-        with open(os.path.join(HERE, name), "wb") as f:
+        with open(os.path.join(folder, name), "wb") as f:
             f.write(png)
 
 
@@ -195,16 +195,40 @@ FONT = {  # 5 x 7 capitals for the banner
 }
 
 
+# The emblem on a 64-unit grid: a white ring, the blue field and three
+# overlapping colour discs (the filters' channels) around a white centre.
+EMBLEM = [(32, 32, 30, (255, 255, 255, 255)), (32, 32, 28, (25, 118, 218, 255)),
+          (25, 26, 13, (230, 60, 60, 200)), (39, 26, 13, (60, 200, 90, 200)),
+          (32, 39, 13, (250, 220, 60, 200)), (32, 31, 4, (255, 255, 255, 255))]
+
+
+def emblem_canvas(size):
+    c = Canvas(size, size)
+    k = size / 64
+    for (x, y, r, colour) in EMBLEM:
+        c.disc(x * k, y * k, r * k, colour)
+    return c
+
+
 def emblem():
-    c = Canvas(64, 64)
-    c.disc(32, 32, 30, (255, 255, 255, 255))
-    c.disc(32, 32, 28, (25, 118, 218, 255))
-    # Three overlapping colour discs: the filters' channels.
-    c.disc(25, 26, 13, (230, 60, 60, 200))
-    c.disc(39, 26, 13, (60, 200, 90, 200))
-    c.disc(32, 39, 13, (250, 220, 60, 200))
-    c.disc(32, 31, 4, (255, 255, 255, 255))
-    c.save_png("emblem.png")
+    emblem_canvas(64).save_png("emblem.png")
+
+
+ICONS = os.path.join(HERE, "..", "dist", "icons")
+
+
+def desktop_icons():
+    # The menu and file-manager icon: the emblem, as pictures and as a scalable drawing.
+    for size in (48, 128, 256):
+        emblem_canvas(size).save_png("orvane-%d.png" % size, ICONS)
+    circles = "".join(
+        '  <circle cx="%g" cy="%g" r="%g" fill="#%02x%02x%02x" fill-opacity="%.3f"/>\n'
+        % (x, y, r, c[0], c[1], c[2], c[3] / 255) for (x, y, r, c) in EMBLEM)
+    svg = ('<?xml version="1.0" encoding="UTF-8"?>\n'
+           '<svg xmlns="http://www.w3.org/2000/svg" width="64" height="64" viewBox="0 0 64 64">\n'
+           + circles + "</svg>\n")
+    with open(os.path.join(ICONS, "orvane.svg"), "w") as f:
+        f.write(svg)
 
 
 def banner():
@@ -247,6 +271,7 @@ if __name__ == "__main__":
     title_buttons()
     hand()
     emblem()
+    desktop_icons()
     banner()
     sound("over.wav", [(1760, 25, 0.25)])
     sound("click.wav", [(880, 15, 0.5), (1320, 30, 0.4)])

@@ -10,6 +10,7 @@ packages=(
   fonts-dejavu-core fonts-urw-base35 libgtest-dev  # libwmf draws metafile text with the URW fonts
   clang libclang-rt-14-dev
   xvfb xauth
+  desktop-file-utils appstream dpkg-dev file  # scripts/check-install.sh: validators, cpack -G DEB
 )
 if [ "${1:-}" = "--bench" ]; then packages+=(libbenchmark-dev libopencv-dev); fi
 

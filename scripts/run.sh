@@ -7,5 +7,6 @@ scripts/build.sh
 if [ -x build/bin/orvane ]; then
   exec build/bin/orvane "$@"
 else
-  echo "Built the library and the core; the desktop program is not part of this build yet."
+  echo "build/bin/orvane was not built: the desktop program needs Qt Widgets (cmake -DORVANE_GUI=ON)." >&2
+  exit 1
 fi

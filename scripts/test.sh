@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, and runs every test:
-#   1. the whole suite (build/);
+#   1. the whole suite (build/), then an install of it (scripts/check-install.sh);
 #   2. the whole suite again under AddressSanitizer and UndefinedBehaviorSanitizer (build-asan/);
 #   3. each fuzz target for about a minute (build-fuzz/, clang and libFuzzer; see fuzz/run.sh).
 # `scripts/test.sh --quick` runs step 1 only.
@@ -10,6 +10,7 @@ scripts/deps.sh
 scripts/build.sh
 export QT_QPA_PLATFORM=offscreen
 (cd build && ctest --output-on-failure -j2)
+scripts/check-install.sh
 if [ "${1:-}" = "--quick" ]; then exit 0; fi
 
 echo "== the suite under AddressSanitizer and UndefinedBehaviorSanitizer"

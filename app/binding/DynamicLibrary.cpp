@@ -7,6 +7,8 @@
 #include <filesystem>
 #include <vector>
 
+#include "ProgramFiles.h"
+
 namespace orvane {
 
 LibraryError::LibraryError(const std::string& library, const std::string& function, const std::string& detail)
@@ -16,17 +18,11 @@ LibraryError::LibraryError(const std::string& library, const std::string& functi
 
 namespace {
 
-std::filesystem::path programFolder() {
-  std::error_code ec;
-  auto exe = std::filesystem::read_symlink("/proc/self/exe", ec);
-  return ec ? std::filesystem::path() : exe.parent_path();
-}
-
 std::vector<std::string> candidatePaths(const std::string& fileName) {
   std::vector<std::string> paths;
   if (const char* dir = std::getenv("ORVANE_LIB_DIR"); dir != nullptr && *dir != '\0')
     paths.push_back((std::filesystem::path(dir) / fileName).string());
-  const auto folder = programFolder();
+  const auto folder = ProgramFolder();
   if (!folder.empty()) {
     paths.push_back((folder.parent_path() / "lib" / fileName).string());
     paths.push_back((folder / fileName).string());
@@ -66,7 +62,8 @@ void* DynamicLibrary::resolve(const char* function) {
 }
 
 DynamicLibrary& qrixLibrary() {
-  static DynamicLibrary library("libqrix.so");
+  // The versioned name: a system without the development link still has it.
+  static DynamicLibrary library("libqrix.so.1");
   return library;
 }
 

@@ -7,6 +7,8 @@
 #include <QSoundEffect>
 #include <QUrl>
 
+#include "ProgramFiles.h"
+
 namespace orvane {
 
 namespace {
@@ -22,11 +24,8 @@ QString ResolveResourceFile(const QString& relativeName) {
   if (QFileInfo(name).isAbsolute()) return QFileInfo::exists(name) ? name : QString();
   const QFileInfo inCurrent(QDir::current(), name);
   if (inCurrent.isFile()) return inCurrent.absoluteFilePath();
-  if (QCoreApplication::instance() != nullptr) {
-    const QFileInfo inProgram(QDir(QCoreApplication::applicationDirPath()), name);
-    if (inProgram.isFile()) return inProgram.absoluteFilePath();
-  }
-  return {};
+  const auto inProgram = FindProgramFile(name.toStdString());
+  return inProgram.empty() ? QString() : QString::fromStdString(inProgram.string());
 }
 
 QPixmap ResourcePixmap(const QString& name) {

@@ -9,7 +9,8 @@
 namespace orvane {
 
 // Resolves a relative file name (either slash) against the current folder
-// first and the program's folder second; empty when neither holds the file.
+// first, then the program's folder and its installed data folder; empty when
+// none holds the file.
 QString ResolveResourceFile(const QString& relativeName);
 
 // A picture from resources/<name>; a null pixmap when it cannot be read.

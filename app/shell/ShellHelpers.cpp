@@ -10,6 +10,7 @@
 #include "DialogSupport.h"
 #include "FileHelpers.h"
 #include "Globals.h"
+#include "ProgramFiles.h"
 
 namespace orvane {
 
@@ -47,6 +48,8 @@ bool ShellOpen(const QString& pathOrAddress, QWidget*) {
 }
 
 QString HelpFilePath() {
+  const auto found = FindProgramFile("Help.txt");
+  if (!found.empty()) return QString::fromStdString(found.string());
   return QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("Help.txt"));
 }
 

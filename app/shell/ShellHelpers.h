@@ -24,7 +24,8 @@ bool ShellOpen(const QString& pathOrAddress, QWidget* owner);
 // Replaces the desktop opener (tests record instead); null restores it.
 void SetShellOpener(std::function<bool(const QString& pathOrAddress)> opener);
 
-// "Help.txt" in the program's folder.
+// "Help.txt" in the program's folder, or in its installed data folder when
+// only that one has it.
 QString HelpFilePath();
 // Opens the help file when it exists; otherwise does nothing.
 void OpenHelpFile(QWidget* owner);

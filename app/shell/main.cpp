@@ -2,6 +2,7 @@
 #include <QApplication>
 #include <QTimer>
 
+#include "ProgramFilesCheck.h"
 #include "frmMain.h"
 #include "frmStuff.h"
 
@@ -9,6 +10,9 @@ int main(int argc, char** argv) {
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Orvane"));
   orvane::frmMain main;
+  if (QApplication::arguments().value(1) == QStringLiteral("--check-files")) {
+    return orvane::CheckProgramFiles(stdout);
+  }
   main.show();
   // A picture named on the command line opens as if chosen in the Open dialog.
   const QStringList args = QApplication::arguments();

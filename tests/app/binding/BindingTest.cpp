@@ -25,7 +25,7 @@ TEST(Binding, MissingLibraryOrFunctionNamesBoth) {
     orvane::qrixLibrary().resolve("dllTo16");
     FAIL() << "no exception";
   } catch (const orvane::LibraryError& e) {
-    EXPECT_EQ(e.library(), "libqrix.so");
+    EXPECT_EQ(e.library(), "libqrix.so.1");
     EXPECT_EQ(e.function(), "dllTo16");
   }
 }
