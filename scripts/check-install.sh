@@ -14,6 +14,9 @@ export QT_QPA_PLATFORM=offscreen
 
 echo "== install into a temporary prefix"
 cmake --install build --prefix "$prefix" >/dev/null
+if find build/bin/resources "$prefix/share/orvane" -name '*.py' | grep .; then echo "scripts shipped as data"; exit 1; fi
+manifest=$src/build/install_manifest.txt
+if grep -v "^$prefix/" "$manifest"; then echo "the files above were installed outside the prefix"; exit 1; fi
 cd "$work"  # from here on nothing may depend on the source tree being the current folder
 
 "$prefix/bin/orvane-cli" --list | grep -qx "AutoLevel" || { echo "orvane-cli --list lacks AutoLevel"; exit 1; }
@@ -25,6 +28,11 @@ printf '\x00\x00\xff\x00\xff\x00\0\0\xff\x00\x00\x10\x20\x30\0\0' >>small.bmp
 "$prefix/bin/orvane-cli" --op InvertAll -o back.bmp converted.tif
 cmp <(tail -c 16 small.bmp) <(tail -c 16 back.bmp) || { echo "the conversion changed the pixels"; exit 1; }
 "$prefix/bin/orvane" --check-files
+# The check must notice a missing help file, or its "ok" above means nothing.
+mv "$prefix/share/orvane/Help.txt" help.away
+if "$prefix/bin/orvane" --check-files >check.log 2>&1; then echo "--check-files missed the help file"; exit 1; fi
+grep -q "^MISSING Help.txt" check.log
+mv help.away "$prefix/share/orvane/Help.txt"
 
 echo "== the example against the installed qrix"
 printf '\x00\x64\xc8\xfa\x0a\x80\x00\x00' >in.raw  # two pixels of one padded row
@@ -44,6 +52,11 @@ done
 echo "== desktop entry and metainfo"
 desktop-file-validate "$prefix/share/applications/org.orvane.Orvane.desktop"
 appstreamcli validate --no-net "$prefix/share/metainfo/org.orvane.Orvane.metainfo.xml" >/dev/null
+
+echo "== uninstall: removing the listed files leaves no file behind"
+xargs rm -f <"$manifest"
+leftover=$(find "$prefix" ! -type d)
+[ -z "$leftover" ] || { echo "left after removing the listed files: $leftover"; exit 1; }
 
 echo "== Debian package"
 (cd "$src/build" && cpack -G DEB -B "$work/deb" >/dev/null)
