@@ -9,6 +9,8 @@
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Orvane"));
+  // Ties the window to the installed menu entry and its icon.
+  QApplication::setDesktopFileName(QStringLiteral("org.orvane.Orvane"));
   orvane::frmMain main;
   if (QApplication::arguments().value(1) == QStringLiteral("--check-files")) {
     return orvane::CheckProgramFiles(stdout);
