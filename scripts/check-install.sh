@@ -37,6 +37,12 @@ if "$prefix/bin/orvane" --check-files >check.log 2>&1; then echo "--check-files 
 grep -q "^MISSING Help.txt" check.log
 mv help.away "$prefix/share/orvane/Help.txt"
 
+# Completing "--op Inv" offers the operations named so, as --list spells them.
+completions=$(PATH=$prefix/bin:$PATH bash -c 'source "$1"; COMP_WORDS=(orvane-cli --op Inv); COMP_CWORD=2
+  _orvane_cli; printf "%s\n" "${COMPREPLY[@]}"' - "$prefix/share/bash-completion/completions/orvane-cli")
+[ "$(sort <<<"$completions")" = "$("$prefix/bin/orvane-cli" --list | grep '^Inv' | cut -d: -f1 | sort)" ] ||
+  { echo "bash completion of --op gave: $completions"; exit 1; }
+
 echo "== the example against the installed qrix"
 printf '\x00\x64\xc8\xfa\x0a\x80\x00\x00' >in.raw  # two pixels of one padded row
 expected="d7730f00cd570000"                          # 255 - min(255, byte + 40); padding untouched
