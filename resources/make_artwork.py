@@ -219,6 +219,7 @@ ICONS = os.path.join(HERE, "..", "dist", "icons")
 
 def desktop_icons():
     # The menu and file-manager icon: the emblem, as pictures and as a scalable drawing.
+    os.makedirs(ICONS, exist_ok=True)
     for size in (48, 128, 256):
         emblem_canvas(size).save_png("orvane-%d.png" % size, ICONS)
     circles = "".join(

@@ -62,6 +62,7 @@ echo "== desktop entry and metainfo"
 desktop-file-validate "$prefix/share/applications/org.orvane.Orvane.desktop"
 appstreamcli validate --no-net "$prefix/share/metainfo/org.orvane.Orvane.metainfo.xml" >/dev/null
 
+# The programs ran above: a file they wrote into the prefix would be left over here too.
 echo "== uninstall: removing the listed files leaves no file behind"
 xargs rm -f <"$manifest"
 leftover=$(find "$prefix" ! -type d)
