@@ -52,10 +52,12 @@ struct EditHistory::Step {
     }
   }
 
-  // Moves the step's picture into `into`; false when memory could not be had.
-  bool takePicture(CDIB& into) {
+  // Moves (or, with `copy`, copies) the step's picture into `into`; false
+  // when memory could not be had.
+  bool takePicture(CDIB& into, bool copy = false) {
     std::lock_guard lock(mutex);
     if (picture.DIBPointer() != nullptr) {
+      if (copy) return into.CopyOf(picture);
       into.Swap(picture);
       return true;
     }
@@ -139,6 +141,10 @@ size_t EditHistory::BytesHeld() const {
   return total;
 }
 
+bool EditHistory::PeekUndo(CDIB& into) const {
+  return !undo_.empty() && undo_.back()->takePicture(into, true);
+}
+
 void EditHistory::Clear() {
   undo_.clear();
   redo_.clear();
@@ -147,6 +153,7 @@ void EditHistory::Clear() {
 }
 
 void EditHistory::MarkSaved() { savedState_ = currentState_; }
+void EditHistory::MarkNeverSaved() { savedState_ = ~uint64_t{0}; }
 bool EditHistory::IsModified() const { return currentState_ != savedState_; }
 
 void EditHistory::CompressOlderSteps() {

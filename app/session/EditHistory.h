@@ -54,12 +54,18 @@ class EditHistory {
   size_t BytesHeld() const;
   size_t Budget() const { return budget_; }
 
+  // A copy of the picture the next undo would bring back; false when there
+  // is none or memory could not be had.
+  bool PeekUndo(CDIB& into) const;
+
   // Forgets every step (a new picture was opened).
   void Clear();
 
   // The picture counts as changed while its state differs from the one
   // marked saved (undoing back to it makes it unchanged again).
   void MarkSaved();
+  // A picture that was never saved (pasted): changed until it is saved.
+  void MarkNeverSaved();
   bool IsModified() const;
 
   // Waits until the worker has compressed every step it was given.
