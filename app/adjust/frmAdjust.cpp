@@ -689,13 +689,23 @@ void frmAdjust::OKClicked() {
   if (!loaded_ || closed_) return;
   applyWanted_ = false;
   WaitForLiveApply();
+  const AdjustMode* named = FindAdjustMode(AdjustType);
+  const QString label = QString::fromUtf8(named != nullptr ? named->title : "Adjust");
   if (AdjustType == kResizeMode) {
-    Guarded([this] { ResizeOnOK(); });
+    Guarded([this, &label] {
+      Shell().RecordChange(CurrentImage(), label);
+      ResizeOnOK();
+    });
   } else if (haveBackup_) {
-    Guarded([this] { ApplyToImage(); });
+    // The live apply changed the picture already; the backup is how it was.
+    Guarded([this, &label] {
+      Shell().RecordChange(BackupDIB, label);
+      ApplyToImage();
+    });
   } else {
     // No live apply ever ran, so the picture is still the original.
-    Guarded([this] {
+    Guarded([this, &label] {
+      Shell().RecordChange(CurrentImage(), label);
       RunOperation(CurrentImage());
       Shell().ChangePic();
     });

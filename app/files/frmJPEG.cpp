@@ -166,6 +166,7 @@ void frmJPEG::OKClicked() {
     saved = false;
   }
   if (!saved) DialogWarning(this, QStringLiteral("Faild to Save!"));
+  saved_ = saved;
   accept();
 }
 

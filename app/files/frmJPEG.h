@@ -30,6 +30,8 @@ class frmJPEG : public QDialog {
 
   // The name chosen in the Save dialog.
   QString FileName;
+  // True once OK has written the file.
+  bool Saved() const { return saved_; }
 
   // Loads the window with its defaults and shows it modally.
   int ShowModal();
@@ -68,6 +70,7 @@ class frmJPEG : public QDialog {
   bool loaded_ = false;
   bool warning_ = false;
   bool closing_ = false;
+  bool saved_ = false;
 };
 
 }  // namespace orvane

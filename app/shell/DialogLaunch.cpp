@@ -32,14 +32,15 @@ void openAdjustDialog(int mode) {
   dialog.ShowModal();
 }
 
-void saveJpegWithDialog(const QString& path) {
+bool saveJpegWithDialog(const QString& path) {
   if (jpegHook()) {
     jpegHook()(path);
-    return;
+    return true;
   }
   frmJPEG dialog(Shell().MainWidget());
   dialog.FileName = path;
   dialog.ShowModal();
+  return dialog.Saved();
 }
 
 }  // namespace orvane

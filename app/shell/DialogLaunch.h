@@ -8,7 +8,8 @@
 namespace orvane {
 
 void openAdjustDialog(int mode);
-void saveJpegWithDialog(const QString& path);
+// True when the picture was saved (a test's launcher counts as saved).
+bool saveJpegWithDialog(const QString& path);
 
 // Replace the dialogs (tests record instead of showing); null restores them.
 void SetAdjustDialogLauncher(std::function<void(int mode)> launcher);

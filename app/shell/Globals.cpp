@@ -1,5 +1,7 @@
 #include "Globals.h"
 
+#include "EditHistory.h"
+
 namespace orvane {
 
 namespace {
@@ -26,6 +28,16 @@ CDIB& CurrentImage() {
 CDIB& OriginalImage() {
   static CDIB* image = new CDIB;
   return *image;
+}
+
+EditHistory& History() {
+  static EditHistory* history = new EditHistory;
+  return *history;
+}
+
+QString& CurrentFileName() {
+  static QString* name = new QString;
+  return *name;
 }
 
 ShellServices& Shell() {

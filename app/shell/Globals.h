@@ -2,6 +2,8 @@
 // dialogs call. Every object is created on first use and lives until the end.
 #pragma once
 
+#include <QString>
+
 #include "CDIB.h"
 
 class QWidget;
@@ -11,9 +13,12 @@ namespace orvane {
 class cFilterDIB;
 class cEffectDIB;
 class cFileDIB;
+class EditHistory;
 
-CDIB& CurrentImage();   // the picture every command changes in place
-CDIB& OriginalImage();  // written by a successful open, read by "Back to Original"
+CDIB& CurrentImage();        // the picture every command changes in place
+CDIB& OriginalImage();       // written by a successful open, read by "Back to Original"
+EditHistory& History();      // the undo and redo steps of the current picture
+QString& CurrentFileName();  // the file the current picture came from or went to; empty for none
 cFilterDIB& FilterObject();
 cEffectDIB& EffectObject();
 cFileDIB& FileObject();
@@ -31,6 +36,15 @@ class ShellServices {
   virtual void ZoomCenter() = 0;
   // The window dialogs are centred on and owned by; may be null.
   virtual QWidget* MainWidget() = 0;
+  // Keeps `before` as the undo step of a change about to be made to the
+  // current image.
+  virtual void RecordChange(CDIB& before, const QString& label) {
+    (void)before;
+    (void)label;
+  }
+  // Shows another picture in the current image's place until it is called
+  // with null (before-and-after comparisons).
+  virtual void ShowPicture(CDIB* picture) { (void)picture; }
 };
 
 // The installed services; a do-nothing set until one is installed.

@@ -12,6 +12,7 @@
 #include <QWindow>
 #include <cmath>
 
+#include "EditHistory.h"
 #include "LumbraButton.h"
 #include "MyXPFrm.h"
 #include "ShellHelpers.h"
@@ -113,6 +114,18 @@ frmMain::frmMain(QWidget* parent) : QWidget(parent, Qt::Window | Qt::FramelessWi
   }
   picMain = new PictureBox(FrameDad);
   picMain->setObjectName(QStringLiteral("picMain"));
+  statusStrip_ = new QLabel(this);
+  statusStrip_->setObjectName(QStringLiteral("statusStrip"));
+  statusStrip_->setAutoFillBackground(true);
+  QPalette stripPalette = statusStrip_->palette();
+  stripPalette.setColor(QPalette::Window, kHeaderColour);
+  stripPalette.setColor(QPalette::WindowText, Qt::white);
+  statusStrip_->setPalette(stripPalette);
+  QFont stripFont = statusStrip_->font();
+  stripFont.setPixelSize(11);
+  statusStrip_->setFont(stripFont);
+  statusStrip_->setContentsMargins(6, 0, 6, 0);
+  statusStrip_->hide();
 
   resize(kDesignWidth, kDesignHeight);
   Load();
@@ -158,6 +171,10 @@ void frmMain::Layout() {
   bMin->move(Tw(7680) + dw, 0);
   bClose->move(Tw(8040) + dw, 0);
   bZoom->move(Tw(7200) + dw, 0);
+  constexpr int kStripHeight = 16;
+  const QRect area = FrameDad->geometry();
+  statusStrip_->setGeometry(area.left(), area.bottom() + 1 - kStripHeight, area.width(), kStripHeight);
+  statusStrip_->raise();
   XPFrm->lower();
 }
 
@@ -166,8 +183,44 @@ void frmMain::resizeEvent(QResizeEvent*) { Layout(); }
 void frmMain::ChangePic() { stuff_->ChangePic(); }
 
 void frmMain::Zoom() {
+  Display(CurrentImage());
+  UpdateTitle();
+}
+
+void frmMain::ShowPicture(CDIB* picture) { Display(picture != nullptr ? *picture : CurrentImage()); }
+
+void frmMain::RecordChange(CDIB& before, const QString& label) {
+  History().Record(before, label);
+  UpdateTitle();
+}
+
+void frmMain::ShowBefore(bool show) {
+  if (show && before_.DIBPointer() != nullptr) return;  // the key repeats while held
+  if (show && History().PeekUndo(before_)) {
+    ShowPicture(&before_);
+    return;
+  }
+  if (before_.DIBPointer() == nullptr) return;
+  before_.Create(0, 0);
+  ShowPicture(nullptr);
+}
+
+void frmMain::UpdateTitle() {
+  const bool open = CurrentImage().DIBPointer() != nullptr;
+  const QString name = frmStuff::DisplayName() + (History().IsModified() ? QStringLiteral(" *") : QString());
+  XPFrm->SetCaption(QStringLiteral("Orvane      "), open ? name : QStringLiteral("---2003 May"));
+  setWindowTitle(open ? name + QStringLiteral(" - Orvane") : QStringLiteral("Orvane"));
+  statusStrip_->setVisible(open);
+  if (open)
+    statusStrip_->setText(QStringLiteral("%1    %2 \u00d7 %3    %4%")
+                              .arg(name)
+                              .arg(CurrentImage().Width())
+                              .arg(CurrentImage().Height())
+                              .arg(ZoomPercent));
+}
+
+void frmMain::Display(CDIB& current) {
   CDIB copy;
-  CDIB& current = CurrentImage();
   copy.Create(current.Width(), current.Height());
   copy.CloneHDC(current.hDC(), SRCCOPY, 0, 0);
   if (ZoomPercent != 100) EffectObject().Zoom(copy, ZoomPercent, ZoomPercent, true);
@@ -231,6 +284,30 @@ bool frmMain::HandleKey(int key, Qt::KeyboardModifiers modifiers) {
       if (!ctrlOnly) return false;
       Unload();
       return true;
+    case Qt::Key_Z:
+      if (ctrlOnly)
+        stuff_->Undo();
+      else if (mods == (Qt::ControlModifier | Qt::ShiftModifier))
+        stuff_->Redo();
+      else
+        return false;
+      return true;
+    case Qt::Key_Y:
+      if (!ctrlOnly) return false;
+      stuff_->Redo();
+      return true;
+    case Qt::Key_C:
+      if (!ctrlOnly) return false;
+      stuff_->CopyPicture();
+      return true;
+    case Qt::Key_V:
+      if (!ctrlOnly) return false;
+      stuff_->PastePicture();
+      return true;
+    case Qt::Key_Backslash:
+      if (mods != Qt::NoModifier) return false;
+      ShowBefore(true);
+      return true;
     case Qt::Key_F4:
       if (mods != Qt::AltModifier) return false;
       Unload();
@@ -241,7 +318,7 @@ bool frmMain::HandleKey(int key, Qt::KeyboardModifiers modifiers) {
 }
 
 void frmMain::Unload() {
-  if (unloaded_) return;
+  if (unloaded_ || !stuff_->MayDropPicture()) return;
   unloaded_ = true;
   CurrentImage().Cls();
   CurrentImage().Create(0, 0);  // releases the storage
@@ -253,7 +330,11 @@ void frmMain::Unload() {
 
 void frmMain::closeEvent(QCloseEvent* event) {
   Unload();
-  event->accept();
+  // Cancelled at the unsaved-changes question: the window stays.
+  if (unloaded_)
+    event->accept();
+  else
+    event->ignore();
 }
 
 Qt::Edges frmMain::edgesAt(const QPoint& p) const {
@@ -266,6 +347,14 @@ Qt::Edges frmMain::edgesAt(const QPoint& p) const {
 }
 
 bool frmMain::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::KeyRelease) {
+    auto* key = static_cast<QKeyEvent*>(event);
+    auto* w = qobject_cast<QWidget*>(watched);
+    if (key->key() == Qt::Key_Backslash && !key->isAutoRepeat() && w != nullptr && w->window() == this) {
+      ShowBefore(false);
+      return true;
+    }
+  }
   if (event->type() == QEvent::KeyPress) {
     auto* w = qobject_cast<QWidget*>(watched);
     if (w != nullptr && w->window() == this && isEnabled()) {

@@ -59,6 +59,12 @@ class frmMain : public QWidget, public ShellServices {
   void Zoom() override;
   void ZoomCenter() override;
   QWidget* MainWidget() override { return this; }
+  void RecordChange(CDIB& before, const QString& label) override;
+  void ShowPicture(CDIB* picture) override;
+
+  // The title bar and the status strip say what is open, whether it changed, its size and the zoom.
+  void UpdateTitle();
+  QLabel* statusStrip() const { return statusStrip_; }
 
   // Handles a key of the keyboard table; false when the key does nothing here.
   bool HandleKey(int key, Qt::KeyboardModifiers modifiers);
@@ -99,6 +105,10 @@ class frmMain : public QWidget, public ShellServices {
   void Load();
   void Layout();
   Qt::Edges edgesAt(const QPoint& windowPos) const;
+  // Shows `picture` at the zoom in the image area.
+  void Display(CDIB& picture);
+  // While the backslash key is held, the picture as it was before the last change is shown.
+  void ShowBefore(bool show);
 
   MyXPFrm* XPFrm = nullptr;
   XPTopButtons* bHelp = nullptr;
@@ -112,7 +122,9 @@ class frmMain : public QWidget, public ShellServices {
   LumbraButton* bZoom = nullptr;
   QFrame* FrameDad = nullptr;
   PictureBox* picMain = nullptr;
+  QLabel* statusStrip_ = nullptr;
   std::unique_ptr<frmStuff> stuff_;
+  CDIB before_;  // shown while backslash is held
   bool unloaded_ = false;
 };
 

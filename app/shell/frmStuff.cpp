@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QCoreApplication>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QMenu>
 #include <exception>
 #include <initializer_list>
@@ -12,6 +13,7 @@
 #include "DialogLaunch.h"
 #include "Globals.h"
 #include "LumbraButton.h"
+#include "RecentFiles.h"
 #include "ShellHelpers.h"
 #include "SkinResources.h"
 #include "cEffectDIB.h"
@@ -148,6 +150,15 @@ Command LookupCommand(const QString& a, int i) {
                          {1, {Command::File, "SaveImageAs"}},
                          {3, {Command::File, "BackToOriginal"}},
                          {6, {Command::File, "Exit"}}});
+  if (a == "mnu_FileEdit")
+    return fromPairs(i, {{0, {Command::File, "Undo"}},
+                         {1, {Command::File, "Redo"}},
+                         {3, {Command::File, "Copy"}},
+                         {4, {Command::File, "Paste"}}});
+  if (a == "mnu_FileRecent") {
+    if (i < 0 || i >= RecentFiles::kMostFiles) return {};
+    return {Command::File, "OpenRecent", i};
+  }
   if (a == "mnu_Filter_AutoProcess") return pick(i, {"AutoLevel", "AutoContrast"});
   if (a == "mnu_Filter_ColorAdj")
     return fromPairs(i, {{0, dialog(1)},
@@ -275,8 +286,18 @@ void CommonDialog::ShowSave(QWidget* parent) {
     FileName = runnerHook()(true, Filter, Flags, parent);
     return;
   }
-  // QFileDialog asks before replacing an existing file.
-  FileName = QFileDialog::getSaveFileName(parent, QString(), QString(), QtFilter(Filter));
+  // QFileDialog asks before replacing an existing file. A name set before
+  // the call is offered, with the type its extension names.
+  const QString offered = FileName;
+  const QString qtFilter = QtFilter(Filter);
+  QString selected;
+  const QString extension = QFileInfo(offered).suffix().toLower();
+  if (!extension.isEmpty())
+    for (const QString& entry : qtFilter.split(QStringLiteral(";;")))
+      if (entry.contains(QStringLiteral("*.") + extension + QLatin1Char(' ')) ||
+          entry.contains(QStringLiteral("*.") + extension + QLatin1Char(')')))
+        selected = entry;
+  FileName = QFileDialog::getSaveFileName(parent, QString(), offered, qtFilter, &selected);
 }
 
 // ---- the form ----------------------------------------------------------------
@@ -350,13 +371,18 @@ void frmStuff::BuildMenus() {
   };
 
   QMenu* file = head("mnu_FileHead", "File");
-  addArray(file, "mnu_File",
-           {{0, "Open...                  Ctrl+O"},
-            {1, "Save As...               Ctrl+S"},
+  addArray(file, "mnu_File", {{0, "Open...                  Ctrl+O"}});
+  recentMenu_ = addHead(file, "mnu_FileRecentHead", "Recent Files");
+  addArray(file, "mnu_File", {{1, "Save As...               Ctrl+S"}, {2, "-"}});
+  addArray(file, "mnu_FileEdit",
+           {{0, "Undo                     Ctrl+Z"},
+            {1, "Redo                     Ctrl+Y"},
             {2, "-"},
-            {3, "Back to Original          Ctrl+R"},
-            {5, "-"},
-            {6, "Exit                      Ctrl+X"}});
+            {3, "Copy                     Ctrl+C"},
+            {4, "Paste                    Ctrl+V"},
+            {5, "-"}});
+  addArray(file, "mnu_File",
+           {{3, "Back to Original          Ctrl+R"}, {5, "-"}, {6, "Exit                      Ctrl+X"}});
 
   QMenu* filterMenu = head("mnu_FilterHead", "Filter");
   addArray(addHead(filterMenu, "mnu_Filter_AutoProcessHead", "Auto Process"), "mnu_Filter_AutoProcess",
@@ -512,8 +538,10 @@ void frmStuff::BuildMenus() {
             {7, "-"},
             {8, "Center"}});
 
+  RebuildRecentMenu();
   // Every item reaches Dispatch with its array and index.
   for (QAction* action : holder_->findChildren<QAction*>()) {
+    if (action->property("array").toString() == QLatin1String("mnu_FileRecent")) continue;
     if (action->isSeparator() || action->menu() != nullptr || !action->property("array").isValid()) continue;
     QObject::connect(action, &QAction::triggered, holder_, [this, action] {
       Dispatch(action->property("array").toString(), action->property("index").toInt());
@@ -537,9 +565,11 @@ void frmStuff::Run(const Command& command, const QString& caption) {
   try {
     switch (command.kind) {
       case Command::Filter:
+        RecordChange(caption);
         (FilterObject().*filterOps().at(QString::fromLatin1(command.name)))(CurrentImage());
         break;
       case Command::Effect:
+        RecordChange(caption);
         if (QLatin1String(command.name) == QLatin1String("Rotate"))
           EffectObject().Rotate(CurrentImage(), command.arg);
         else
@@ -554,6 +584,11 @@ void frmStuff::Run(const Command& command, const QString& caption) {
         if (name == QLatin1String("SaveImageAs")) SaveImageAs();
         if (name == QLatin1String("BackToOriginal")) BackToOriginal();
         if (name == QLatin1String("Exit")) main_.Unload();
+        if (name == QLatin1String("Undo")) Undo();
+        if (name == QLatin1String("Redo")) Redo();
+        if (name == QLatin1String("Copy")) CopyPicture();
+        if (name == QLatin1String("Paste")) PastePicture();
+        if (name == QLatin1String("OpenRecent")) OpenRecent(command.arg);
         break;
       }
       case Command::Help:
@@ -592,6 +627,7 @@ void frmStuff::ChangePic() {
 void frmStuff::BackToOriginal() {
   CDIB& current = CurrentImage();
   CDIB& original = OriginalImage();
+  if (current.DIBPointer() != nullptr) RecordChange(QStringLiteral("Back to Original"));
   current.Cls();
   current.Create(original.Width(), original.Height());
   current.CloneHDC(original.hDC(), SRCCOPY, 0, 0);

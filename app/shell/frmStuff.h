@@ -74,8 +74,30 @@ class frmStuff {
   void OpenImage();
   // Opens a named picture as OpenImage does after its dialog.
   void OpenPictureFile(const QString& fileName);
-  // Lets the user pick a file name and saves the current image.
-  void SaveImageAs();
+  // Lets the user pick a file name (offered: the current one) and saves the
+  // current image; true when it was saved.
+  bool SaveImageAs();
+
+  // Steps back and forward through the picture's history.
+  void Undo();
+  void Redo();
+  // Keeps the current image as the undo step of the change about to be made.
+  void RecordChange(const QString& label);
+  // The clipboard: copies the current image; opens the clipboard's picture as a new, unsaved picture.
+  void CopyPicture();
+  void PastePicture();
+  // Opens entry `index` of the recent files.
+  void OpenRecent(int index);
+
+  // When the picture has unsaved changes, asks "Save changes to NAME?" (Save,
+  // Discard, Cancel); true when the caller may go on and drop the picture.
+  bool MayDropPicture();
+  enum class SaveChangesAnswer { Save, Discard, Cancel };
+  using SaveChangesAsker = std::function<SaveChangesAnswer(const QString& name)>;
+  // Replaces the question (tests answer instead); null restores the message box.
+  static void SetSaveChangesAsker(SaveChangesAsker asker);
+  // The name the title, the status strip and the question use.
+  static QString DisplayName();
 
   CommonDialog MyCD;
   // The hand pointer that the main window's zoom button borrows.
@@ -85,9 +107,13 @@ class frmStuff {
   void BuildMenus();
   void Run(const Command& command, const QString& caption);
   void RunHelp(const Command& command);
+  void RebuildRecentMenu();
+  // Opens a picture without asking about unsaved changes.
+  void OpenWithoutAsking(const QString& fileName);
 
   frmMain& main_;
   std::map<QString, QMenu*> menus_;
+  QMenu* recentMenu_ = nullptr;
   QWidget* holder_ = nullptr;
 };
 

@@ -5,12 +5,14 @@
 #include <gtest/gtest.h>
 
 #include <QImage>
+#include <QSettings>
 #include <QStringList>
 #include <QTemporaryDir>
 #include <memory>
 
 #include "DialogLaunch.h"
 #include "DialogSupport.h"
+#include "EditHistory.h"
 #include "Globals.h"
 #include "LumbraButton.h"
 #include "ShellHelpers.h"
@@ -23,6 +25,14 @@ class ShellTest : public testing::Test {
   void SetUp() override {
     orvane::CurrentImage().Create(0, 0);
     orvane::OriginalImage().Create(0, 0);
+    QSettings(QStringLiteral("Orvane"), QStringLiteral("Orvane")).clear();  // no recent files
+    orvane::History().Clear();
+    orvane::History().MarkSaved();
+    orvane::CurrentFileName().clear();
+    orvane::frmStuff::SetSaveChangesAsker([this](const QString& name) {
+      asked << name;
+      return saveChangesAnswer;
+    });
     orvane::SetSoundPlayer([](const QString&) {});
     orvane::SetDialogWarningHandler([this](const QString& text, const QString& title) {
       messages << text;
@@ -53,6 +63,7 @@ class ShellTest : public testing::Test {
     orvane::SetShellOpener(nullptr);
     orvane::LumbraButton::SetUrlOpener(nullptr);
     orvane::CommonDialog::SetRunner(nullptr);
+    orvane::frmStuff::SetSaveChangesAsker(nullptr);
     orvane::CurrentImage().Create(0, 0);
     orvane::OriginalImage().Create(0, 0);
   }
@@ -77,7 +88,9 @@ class ShellTest : public testing::Test {
   std::unique_ptr<orvane::frmMain> main;
   QTemporaryDir dir;
   QString answer;  // what the file dialog returns
-  QStringList dialogs, messages, titles, opened, urls, jpegPaths;
+  QStringList dialogs, messages, titles, opened, urls, jpegPaths, asked;
+  // What the unsaved-changes question answers.
+  orvane::frmStuff::SaveChangesAnswer saveChangesAnswer = orvane::frmStuff::SaveChangesAnswer::Discard;
   QList<int> adjustModes;
   int ends = 0;
 };
