@@ -84,6 +84,7 @@ class frmStuff {
  private:
   void BuildMenus();
   void Run(const Command& command, const QString& caption);
+  void RunOperation(const Command& command);
   void RunHelp(const Command& command);
 
   frmMain& main_;
