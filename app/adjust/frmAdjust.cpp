@@ -62,6 +62,15 @@ int Red(const QColor& c) { return c.red(); }
 int Green(const QColor& c) { return c.green(); }
 int Blue(const QColor& c) { return c.blue(); }
 
+// The control of that name and type; a pane that names one it does not have is a fault of the pane table.
+template <typename T>
+T& Named(const QWidget& dialog, const char* name) {
+  T* found = name != nullptr ? dialog.findChild<T*>(QString::fromLatin1(name)) : nullptr;
+  if (found == nullptr)
+    throw std::logic_error(std::string("the pane has no control ") + (name ? name : "(none)"));
+  return *found;
+}
+
 }  // namespace
 
 void frmAdjust::SetColorChooser(std::function<QColor(const QColor&, QWidget*)> chooser) {
@@ -510,24 +519,17 @@ void frmAdjust::RunOperation(CDIB& image) {
 }
 
 int32_t frmAdjust::ArgumentValue(const PaneArg& arg) const {
-  auto control = [this, &arg]<typename T>(T*) {
-    T* found = arg.control != nullptr ? findChild<T*>(QString::fromLatin1(arg.control)) : nullptr;
-    if (found == nullptr)
-      throw std::logic_error(std::string("the pane has no control named ") +
-                             (arg.control ? arg.control : "?"));
-    return found;
-  };
   switch (arg.source) {
     case PaneArg::Slider:
-      return control(static_cast<QScrollBar*>(nullptr))->value();
+      return Named<QScrollBar>(*this, arg.control).value();
     case PaneArg::Ticked:
-      return control(static_cast<QAbstractButton*>(nullptr))->isChecked() ? 1 : 0;
+      return Named<QAbstractButton>(*this, arg.control).isChecked() ? 1 : 0;
     case PaneArg::Red:
-      return Red(control(static_cast<ColorBox*>(nullptr))->color());
+      return Red(Named<ColorBox>(*this, arg.control).color());
     case PaneArg::Green:
-      return Green(control(static_cast<ColorBox*>(nullptr))->color());
+      return Green(Named<ColorBox>(*this, arg.control).color());
     case PaneArg::Blue:
-      return Blue(control(static_cast<ColorBox*>(nullptr))->color());
+      return Blue(Named<ColorBox>(*this, arg.control).color());
     case PaneArg::Fixed:
       return arg.value;
   }

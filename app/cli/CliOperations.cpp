@@ -42,6 +42,20 @@ bool parseArgument(std::string_view text, const Operation& op, size_t i, int32_t
 
 }  // namespace
 
+std::string describe(const Operation& op) {
+  std::string text = op.signature() + "\n";
+  for (const Param& param : op.params) {
+    text += "  " + std::string(param.name) + ": ";
+    if (param.kind == ParamKind::Bool)
+      text += std::string("true or false, default ") + (param.def != 0 ? "true" : "false");
+    else
+      text += "a whole number from " + std::to_string(param.min) + " to " + std::to_string(param.max) +
+              ", default " + std::to_string(param.def);
+    text += "\n";
+  }
+  return text;
+}
+
 std::optional<Step> parseStep(const std::string& text, std::string& error) {
   const size_t colon = text.find(':');
   const std::string name = text.substr(0, colon);

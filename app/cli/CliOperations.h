@@ -25,6 +25,10 @@ struct Step {
   std::vector<int32_t> args;
 };
 
+// The operation's signature, then one line per argument: what it takes, its
+// range and its default.
+std::string describe(const Operation& op);
+
 // Parses "NAME[:ARG,ARG...]"; on failure returns nothing and describes why in error.
 std::optional<Step> parseStep(const std::string& text, std::string& error);
 
