@@ -53,13 +53,14 @@ T argumentAs(int32_t value) {
     return static_cast<T>(value);
 }
 
-// The shape of a member function that applies an operation: (image, arguments...).
+// What the member functions that apply operations have in common: the image,
+// then one argument per parameter, and nothing or success returned.
 template <auto Fn>
 struct Applier;
 
 template <typename C, typename R, typename... A, R (C::*Fn)(CDIB&, A...)>
 struct Applier<Fn> {
-  using Object = C;
+  static constexpr bool filter = std::is_same_v<C, cFilterDIB>;
   static constexpr size_t arity = sizeof...(A);
 
   static std::vector<Param> params(std::initializer_list<ParamInit> inits) {
@@ -72,7 +73,7 @@ struct Applier<Fn> {
 
   static bool run(OperationTools& tools, CDIB& image, OperationArgs args) {
     C* object = nullptr;
-    if constexpr (std::is_same_v<C, cFilterDIB>)
+    if constexpr (filter)
       object = &tools.filters;
     else
       object = &tools.effects;
@@ -80,7 +81,7 @@ struct Applier<Fn> {
   }
 
   template <size_t... I>
-  static bool call(C& object, CDIB& image, OperationArgs args, std::index_sequence<I...>) {
+  static bool call(C& object, CDIB& image, [[maybe_unused]] OperationArgs args, std::index_sequence<I...>) {
     // Values of their own: a function may write back through a reference (Blinds does).
     std::tuple<std::decay_t<A>...> values{argumentAs<std::decay_t<A>>(args[I])...};
     if constexpr (std::is_void_v<R>) {
@@ -92,12 +93,13 @@ struct Applier<Fn> {
   }
 };
 
+// An entry for a member function of the filter or the effect object; an
+// operation without one is written as an OperationDef with a lambda.
 template <auto Fn>
 OperationDef entry(const char* name, std::initializer_list<ParamInit> params,
                    std::initializer_list<MenuItem> menu = {}) {
   using A = Applier<Fn>;
-  constexpr bool filter = std::is_same_v<typename A::Object, cFilterDIB>;
-  return {name, filter ? OperationDef::Filter : OperationDef::Effect, A::params(params), menu, &A::run};
+  return {name, A::filter ? OperationDef::Filter : OperationDef::Effect, A::params(params), menu, &A::run};
 }
 
 template <auto Fn>

@@ -55,7 +55,8 @@ struct OperationDef {
   std::vector<Param> params;
   std::vector<MenuItem> menu;
   // One argument per parameter, already within its range; false when the
-  // operation could not be done (the image may then be unusable).
+  // operation could not be done (the image may then be unusable). A lambda
+  // without captures will do for an operation that is not a class member.
   bool (*run)(OperationTools& tools, CDIB& image, OperationArgs args);
 
   // As run, on objects of the core's own (for callers without a window).
