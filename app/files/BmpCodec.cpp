@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <QFile>
+#include <algorithm>
 #include <array>
 #include <bit>
 #include <cerrno>
@@ -164,54 +165,86 @@ Parsed parseHeaders(const uint8_t* d, size_t size, const OpenOptions& options, L
 
 uint8_t* rowOf(CDIB& out, int32_t y) { return out.DIBPointer() + static_cast<size_t>(y) * out.SRB(); }
 
-// Decodes one uncompressed file row; false when it holds a palette index
-// beyond the palette (that pixel is then black).
-bool decodeRow(const Layout& L, const uint8_t* src, uint8_t* dst, const std::vector<uint8_t>& table16) {
-  const int32_t w = L.width;
-  const uint8_t* pal = L.palette.data();
-  uint32_t worst = 0;  // the largest palette index seen
-  switch (L.bits) {
-    case 1:
-      for (int32_t x = 0; x < w; ++x, dst += 3) {
-        const uint32_t i = (src[x >> 3] >> (7 - (x & 7))) & 1;
-        worst |= i;
-        std::memcpy(dst, pal + 3 * i, 3);
-      }
-      break;
-    case 4:
-      for (int32_t x = 0; x < w; ++x, dst += 3) {
-        const uint32_t i = (x & 1) ? src[x >> 1] & 15 : src[x >> 1] >> 4;
-        worst = std::max(worst, i);
-        std::memcpy(dst, pal + 3 * i, 3);
-      }
-      break;
-    case 8:
-      for (int32_t x = 0; x < w; ++x, dst += 3) {
-        const uint32_t i = src[x];
-        worst = std::max(worst, i);
-        std::memcpy(dst, pal + 3 * i, 3);
-      }
-      break;
-    case 16:
-      for (int32_t x = 0; x < w; ++x, dst += 3) std::memcpy(dst, &table16[3 * size_t{le16(src + 2 * x)}], 3);
-      break;
-    case 24:
-      std::memcpy(dst, src, static_cast<size_t>(w) * 3);
-      break;
-    case 32:
-      if (L.blue.shift == 0 && L.blue.max == 255 && L.green.shift == 8 && L.green.max == 255 &&
-          L.red.shift == 16 && L.red.max == 255) {
-        for (int32_t x = 0; x < w; ++x, dst += 3, src += 4) std::memcpy(dst, src, 3);
-      } else {
-        for (int32_t x = 0; x < w; ++x, dst += 3, src += 4) {
-          const uint32_t v = le32(src);
-          dst[0] = L.blue(v), dst[1] = L.green(v), dst[2] = L.red(v);
-        }
-      }
-      break;
+// Turns uncompressed file rows into bitmap rows.
+class PlainRows {
+ public:
+  explicit PlainRows(const Layout& L) : L_(L) {
+    if (L.bits != 16) return;
+    table16_.resize(3 * 65536);  // blue, green, red of every 16-bit pixel value
+    for (uint32_t v = 0; v < 65536; ++v)
+      table16_[3 * v] = L.blue(v), table16_[3 * v + 1] = L.green(v), table16_[3 * v + 2] = L.red(v);
   }
-  return L.bits > 8 || worst < L.paletteCount;
-}
+
+  // The bitmap row that file row i lands in.
+  uint8_t* target(CDIB& out, int32_t i) const { return rowOf(out, L_.topDown ? L_.height - 1 - i : i); }
+
+  // Decodes count file rows from src, the first being file row first. False
+  // when one held a palette index beyond the palette (that pixel is black).
+  bool decode(const uint8_t* src, int32_t first, int32_t count, CDIB& out) const {
+    bool inPalette = true;
+    for (int32_t i = first; i < first + count; ++i, src += L_.rowBytes)
+      inPalette &= decodeRow(src, target(out, i));
+    return inPalette;
+  }
+
+  // Blackens the file rows from first on.
+  void blacken(int32_t first, CDIB& out) const {
+    for (int32_t i = first; i < L_.height; ++i)
+      std::memset(target(out, i), 0, static_cast<size_t>(L_.width) * 3);
+  }
+
+ private:
+  bool decodeRow(const uint8_t* src, uint8_t* dst) const {
+    const int32_t w = L_.width;
+    const uint8_t* pal = L_.palette.data();
+    uint32_t worst = 0;  // the largest palette index seen
+    switch (L_.bits) {
+      case 1:
+        for (int32_t x = 0; x < w; ++x, dst += 3) {
+          const uint32_t i = (src[x >> 3] >> (7 - (x & 7))) & 1;
+          worst |= i;
+          std::memcpy(dst, pal + 3 * i, 3);
+        }
+        break;
+      case 4:
+        for (int32_t x = 0; x < w; ++x, dst += 3) {
+          const uint32_t i = (x & 1) ? src[x >> 1] & 15 : src[x >> 1] >> 4;
+          worst = std::max(worst, i);
+          std::memcpy(dst, pal + 3 * i, 3);
+        }
+        break;
+      case 8:
+        for (int32_t x = 0; x < w; ++x, dst += 3) {
+          const uint32_t i = src[x];
+          worst = std::max(worst, i);
+          std::memcpy(dst, pal + 3 * i, 3);
+        }
+        break;
+      case 16:
+        for (int32_t x = 0; x < w; ++x, dst += 3)
+          std::memcpy(dst, &table16_[3 * size_t{le16(src + 2 * x)}], 3);
+        break;
+      case 24:
+        std::memcpy(dst, src, static_cast<size_t>(w) * 3);
+        break;
+      case 32:
+        if (L_.blue.shift == 0 && L_.blue.max == 255 && L_.green.shift == 8 && L_.green.max == 255 &&
+            L_.red.shift == 16 && L_.red.max == 255) {
+          for (int32_t x = 0; x < w; ++x, dst += 3, src += 4) std::memcpy(dst, src, 3);
+        } else {
+          for (int32_t x = 0; x < w; ++x, dst += 3, src += 4) {
+            const uint32_t v = le32(src);
+            dst[0] = L_.blue(v), dst[1] = L_.green(v), dst[2] = L_.red(v);
+          }
+        }
+        break;
+    }
+    return L_.bits > 8 || worst < L_.paletteCount;
+  }
+
+  const Layout& L_;
+  std::vector<uint8_t> table16_;
+};
 
 enum class Stream { Complete, Truncated, Broken };
 
@@ -317,22 +350,10 @@ bool ReadBmp(const QByteArray& data, CDIB& out, const OpenOptions& options, File
       return false;
     }
   } else {
-    std::vector<uint8_t> table16;  // blue, green, red of every 16-bit pixel value
-    if (L.bits == 16) {
-      table16.resize(3 * 65536);
-      for (uint32_t v = 0; v < 65536; ++v) {
-        table16[3 * v] = L.blue(v), table16[3 * v + 1] = L.green(v), table16[3 * v + 2] = L.red(v);
-      }
-    }
     const int32_t rows = static_cast<int32_t>(std::min<size_t>(rowsThere, static_cast<size_t>(L.height)));
-    for (int32_t i = 0; i < L.height; ++i) {
-      uint8_t* dst = rowOf(out, L.topDown ? L.height - 1 - i : i);
-      if (i < rows) {
-        badIndex |= !decodeRow(L, d + L.offset + static_cast<size_t>(i) * L.rowBytes, dst, table16);
-      } else {
-        std::memset(dst, 0, static_cast<size_t>(L.width) * 3);
-      }
-    }
+    const PlainRows plain(L);
+    badIndex = !plain.decode(d + L.offset, 0, rows, out);
+    plain.blacken(rows, out);
     damaged = rows < L.height;
   }
   if (badIndex && !options.lenient) {
@@ -340,6 +361,93 @@ bool ReadBmp(const QByteArray& data, CDIB& out, const OpenOptions& options, File
     return false;
   }
   if (damaged || badIndex) report.warning = kDamaged;
+  return true;
+}
+
+namespace {
+
+// Reads up to length bytes at offset; the count read, or -1.
+int64_t readAt(int fd, void* into, size_t length, int64_t offset) {
+  size_t done = 0;
+  while (done < length) {
+    const ssize_t n = ::pread(fd, static_cast<uint8_t*>(into) + done, length - done, offset + done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) return -1;
+    if (n == 0) break;
+    done += static_cast<size_t>(n);
+  }
+  return static_cast<int64_t>(done);
+}
+
+// Enough for every header and a full palette (14 + 124 + 16 + 1024 bytes).
+constexpr size_t kHeadBytes = 2048;
+// Uncompressed rows are read in blocks of about this many bytes.
+constexpr size_t kBlockBytes = size_t{1} << 20;
+
+}  // namespace
+
+bool ReadBmpFile(const QString& path, CDIB& out, const OpenOptions& options, FileReport& report) {
+  QFile file(path);
+  if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered)) {
+    report.error = kNoSuchFile;
+    return false;
+  }
+  const int fd = file.handle();
+  const int64_t fileSize = file.size();
+  QByteArray head(static_cast<qsizetype>(std::min<int64_t>(fileSize, kHeadBytes)), Qt::Uninitialized);
+  if (readAt(fd, head.data(), static_cast<size_t>(head.size()), 0) != head.size()) {
+    report.error = kDamaged;
+    return false;
+  }
+  // The headers and palette lie within the head; the lengths are checked against the whole file.
+  Layout L;
+  const Parsed parsed = parseHeaders(reinterpret_cast<const uint8_t*>(head.constData()),
+                                     static_cast<size_t>(fileSize), options, L, report);
+  if (parsed != Parsed::Ok) return false;
+  const bool plain = L.compression != kRle8 && L.compression != kRle4;
+  const int64_t pixelBytes = static_cast<int64_t>(L.rowBytes) * L.height;
+  if (!plain || int64_t(L.offset) + pixelBytes > fileSize) {
+    // Run-length data, or a short file for the lenient rules: the bytes that
+    // can matter go to ReadBmp. A run-length stream is at most two bytes a
+    // pixel plus two a row and the end.
+    const int64_t most = plain ? pixelBytes : 2 * (int64_t{L.width} + 1) * L.height + 2;
+    QByteArray data(static_cast<qsizetype>(std::min(fileSize, int64_t(L.offset) + most)), Qt::Uninitialized);
+    if (readAt(fd, data.data(), static_cast<size_t>(data.size()), 0) != data.size()) {
+      report.error = kDamaged;
+      return false;
+    }
+    return ReadBmp(data, out, options, report);
+  }
+
+  if (!out.Reshape(L.width, L.height)) {
+    report.error = kNoMemory;
+    return false;
+  }
+  bool complete = true, inPalette = true;
+  if (L.bits == 24 && !L.topDown) {
+    // The file's rows are the bitmap's rows, padding included.
+    complete = readAt(fd, out.DIBPointer(), static_cast<size_t>(pixelBytes), L.offset) == pixelBytes;
+    const size_t used = static_cast<size_t>(L.width) * 3;
+    if (used != L.rowBytes)
+      for (int32_t y = 0; y < L.height; ++y) std::memset(rowOf(out, y) + used, 0, L.rowBytes - used);
+  } else {
+    const PlainRows rows(L);
+    const int32_t perBlock = static_cast<int32_t>(std::clamp<size_t>(kBlockBytes / L.rowBytes, 1, L.height));
+    std::vector<uint8_t> block(static_cast<size_t>(perBlock) * L.rowBytes);
+    for (int32_t first = 0; first < L.height && complete; first += perBlock) {
+      const int32_t count = std::min(perBlock, L.height - first);
+      const size_t bytes = static_cast<size_t>(count) * L.rowBytes;
+      complete = readAt(fd, block.data(), bytes, L.offset + static_cast<int64_t>(first) * L.rowBytes) ==
+                 static_cast<int64_t>(bytes);
+      if (complete) inPalette &= rows.decode(block.data(), first, count, out);
+    }
+  }
+  // The file was checked long enough: a short read means it changed while being read.
+  if (!complete || (!inPalette && !options.lenient)) {
+    report.error = kDamaged;
+    return false;
+  }
+  if (!inPalette) report.warning = kDamaged;
   return true;
 }
 

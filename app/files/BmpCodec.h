@@ -30,6 +30,13 @@ namespace orvane {
 // decoded is kept, everything else is black, and report.warning says why.
 bool ReadBmp(const QByteArray& data, CDIB& out, const OpenOptions& options, FileReport& report);
 
+// ReadBmp on a file, without holding the file in memory where it can help:
+// uncompressed pixels are read row block by row block into the picture (a
+// 24-bit bottom-up file straight into its rows); other layouts read just the
+// bytes their header accounts for. Same results and reasons as ReadBmp; a
+// file that cannot be opened is kNoSuchFile.
+bool ReadBmpFile(const QString& path, CDIB& out, const OpenOptions& options, FileReport& report);
+
 // Writes the picture as a 24-bit bottom-up BMP: its rows are already the
 // file's pixel layout, so the header and the pixel area go out as they are.
 bool WriteBmp(const CDIB& picture, const QString& path, FileReport& report);

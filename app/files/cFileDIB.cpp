@@ -170,13 +170,8 @@ bool cFileDIB::MainOpen(const QString& FileName, CDIB& xDIB) {
     bool ok = false;
     if (ext == "bmp") {
       // Our reader first; layouts it does not handle go to Qt's.
-      QFile file(path);
-      if (!file.open(QIODevice::ReadOnly) || file.size() > (qint64{readerLimitMegabytes()} << 20))
-        return false;
-      const QByteArray data = file.readAll();
-      if (data.size() != file.size()) return false;
       FileReport report;
-      ok = ReadBmp(data, decoded, OpenOptions{}, report);
+      ok = ReadBmpFile(path, decoded, OpenOptions{}, report);
       if (!ok && report.error.isEmpty()) ok = readWithQt(path, "bmp", decoded);
     } else if (ext == "jpg" || ext == "jpeg") {
       ok = readWithQt(path, "jpeg", decoded);

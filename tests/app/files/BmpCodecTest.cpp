@@ -2,6 +2,7 @@
 
 #include <QFile>
 #include <QTemporaryDir>
+#include <QTemporaryFile>
 #include <cmath>
 #include <cstring>
 #include <vector>
@@ -121,10 +122,37 @@ uint32_t scaled(uint32_t v, uint32_t max) { return static_cast<uint32_t>(std::lr
 struct Read {
   bool ok;
   FileReport report;
+  bool fileUntouched;  // the file road left its buffer as it was
 };
+
+// Reads the bytes both from memory and from a file; the two roads must agree
+// to the byte, in the result, the reasons and the picture.
 Read read(const QByteArray& file, CDIB& out, OpenOptions options = {}) {
+  QTemporaryFile onDisk;
+  EXPECT_TRUE(onDisk.open());
+  EXPECT_EQ(onDisk.write(file), file.size());
+  onDisk.close();
+  CDIB viaFile;
+  if (out.DIBPointer()) {
+    EXPECT_TRUE(viaFile.CopyOf(out));
+  }
+  const uint8_t* before = viaFile.DIBPointer();
+  FileReport fileReport;
+  const bool fileOk = ReadBmpFile(onDisk.fileName(), viaFile, options, fileReport);
+
   Read r;
   r.ok = ReadBmp(file, out, options, r.report);
+  r.fileUntouched = viaFile.DIBPointer() == before && viaFile.Width() == out.Width();
+  EXPECT_EQ(fileOk, r.ok);
+  EXPECT_EQ(fileReport.error, r.report.error);
+  EXPECT_EQ(fileReport.warning, r.report.warning);
+  if (r.ok && fileOk) {
+    EXPECT_EQ(viaFile.Width(), out.Width());
+    EXPECT_EQ(viaFile.Height(), out.Height());
+    EXPECT_TRUE(viaFile.ByteCount() == out.ByteCount() &&
+                std::memcmp(viaFile.DIBPointer(), out.DIBPointer(), out.ByteCount()) == 0)
+        << "the file road gave other pixels";
+  }
   return r;
 }
 
@@ -137,17 +165,25 @@ TEST(BmpCodec, PaletteLayoutsReadExactlyInEveryRowOrderAndHeader) {
     int bits, w;
     bool topDown;
     uint32_t clrUsed;
+    int h = 4;
   };
   const Case cases[] = {
-      {"1-bit, 9 wide", 40, 1, 9, false, 0},   {"1-bit top-down", 40, 1, 17, true, 0},
-      {"4-bit, 5 wide", 40, 4, 5, false, 0},   {"4-bit, 6 colours", 40, 4, 7, true, 6},
-      {"8-bit, 3 wide", 40, 8, 3, false, 0},   {"8-bit, 20 colours", 40, 8, 6, true, 20},
-      {"8-bit OS/2 core", 12, 8, 5, false, 0}, {"4-bit OS/2 core", 12, 4, 3, false, 0},
-      {"8-bit V4", 108, 8, 4, false, 0},       {"8-bit V5 top-down", 124, 8, 7, true, 0},
+      {"1-bit, 9 wide", 40, 1, 9, false, 0},
+      {"1-bit top-down", 40, 1, 17, true, 0},
+      {"4-bit, 5 wide", 40, 4, 5, false, 0},
+      {"4-bit, 6 colours", 40, 4, 7, true, 6},
+      {"8-bit, 3 wide", 40, 8, 3, false, 0},
+      {"8-bit, 20 colours", 40, 8, 6, true, 20},
+      {"8-bit OS/2 core", 12, 8, 5, false, 0},
+      {"4-bit OS/2 core", 12, 4, 3, false, 0},
+      {"8-bit V4", 108, 8, 4, false, 0},
+      {"8-bit V5 top-down", 124, 8, 7, true, 0},
+      // Read from a file in blocks of rows: 26 rows of 40000 bytes a block.
+      {"8-bit, rows in three blocks", 40, 8, 40000, true, 0, 60},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    const int h = 4;
+    const int h = c.h;
     const uint32_t colours = c.clrUsed ? c.clrUsed : 1u << c.bits;
     uint32_t state = static_cast<uint32_t>(c.bits * 31 + c.w);
     Bmp bmp;
@@ -202,6 +238,7 @@ TEST(BmpCodec, DirectColourLayoutsScaleNarrowChannelsToFullRange) {
     for (int w = 1; w <= 4; ++w) {
       SCOPED_TRACE(std::string(c.name) + ", width " + std::to_string(w));
       const int h = 3;
+      const bool topDown = w % 2 == 0;
       uint32_t state = c.bits + w;
       const uint32_t all = c.bits == 32 ? 0xffffffffu : (1u << c.bits) - 1;
       std::vector<std::vector<uint32_t>> fileRows(h);
@@ -219,12 +256,12 @@ TEST(BmpCodec, DirectColourLayoutsScaleNarrowChannelsToFullRange) {
                              : fileRow == 0 && x == 1 ? 0
                                                       : (lcg(state) << 8 ^ lcg(state)) & all;
           fileRows[fileRow].push_back(v);
-          expected[(h - 1 - fileRow) * w + x] =
+          expected[(topDown ? fileRow : h - 1 - fileRow) * w + x] =
               channel(v, c.red) << 16 | channel(v, c.green) << 8 | channel(v, c.blue);
         }
       Bmp bmp;
       bmp.headerSize = c.headerSize, bmp.bits = c.bits, bmp.compression = c.compression, bmp.masks = c.masks;
-      bmp.width = w, bmp.height = h;
+      bmp.width = w, bmp.height = topDown ? -h : h;
       bmp.pixels = packRows(fileRows, c.bits);
       CDIB out;
       const Read r = read(bmp.bytes(), out);
@@ -388,6 +425,7 @@ TEST(BmpCodec, LyingHeadersAreRefusedBeforeAnythingIsAllocated) {
       EXPECT_EQ(r.report.error, reason);
       // Untouched: the buffer was never reshaped.
       EXPECT_EQ(out.DIBPointer(), before);
+      EXPECT_TRUE(r.fileUntouched);
       EXPECT_EQ(out.Width(), 2);
     }
   }
