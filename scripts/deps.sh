@@ -11,7 +11,7 @@ packages=(
   clang libclang-rt-14-dev
   xvfb xauth
 )
-if [ "${1:-}" = "--bench" ]; then packages+=(libbenchmark-dev libopencv-dev); fi
+if [ "${1:-}" = "--bench" ]; then packages+=(libbenchmark-dev libopencv-dev libjpeg-turbo-progs); fi
 
 missing=()
 for p in "${packages[@]}"; do
