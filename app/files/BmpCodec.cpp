@@ -246,6 +246,14 @@ class PlainRows {
   std::vector<uint8_t> table16_;
 };
 
+// The most bytes a picture's pixel data can take: uncompressed, its rows; a
+// run-length stream, two bytes a pixel (runs of one) plus an end of line a
+// row and the end of the picture. Bytes beyond are never read.
+int64_t mostPixelBytes(const Layout& L) {
+  if (L.compression != kRle8 && L.compression != kRle4) return static_cast<int64_t>(L.rowBytes) * L.height;
+  return 2 * (int64_t{L.width} + 1) * L.height + 2;
+}
+
 enum class Stream { Complete, Truncated, Broken };
 
 // Decodes a run-length stream (bottom row first) into out. Pixels that the
@@ -314,10 +322,10 @@ Stream decodeRle(const Layout& L, const uint8_t* d, size_t size, CDIB& out, bool
 
 bool ReadBmp(const QByteArray& data, CDIB& out, const OpenOptions& options, FileReport& report) {
   const auto* d = reinterpret_cast<const uint8_t*>(data.constData());
-  const size_t size = static_cast<size_t>(data.size());
   Layout L;
-  const Parsed parsed = parseHeaders(d, size, options, L, report);
+  const Parsed parsed = parseHeaders(d, static_cast<size_t>(data.size()), options, L, report);
   if (parsed != Parsed::Ok) return false;
+  const size_t size = static_cast<size_t>(std::min<int64_t>(data.size(), L.offset + mostPixelBytes(L)));
 
   const bool rle = L.compression == kRle8 || L.compression == kRle4;
   // Uncompressed data must be all there before anything is allocated; a
@@ -408,10 +416,9 @@ bool ReadBmpFile(const QString& path, CDIB& out, const OpenOptions& options, Fil
   const int64_t pixelBytes = static_cast<int64_t>(L.rowBytes) * L.height;
   if (!plain || int64_t(L.offset) + pixelBytes > fileSize) {
     // Run-length data, or a short file for the lenient rules: the bytes that
-    // can matter go to ReadBmp. A run-length stream is at most two bytes a
-    // pixel plus two a row and the end.
-    const int64_t most = plain ? pixelBytes : 2 * (int64_t{L.width} + 1) * L.height + 2;
-    QByteArray data(static_cast<qsizetype>(std::min(fileSize, int64_t(L.offset) + most)), Qt::Uninitialized);
+    // can matter go to ReadBmp.
+    QByteArray data(static_cast<qsizetype>(std::min(fileSize, int64_t(L.offset) + mostPixelBytes(L))),
+                    Qt::Uninitialized);
     if (readAt(fd, data.data(), static_cast<size_t>(data.size()), 0) != data.size()) {
       report.error = kDamaged;
       return false;
