@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QFile>
+#include <QImage>
 #include <QTemporaryDir>
 #include <QTemporaryFile>
 #include <cmath>
@@ -87,7 +88,7 @@ QByteArray packRows(const std::vector<std::vector<uint32_t>>& rows, int bits) {
       if (filled == 8) r.append(static_cast<char>(acc)), acc = 0, filled = 0;
     }
     if (filled > 0) r.append(static_cast<char>(acc << (8 - filled)));
-    while (r.size() % 4 != 0) r.append('\0');
+    while (r.size() % 4 != 0) r.append('\xee');  // writers leave anything there
     out += r;
   }
   return out;
@@ -513,28 +514,16 @@ TEST(BmpCodec, WriterRoundTripsEveryRowPaddingAndReportsWhereItCannotWrite) {
     const QString name = dir.filePath(QString("w%1.bmp").arg(w));
     FileReport report;
     ASSERT_TRUE(WriteBmp(picture, name, report));
+    // Qt's reader checks the headers; the pixel area must be the rows as they lie, padding included.
+    const QImage viaQt(name, "bmp");
+    ASSERT_EQ(viaQt.size(), QSize(w, h));
+    for (int y = 0; y < h; ++y)
+      for (int x = 0; x < w; ++x) EXPECT_EQ(viaQt.pixel(x, y) & 0xffffff, colourAt(picture, x, y));
     QFile f(name);
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
     const QByteArray file = f.readAll();
-    const int stride = (3 * w + 3) / 4 * 4;
-    ASSERT_EQ(file.size(), 54 + stride * h);
-    const auto* d = reinterpret_cast<const uint8_t*>(file.constData());
-    auto at32 = [&](int i) { return d[i] | d[i + 1] << 8 | d[i + 2] << 16 | d[i + 3] << 24; };
-    EXPECT_EQ(file.left(2), "BM");
-    EXPECT_EQ(at32(2), file.size());
-    EXPECT_EQ(at32(10), 54);
-    EXPECT_EQ(at32(14), 40);
-    EXPECT_EQ(at32(18), w);
-    EXPECT_EQ(at32(22), h);  // positive: bottom-up
-    EXPECT_EQ(d[26] | d[27] << 8, 1);
-    EXPECT_EQ(d[28] | d[29] << 8, 24);
-    EXPECT_EQ(at32(30), 0);
-    EXPECT_EQ(at32(34), stride * h);
-    EXPECT_EQ(std::memcmp(d + 54, picture.DIBPointer(), picture.ByteCount()), 0);
-    CDIB back;
-    ASSERT_TRUE(ReadBmp(file, back, {}, report));
-    ASSERT_EQ(back.ByteCount(), picture.ByteCount());
-    EXPECT_EQ(std::memcmp(back.DIBPointer(), picture.DIBPointer(), picture.ByteCount()), 0);
+    ASSERT_EQ(file.size(), 54 + static_cast<qsizetype>(picture.ByteCount()));
+    EXPECT_EQ(std::memcmp(file.constData() + 54, picture.DIBPointer(), picture.ByteCount()), 0);
   }
   CDIB picture;
   ASSERT_TRUE(picture.Create(2, 2));
