@@ -18,6 +18,7 @@
 #include "DynamicLibrary.h"
 #include "FileHelpers.h"
 #include "Metafile.h"
+#include "PictureFormats.h"
 #include "cEffectDIB.h"
 #include "ostrel.h"
 
@@ -121,6 +122,23 @@ bool readWithQt(const QString& path, const char* format, CDIB& xDIB) {
   return xDIB.DIBPointer() != nullptr && xDIB.Width() == picture.width() && xDIB.Height() == picture.height();
 }
 
+// The whole file, for the readers that decode from memory.
+bool readWholeFile(const QString& path, QByteArray& data) {
+  QFile file(path);
+  if (!file.open(QIODevice::ReadOnly) || file.size() > (qint64{readerLimitMegabytes()} << 20)) return false;
+  data = file.readAll();
+  return data.size() == file.size();
+}
+
+// Reads with one of the readers that decode from memory.
+bool readFromMemory(const QString& path, CDIB& xDIB,
+                    bool (*reader)(const QByteArray&, CDIB&, const OpenOptions&, FileReport&)) {
+  QByteArray data;
+  if (!readWholeFile(path, data)) return false;
+  FileReport report;
+  return reader(data, xDIB, OpenOptions{}, report);
+}
+
 bool readMetafile(const QString& path, MetafileKind kind, CDIB& xDIB) {
   QFile file(path);
   if (!file.open(QIODevice::ReadOnly)) return false;
@@ -170,7 +188,11 @@ bool cFileDIB::MainOpen(const QString& FileName, CDIB& xDIB) {
     if (ext == "bmp") {
       ok = readWithQt(path, "bmp", decoded);
     } else if (ext == "jpg" || ext == "jpeg") {
-      ok = readWithQt(path, "jpeg", decoded);
+      ok = readFromMemory(path, decoded, ReadJpeg);
+    } else if (ext == "png") {
+      ok = readFromMemory(path, decoded, ReadPng);
+    } else if (ext == "webp") {
+      ok = readFromMemory(path, decoded, ReadWebp);
     } else if (ext == "gif") {
       ok = readWithQt(path, "gif", decoded);
     } else if (ext == "ico") {
@@ -201,8 +223,8 @@ bool cFileDIB::MainSave(const QString& FileName, CDIB& xDIB, int16_t Quality, bo
     const QString ext = GetExtension(path).toLower();
     if (ext.isEmpty()) return false;
     const bool jpeg = ext == "jpg" || ext == "jpeg", pcx = ext == "pcx", tiff = ext == "tif" || ext == "tiff",
-               bmp = ext == "bmp";
-    if (!jpeg && !pcx && !tiff && !bmp) return false;
+               bmp = ext == "bmp", png = ext == "png", webp = ext == "webp";
+    if (!jpeg && !pcx && !tiff && !bmp && !png && !webp) return false;
     if (xDIB.DIBPointer() == nullptr) return false;  // nothing to write
     if (QFileInfo(path).isDir()) return false;
 
@@ -220,6 +242,12 @@ bool cFileDIB::MainSave(const QString& FileName, CDIB& xDIB, int16_t Quality, bo
       ok = DIB2PCX(xDIB, tempName);
     } else if (tiff) {
       ok = SaveTIFF(tempName, xDIB);
+    } else if (png) {
+      FileReport report;
+      ok = WritePng(xDIB, tempName, report);
+    } else if (webp) {
+      FileReport report;
+      ok = WriteWebp(xDIB, tempName, Quality, GreyScale, report);
     } else {
       QImageWriter writer(tempName, "bmp");
       ok = writer.write(xDIB.ToQImage());
