@@ -229,3 +229,65 @@ TEST(Tiff, FailedWriteLeavesNoFile) {
       OutTIF(dir.file("short.tif").c_str(), picture.data(), picture.stride, 2 * picture.stride, 5, 5, 1), 0);
   EXPECT_FALSE(std::filesystem::exists(dir.file("short.tif")));
 }
+
+TEST(Tiff, EveryOrientationOpensUpright) {
+  ScratchDir dir;
+  // The upright picture: every pixel different.
+  const int W = 5, H = 3;
+  const auto upright = [](int x, int y, int c) {
+    return static_cast<uint8_t>(c == 0 ? 40 * x + 10 : c == 1 ? 70 * y + 5 : 99);
+  };
+  for (uint16_t orientation = 1; orientation <= 8; ++orientation) {
+    SCOPED_TRACE(orientation);
+    const bool turned = orientation >= 5;
+    const int sw = turned ? H : W, sh = turned ? W : H;
+    const std::string name = dir.file("o" + std::to_string(orientation) + ".tif");
+    makeTiff(name, [&](TIFF* t) {
+      basicTags(t, sw, sh, 8, 3, PHOTOMETRIC_RGB);
+      TIFFSetField(t, TIFFTAG_ORIENTATION, orientation);
+      for (int sy = 0; sy < sh; ++sy) {
+        std::vector<uint8_t> row(3 * sw);
+        for (int sx = 0; sx < sw; ++sx) {
+          // Where stored pixel (sx, sy) shows, from the tag's definition: the
+          // side of the upright picture that stored row 0 and column 0 lie on.
+          int x = 0, y = 0;
+          switch (orientation) {
+            case 1:
+              x = sx, y = sy;
+              break;  // top, left
+            case 2:
+              x = W - 1 - sx, y = sy;
+              break;  // top, right
+            case 3:
+              x = W - 1 - sx, y = H - 1 - sy;
+              break;  // bottom, right
+            case 4:
+              x = sx, y = H - 1 - sy;
+              break;  // bottom, left
+            case 5:
+              x = sy, y = sx;
+              break;  // left, top
+            case 6:
+              x = W - 1 - sy, y = sx;
+              break;  // right, top
+            case 7:
+              x = W - 1 - sy, y = H - 1 - sx;
+              break;  // right, bottom
+            case 8:
+              x = sy, y = H - 1 - sx;
+              break;  // left, bottom
+          }
+          for (int c = 0; c < 3; ++c) row[3 * sx + c] = upright(x, y, c);
+        }
+        TIFFWriteScanline(t, row.data(), sy, 0);
+      }
+    });
+    PixelBuffer back;
+    ASSERT_TRUE(decode(name, back));
+    ASSERT_EQ(back.width, W);
+    ASSERT_EQ(back.height, H);
+    for (int y = 0; y < H; ++y)
+      for (int x = 0; x < W; ++x)
+        for (int c = 0; c < 3; ++c) EXPECT_EQ(back.at(x, y, 2 - c), upright(x, y, c)) << x << "," << y;
+  }
+}
