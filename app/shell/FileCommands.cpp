@@ -56,7 +56,9 @@ void frmStuff::SaveImageAs() {
   const QString fileName = MyCD.FileName;
   if (fileName.isEmpty()) return;
   try {
-    if (SameText(GetExtension(fileName), QStringLiteral("jpg"))) {
+    // WebP is lossy at a quality too: the same settings dialog asks for it.
+    if (SameText(GetExtension(fileName), QStringLiteral("jpg")) ||
+        SameText(GetExtension(fileName), QStringLiteral("webp"))) {
       saveJpegWithDialog(fileName);  // the JPEG settings save
       return;
     }
