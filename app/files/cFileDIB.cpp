@@ -15,6 +15,7 @@
 #include <mutex>
 #include <utility>
 
+#include "ColourProfile.h"
 #include "DynamicLibrary.h"
 #include "FileHelpers.h"
 #include "Metafile.h"
@@ -153,6 +154,18 @@ bool readMetafile(const QString& path, MetafileKind kind, CDIB& xDIB) {
   return xDIB.DIBPointer() != nullptr && xDIB.Width() == picture.width() && xDIB.Height() == picture.height();
 }
 
+// A TIFF's colour profile, applied after the decode; a file without one, or
+// with one that cannot be read, keeps its pixels.
+void tiffToSrgb(const QString& path, CDIB& xDIB) {
+  auto* icc = ostrelFunction<decltype(::GetTIFICC)>("GetTIFICC");
+  const QByteArray name = nativeName(path);
+  const int32_t length = icc(name.constData(), nullptr, 0);
+  if (length <= 0) return;
+  QByteArray profile(length, '\0');
+  if (icc(name.constData(), reinterpret_cast<uint8_t*>(profile.data()), length) == length)
+    ConvertToSrgb(xDIB, profile);
+}
+
 void swapRedBlue(CDIB& xDIB) {
   if (xDIB.DIBPointer() == nullptr) return;
   for (int32_t row = 0; row < xDIB.Height(); ++row) {
@@ -203,6 +216,7 @@ bool cFileDIB::MainOpen(const QString& FileName, CDIB& xDIB) {
       ok = readMetafile(path, MetafileKind::Emf, decoded);
     } else if (ext == "tif" || ext == "tiff") {
       ok = GetTIFF(path, decoded);
+      if (ok) tiffToSrgb(path, decoded);
     } else if (ext == "pcx") {
       ok = PCX2DIB(decoded, path);
     }

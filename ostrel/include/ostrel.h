@@ -34,6 +34,11 @@ OSTREL_API int32_t GetTIFInfo(const char* fileName, int32_t* width, int32_t* hei
 /* Decodes the first picture of a TIFF file into pixels (layout flag 1 only). */
 OSTREL_API int32_t GetTIF(const char* fileName, uint8_t* pixels, int32_t stride, int32_t layout);
 
+/* The ICC colour profile of the first picture of a TIFF file: its length in
+ * bytes (0 when there is none), and when `capacity` holds it, the profile
+ * copied to `profile`. */
+OSTREL_API int32_t GetTIFICC(const char* fileName, uint8_t* profile, int32_t capacity);
+
 /* Writes the buffer as a 24-bit RGB TIFF with lossless compression (layout flag 1 only). */
 OSTREL_API int32_t OutTIF(const char* fileName, const uint8_t* pixels, int32_t stride, int32_t size,
                           int32_t width, int32_t height, int32_t layout);

@@ -232,6 +232,19 @@ extern "C" OSTREL_API int32_t GetTIF(const char* fileName, uint8_t* pixels, int3
   return 1;
 }
 
+extern "C" OSTREL_API int32_t GetTIFICC(const char* fileName, uint8_t* profile, int32_t capacity) {
+  MemoryFile file;
+  TiffPtr tif = openForReading(fileName, file);
+  uint32_t length = 0;
+  void* data = nullptr;
+  if (!tif || !TIFFGetField(tif.get(), TIFFTAG_ICCPROFILE, &length, &data) || data == nullptr ||
+      length > static_cast<uint32_t>(INT32_MAX))
+    return 0;
+  if (profile != nullptr && capacity >= 0 && length <= static_cast<uint32_t>(capacity))
+    std::memcpy(profile, data, length);
+  return static_cast<int32_t>(length);
+}
+
 extern "C" OSTREL_API int32_t OutTIF(const char* fileName, const uint8_t* pixels, int32_t stride,
                                      int32_t size, int32_t width, int32_t height, int32_t layout) {
   if (pixels == nullptr || layout != OSTREL_BOTTOM_UP_BGR) return 0;

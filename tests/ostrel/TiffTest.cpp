@@ -291,3 +291,27 @@ TEST(Tiff, EveryOrientationOpensUpright) {
         for (int c = 0; c < 3; ++c) EXPECT_EQ(back.at(x, y, 2 - c), upright(x, y, c)) << x << "," << y;
   }
 }
+
+TEST(Tiff, HandsOverItsColourProfile) {
+  ScratchDir dir;
+  const std::string withProfile = dir.file("icc.tif"), without = dir.file("plain.tif");
+  std::vector<uint8_t> profile(300);
+  for (size_t i = 0; i < profile.size(); ++i) profile[i] = static_cast<uint8_t>(i * 7);
+  for (const std::string& name : {withProfile, without}) {
+    makeTiff(name, [&](TIFF* t) {
+      basicTags(t, 1, 1, 8, 1, PHOTOMETRIC_MINISBLACK);
+      if (name == withProfile)
+        TIFFSetField(t, TIFFTAG_ICCPROFILE, static_cast<uint32_t>(profile.size()), profile.data());
+      uint8_t grey = 99;
+      TIFFWriteScanline(t, &grey, 0, 0);
+    });
+  }
+  EXPECT_EQ(GetTIFICC(withProfile.c_str(), nullptr, 0), 300);
+  std::vector<uint8_t> small(299, 0), copy(300, 0);
+  EXPECT_EQ(GetTIFICC(withProfile.c_str(), small.data(), 299), 300);  // too small: only the length
+  EXPECT_EQ(small, std::vector<uint8_t>(299, 0));
+  EXPECT_EQ(GetTIFICC(withProfile.c_str(), copy.data(), 300), 300);
+  EXPECT_EQ(copy, profile);
+  EXPECT_EQ(GetTIFICC(without.c_str(), copy.data(), 300), 0);
+  EXPECT_EQ(GetTIFICC(dir.file("missing.tif").c_str(), copy.data(), 300), 0);
+}
