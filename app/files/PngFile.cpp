@@ -64,9 +64,9 @@ bool readHeader(png_structp png, png_infop info, Source* source, PngHeader* head
   png_set_bgr(png);
   header->interlaced = interlace != PNG_INTERLACE_NONE;
   if (header->interlaced) png_set_interlace_handling(png);
-  png_read_update_info(png, info);
-  header->channels = png_get_channels(png, info);
-  return header->channels == 3 || header->channels == 4;
+  // png_read_update_info allocates the row buffers: it waits for the budget check.
+  header->channels = (colour & PNG_COLOR_MASK_ALPHA) || png_get_valid(png, info, PNG_INFO_tRNS) ? 4 : 3;
+  return true;
 }
 
 void compositeRow(const uint8_t* bgra, uint8_t* bgr, png_uint_32 width) {
@@ -87,8 +87,10 @@ uint8_t* pictureRow(const RowTarget* t, const PngHeader& h, png_uint_32 y) {
   return t->pixels + (static_cast<int64_t>(h.height) - 1 - y) * t->stride;
 }
 
-bool readRows(png_structp png, const PngHeader* h, RowTarget* t) {
+bool readRows(png_structp png, png_infop info, const PngHeader* h, RowTarget* t) {
   if (setjmp(png_jmpbuf(png))) return false;
+  png_read_update_info(png, info);
+  if (png_get_channels(png, info) != h->channels) return false;
   const bool alpha = h->channels == 4;
   if (h->interlaced) {
     png_read_image(png, t->rows);
@@ -168,7 +170,7 @@ bool ReadPng(const QByteArray& data, CDIB& out, const OpenOptions& options, File
   RowTarget target{decoded.DIBPointer(), decoded.SRB(), scratch.get(), rows.get(), 0};
   for (png_uint_32 y = 0; header.interlaced && y < header.height; ++y)
     rows[y] = alpha ? scratch.get() + size_t{4} * header.width * y : pictureRow(&target, header, y);
-  if (!readRows(s.png, &header, &target)) {
+  if (!readRows(s.png, s.info, &header, &target)) {
     // What arrived before the damage is kept only when asked for, and only
     // for row-by-row files: an interlaced file's first passes are all over.
     if (!options.lenient || header.interlaced || target.rowsDone == 0) {

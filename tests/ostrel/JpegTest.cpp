@@ -156,3 +156,41 @@ TEST(Jpeg, DecodesIntoBottomUpRowsAndChecksItsBuffer) {
   EXPECT_EQ(jpeginfo(text.data(), 6, &w, &h, &status), 0);
   EXPECT_EQ(status, OSTREL_JPEG_NOT_JPEG);
 }
+
+TEST(Jpeg, CmykFilesOpenInColour) {
+  // Inks stored inverted, as the Adobe marker (written by libjpeg for CMYK) says.
+  jpeg_compress_struct info{};
+  jpeg_error_mgr errors{};
+  info.err = jpeg_std_error(&errors);
+  jpeg_create_compress(&info);
+  unsigned char* out = nullptr;
+  unsigned long size = 0;
+  jpeg_mem_dest(&info, &out, &size);
+  info.image_width = 16;
+  info.image_height = 16;
+  info.input_components = 4;
+  info.in_color_space = JCS_CMYK;
+  jpeg_set_defaults(&info);
+  jpeg_set_quality(&info, 100, TRUE);
+  jpeg_start_compress(&info, TRUE);
+  const uint8_t red[4] = {255, 0, 0, 255}, halfBlack[4] = {255, 255, 255, 127};  // C M Y K, inverted
+  std::vector<uint8_t> row(64);
+  while (info.next_scanline < 16) {
+    for (int i = 0; i < 64; ++i) row[i] = (info.next_scanline < 8 ? red : halfBlack)[i % 4];
+    JSAMPROW line = row.data();
+    jpeg_write_scanlines(&info, &line, 1);
+  }
+  jpeg_finish_compress(&info);
+  const std::vector<uint8_t> file(out, out + size);
+  jpeg_destroy_compress(&info);
+  std::free(out);
+
+  int32_t status = -1;
+  PixelBuffer picture;
+  ASSERT_EQ(decodeJpeg(file, false, &status, &picture), 1);
+  const int expectedTop[3] = {0, 0, 255}, expectedBottom[3] = {127, 127, 127};  // blue, green, red
+  for (int c = 0; c < 3; ++c) {
+    EXPECT_NEAR(picture.at(5, 2, c), expectedTop[c], 4);
+    EXPECT_NEAR(picture.at(5, 13, c), expectedBottom[c], 4);
+  }
+}

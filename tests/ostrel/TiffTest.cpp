@@ -3,6 +3,7 @@
 
 #include <functional>
 
+#include "Orientations.h"
 #include "OstrelFiles.h"
 #include "PixelBuffer.h"
 #include "ostrel.h"
@@ -248,35 +249,8 @@ TEST(Tiff, EveryOrientationOpensUpright) {
       for (int sy = 0; sy < sh; ++sy) {
         std::vector<uint8_t> row(3 * sw);
         for (int sx = 0; sx < sw; ++sx) {
-          // Where stored pixel (sx, sy) shows, from the tag's definition: the
-          // side of the upright picture that stored row 0 and column 0 lie on.
           int x = 0, y = 0;
-          switch (orientation) {
-            case 1:
-              x = sx, y = sy;
-              break;  // top, left
-            case 2:
-              x = W - 1 - sx, y = sy;
-              break;  // top, right
-            case 3:
-              x = W - 1 - sx, y = H - 1 - sy;
-              break;  // bottom, right
-            case 4:
-              x = sx, y = H - 1 - sy;
-              break;  // bottom, left
-            case 5:
-              x = sy, y = sx;
-              break;  // left, top
-            case 6:
-              x = W - 1 - sy, y = sx;
-              break;  // right, top
-            case 7:
-              x = W - 1 - sy, y = H - 1 - sx;
-              break;  // right, bottom
-            case 8:
-              x = sy, y = H - 1 - sx;
-              break;  // left, bottom
-          }
+          testing_support::uprightPosition(orientation, W, H, sx, sy, x, y);
           for (int c = 0; c < 3; ++c) row[3 * sx + c] = upright(x, y, c);
         }
         TIFFWriteScanline(t, row.data(), sy, 0);

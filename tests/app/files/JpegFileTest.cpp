@@ -1,14 +1,15 @@
 // JPEG files as cameras write them: EXIF orientation, embedded colour
 // profiles, data after the end marker, and damage.
 #include <gtest/gtest.h>
-#include <lcms2.h>
 
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <functional>
 
+#include "Orientations.h"
 #include "PictureFormats.h"
+#include "WideGamutProfile.h"
 #include "cFileDIB.h"
 
 using namespace orvane;
@@ -42,42 +43,14 @@ std::vector<int> rgbAt(const CDIB& dib, int x, int y) {
   return {p[2], p[1], p[0]};
 }
 
-// The stored picture for an EXIF orientation, from the tag's own definition:
-// which side of the upright picture the stored rows start at (row 0) and
-// which side their first pixels lie on (column 0).
+// The stored picture for an EXIF orientation.
 void storedFor(int orientation, CDIB& stored) {
   const bool turned = orientation >= 5;
   ASSERT_TRUE(stored.Create(turned ? kUprightH : kUprightW, turned ? kUprightW : kUprightH));
-  const int W = kUprightW, H = kUprightH;
   for (int sy = 0; sy < stored.Height(); ++sy)
     for (int sx = 0; sx < stored.Width(); ++sx) {
       int x = 0, y = 0;
-      switch (orientation) {
-        case 1:
-          x = sx, y = sy;
-          break;  // row 0 top, column 0 left
-        case 2:
-          x = W - 1 - sx, y = sy;
-          break;  // top, right
-        case 3:
-          x = W - 1 - sx, y = H - 1 - sy;
-          break;  // bottom, right
-        case 4:
-          x = sx, y = H - 1 - sy;
-          break;  // bottom, left
-        case 5:
-          x = sy, y = sx;
-          break;  // left, top
-        case 6:
-          x = W - 1 - sy, y = sx;
-          break;  // right, top
-        case 7:
-          x = W - 1 - sy, y = H - 1 - sx;
-          break;  // right, bottom
-        case 8:
-          x = sy, y = H - 1 - sx;
-          break;  // left, bottom
-      }
+      testing_support::uprightPosition(orientation, kUprightW, kUprightH, sx, sy, x, y);
       setRgb(stored, sx, sy, uprightColour(x, y));
     }
 }
@@ -180,19 +153,9 @@ TEST(JpegFile, AnEmbeddedProfileChangesTheColoursAndABadOneIsIgnored) {
   FileReport report;
   ASSERT_TRUE(ReadJpeg(jpeg, plain, OpenOptions{}, report));
 
-  // A wide-gamut profile (Adobe RGB's primaries): its mid green is a much
-  // more saturated green in sRGB.
-  cmsCIExyY white{0.3127, 0.3290, 1.0};
-  cmsCIExyYTRIPLE primaries{{0.64, 0.33, 1.0}, {0.21, 0.71, 1.0}, {0.15, 0.06, 1.0}};
-  cmsToneCurve* gamma = cmsBuildGamma(nullptr, 2.2);
-  cmsToneCurve* curves[3] = {gamma, gamma, gamma};
-  cmsHPROFILE wide = cmsCreateRGBProfile(&white, &primaries, curves);
-  cmsUInt32Number length = 0;
-  ASSERT_TRUE(cmsSaveProfileToMem(wide, nullptr, &length));
-  QByteArray icc(static_cast<qsizetype>(length), '\0');
-  ASSERT_TRUE(cmsSaveProfileToMem(wide, icc.data(), &length));
-  cmsCloseProfile(wide);
-  cmsFreeToneCurve(gamma);
+  // Mid green in a wide-gamut profile is a much more saturated green in sRGB.
+  const QByteArray icc = wideGamutProfile();
+  ASSERT_FALSE(icc.isEmpty());
   ASSERT_TRUE(ReadJpeg(afterSoi(jpeg, iccSegments(icc)), converted, OpenOptions{}, report));
   const std::vector<int> before = rgbAt(plain, 16, 16), after = rgbAt(converted, 16, 16);
   EXPECT_LT(after[0], before[0] - 15);  // less red: greener than before

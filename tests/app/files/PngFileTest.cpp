@@ -2,7 +2,6 @@
 // must make of them: every colour type and depth, alpha over white, 16-bit
 // channels rounded, interlacing, colour profiles.
 #include <gtest/gtest.h>
-#include <lcms2.h>
 #include <png.h>
 #include <zlib.h>
 
@@ -13,6 +12,7 @@
 #include <vector>
 
 #include "PictureFormats.h"
+#include "WideGamutProfile.h"
 #include "cFileDIB.h"
 
 using namespace orvane;
@@ -263,18 +263,8 @@ TEST(PngFile, DamagedFilesAreRefusedOrKeptWhenLenient) {
 }
 
 TEST(PngFile, AnEmbeddedProfileIsConvertedToSrgb) {
-  // A wide-gamut RGB profile (Adobe RGB's primaries, gamma 2.2, D65 white).
-  cmsCIExyY white{0.3127, 0.3290, 1.0};
-  cmsCIExyYTRIPLE primaries{{0.64, 0.33, 1.0}, {0.21, 0.71, 1.0}, {0.15, 0.06, 1.0}};
-  cmsToneCurve* gamma = cmsBuildGamma(nullptr, 2.2);
-  cmsToneCurve* curves[3] = {gamma, gamma, gamma};
-  cmsHPROFILE wide = cmsCreateRGBProfile(&white, &primaries, curves);
-  cmsUInt32Number length = 0;
-  ASSERT_TRUE(cmsSaveProfileToMem(wide, nullptr, &length));
-  QByteArray icc(static_cast<qsizetype>(length), '\0');
-  ASSERT_TRUE(cmsSaveProfileToMem(wide, icc.data(), &length));
-  cmsCloseProfile(wide);
-  cmsFreeToneCurve(gamma);
+  const QByteArray icc = wideGamutProfile();
+  ASSERT_FALSE(icc.isEmpty());
 
   std::vector<uint8_t> stored;
   const QByteArray file = makePng({"rgb 8", PNG_COLOR_TYPE_RGB, 8}, 13, 7, &stored, icc);

@@ -23,7 +23,11 @@ std::vector<uint8_t> pattern(int w, int h, int channels) {
   return p;
 }
 
-QByteArray bytesOf(uint8_t* data, size_t size) {
+// The bytes that one of libwebp's one-call encoders makes.
+template <typename Encode>
+QByteArray encodeWith(Encode encode) {
+  uint8_t* data = nullptr;
+  const size_t size = encode(&data);
   QByteArray out(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
   WebPFree(data);
   return out;
@@ -50,11 +54,11 @@ int largestDifference(const CDIB& dib, const std::vector<uint8_t>& rgb) {
 TEST(WebpFile, LosslessLossyAndAlphaOpenAsTheirPixels) {
   const int w = 11, h = 6;
   std::vector<uint8_t> rgb = pattern(w, h, 3);
-  uint8_t* out = nullptr;
   CDIB picture;
   FileReport report;
 
-  const QByteArray lossless = bytesOf(out, WebPEncodeLosslessRGB(rgb.data(), w, h, 3 * w, &out));
+  const QByteArray lossless =
+      encodeWith([&](uint8_t** o) { return WebPEncodeLosslessRGB(rgb.data(), w, h, 3 * w, o); });
   ASSERT_TRUE(ReadWebp(lossless, picture, OpenOptions{}, report)) << report.error.toStdString();
   ASSERT_EQ(picture.Width(), w);
   ASSERT_EQ(picture.Height(), h);
@@ -66,7 +70,8 @@ TEST(WebpFile, LosslessLossyAndAlphaOpenAsTheirPixels) {
     for (int c = 0; c < 3; ++c)
       overWhite[i * 3 + c] = static_cast<uint8_t>(
           std::lround((rgba[i * 4 + c] * rgba[i * 4 + 3] + 255.0 * (255 - rgba[i * 4 + 3])) / 255));
-  const QByteArray withAlpha = bytesOf(out, WebPEncodeLosslessRGBA(rgba.data(), w, h, 4 * w, &out));
+  const QByteArray withAlpha =
+      encodeWith([&](uint8_t** o) { return WebPEncodeLosslessRGBA(rgba.data(), w, h, 4 * w, o); });
   ASSERT_TRUE(ReadWebp(withAlpha, picture, OpenOptions{}, report));
   EXPECT_EQ(largestDifference(picture, overWhite), 0);
 
@@ -74,7 +79,8 @@ TEST(WebpFile, LosslessLossyAndAlphaOpenAsTheirPixels) {
   const int lw = 32, lh = 32;
   std::vector<uint8_t> halves(static_cast<size_t>(lw) * lh * 3, 0);
   for (int i = 0; i < lw * lh; ++i) halves[i * 3 + (i < lw * lh / 2 ? 0 : 2)] = 255;
-  const QByteArray lossy = bytesOf(out, WebPEncodeRGB(halves.data(), lw, lh, 3 * lw, 90, &out));
+  const QByteArray lossy =
+      encodeWith([&](uint8_t** o) { return WebPEncodeRGB(halves.data(), lw, lh, 3 * lw, 90, o); });
   ASSERT_TRUE(ReadWebp(lossy, picture, OpenOptions{}, report));
   ASSERT_EQ(picture.Width(), lw);
   for (int y = 0; y < lh; ++y) {
@@ -170,8 +176,8 @@ TEST(WebpFile, SavesComeBackLosslessAtQuality100AndGreyStaysGrey) {
 
 TEST(WebpFile, DamagedAndForeignFilesAreRefused) {
   std::vector<uint8_t> rgb = pattern(40, 40, 3);
-  uint8_t* out = nullptr;
-  const QByteArray file = bytesOf(out, WebPEncodeRGB(rgb.data(), 40, 40, 120, 80, &out));
+  const QByteArray file =
+      encodeWith([&](uint8_t** o) { return WebPEncodeRGB(rgb.data(), 40, 40, 120, 80, o); });
   CDIB picture;
   FileReport report;
   EXPECT_FALSE(ReadWebp(file.left(file.size() - 20), picture, OpenOptions{}, report));
