@@ -56,41 +56,46 @@ bool OrientUpright(CDIB& picture, int orientation) {
   const uint8_t* src = picture.DIBPointer();
   uint8_t* dst = upright.DIBPointer();
   const int64_t srcStride = picture.SRB(), dstStride = upright.SRB();
-  // Coordinates from the top-left corner; the buffers keep their rows bottom-up.
-  for (int64_t y = 0; y < uh; ++y) {
-    uint8_t* out = dst + (uh - 1 - y) * dstStride;
-    for (int64_t x = 0; x < uw; ++x, out += 3) {
-      int64_t sx = x, sy = y;
-      switch (orientation) {
-        case 2:
-          sx = w - 1 - x;
-          break;
-        case 3:
-          sx = w - 1 - x;
-          sy = h - 1 - y;
-          break;
-        case 4:
-          sy = h - 1 - y;
-          break;
-        case 5:
-          sx = y;
-          sy = x;
-          break;
-        case 6:
-          sx = y;
-          sy = h - 1 - x;
-          break;
-        case 7:
-          sx = w - 1 - y;
-          sy = h - 1 - x;
-          break;
-        case 8:
-          sx = w - 1 - y;
-          sy = x;
-          break;
-      }
-      std::memcpy(out, src + (h - 1 - sy) * srcStride + 3 * sx, 3);
+  // The stored pixel shown at upright (x, y); coordinates from the top-left
+  // corner, while the buffers keep their rows bottom-up.
+  const auto stored = [&](int64_t x, int64_t y) {
+    int64_t sx = x, sy = y;
+    switch (orientation) {
+      case 2:
+        sx = w - 1 - x;
+        break;
+      case 3:
+        sx = w - 1 - x;
+        sy = h - 1 - y;
+        break;
+      case 4:
+        sy = h - 1 - y;
+        break;
+      case 5:
+        sx = y;
+        sy = x;
+        break;
+      case 6:
+        sx = y;
+        sy = h - 1 - x;
+        break;
+      case 7:
+        sx = w - 1 - y;
+        sy = h - 1 - x;
+        break;
+      default:  // 8
+        sx = w - 1 - y;
+        sy = x;
+        break;
     }
+    return src + (h - 1 - sy) * srcStride + 3 * sx;
+  };
+  // Along an upright row the stored pixels lie at a constant step: one lookup a row.
+  for (int64_t y = 0; y < uh; ++y) {
+    const uint8_t* in = stored(0, y);
+    const int64_t step = uw > 1 ? stored(1, y) - in : 0;
+    uint8_t* out = dst + (uh - 1 - y) * dstStride;
+    for (int64_t x = 0; x < uw; ++x, out += 3) std::memcpy(out, in + x * step, 3);
   }
   picture.Swap(upright);
   return true;

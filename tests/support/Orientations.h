@@ -8,31 +8,32 @@ namespace testing_support {
 // Where stored pixel (sx, sy) shows in the upright W x H picture; coordinates
 // from the top-left corner. Orientations 5-8 store H pixels a row.
 inline void uprightPosition(int orientation, int W, int H, int sx, int sy, int& x, int& y) {
+  // Stored row 0 lies on the upright picture's ... side, its column 0 on the ... side:
   switch (orientation) {
-    case 2:
+    case 2:  // top, right
       x = W - 1 - sx, y = sy;
-      break;  // row 0 top, column 0 right
-    case 3:
+      break;
+    case 3:  // bottom, right
       x = W - 1 - sx, y = H - 1 - sy;
-      break;  // bottom, right
-    case 4:
+      break;
+    case 4:  // bottom, left
       x = sx, y = H - 1 - sy;
-      break;  // bottom, left
-    case 5:
+      break;
+    case 5:  // left, top
       x = sy, y = sx;
-      break;  // left, top
-    case 6:
+      break;
+    case 6:  // right, top
       x = W - 1 - sy, y = sx;
-      break;  // right, top
-    case 7:
+      break;
+    case 7:  // right, bottom
       x = W - 1 - sy, y = H - 1 - sx;
-      break;  // right, bottom
-    case 8:
+      break;
+    case 8:  // left, bottom
       x = sy, y = H - 1 - sx;
-      break;  // left, bottom
-    default:
+      break;
+    default:  // 1: top, left
       x = sx, y = sy;
-      break;  // 1: top, left
+      break;
   }
 }
 
