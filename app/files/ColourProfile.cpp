@@ -46,7 +46,13 @@ void ConvertToSrgb(CDIB& picture, const QByteArray& iccProfile) {
     }
     return;
   }
-  // Grey: the first channel of each pixel is the grey value.
+  // Grey: the first channel of each pixel is the grey value. A grey profile on
+  // a colour picture does not describe it and is ignored like a broken one.
+  for (int32_t y = 0; y < picture.Height(); ++y) {
+    const uint8_t* p = base + static_cast<int64_t>(y) * picture.SRB();
+    for (int32_t x = 0; x < w; ++x, p += 3)
+      if (p[0] != p[1] || p[1] != p[2]) return;
+  }
   std::unique_ptr<uint8_t[]> grey(new (std::nothrow) uint8_t[w]);
   if (!grey) return;
   for (int32_t y = 0; y < picture.Height(); ++y) {

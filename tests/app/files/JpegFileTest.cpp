@@ -1,6 +1,7 @@
 // JPEG files as cameras write them: EXIF orientation, embedded colour
 // profiles, data after the end marker, and damage.
 #include <gtest/gtest.h>
+#include <lcms2.h>
 
 #include <QFile>
 #include <QProcess>
@@ -206,4 +207,38 @@ TEST(JpegFile, DataAfterTheEndIsIgnoredAndDamageIsRefusedUnlessLenient) {
   report = {};
   EXPECT_FALSE(ReadJpeg(jpeg, untouched, small, report));
   EXPECT_EQ(report.error.toStdString(), TooLargeReason(kUprightW, kUprightH).toStdString());
+}
+
+TEST(JpegFile, AGreyProfileConvertsGreyPicturesOnly) {
+  QTemporaryDir dir;
+  // A linear grey profile: its mid grey is a light grey in sRGB.
+  cmsToneCurve* linear = cmsBuildGamma(nullptr, 1.0);
+  cmsHPROFILE greyProfile = cmsCreateGrayProfile(cmsD50_xyY(), linear);
+  cmsUInt32Number length = 0;
+  ASSERT_TRUE(cmsSaveProfileToMem(greyProfile, nullptr, &length));
+  QByteArray icc(static_cast<qsizetype>(length), '\0');
+  ASSERT_TRUE(cmsSaveProfileToMem(greyProfile, icc.data(), &length));
+  cmsCloseProfile(greyProfile);
+  cmsFreeToneCurve(linear);
+
+  CDIB flat;
+  ASSERT_TRUE(flat.Create(16, 16));
+  std::memset(flat.DIBPointer(), 128, static_cast<size_t>(flat.ByteCount()));
+  const QString greyName = dir.filePath("grey.jpg");
+  ASSERT_TRUE(cFileDIB().DIB2JPEG(flat, greyName, true, 100));
+  CDIB picture;
+  FileReport report;
+  ASSERT_TRUE(ReadJpeg(afterSoi(readFile(greyName), iccSegments(icc)), picture, OpenOptions{}, report));
+  const std::vector<int> grey = rgbAt(picture, 8, 8);
+  EXPECT_NEAR(grey[0], 188, 4);  // sRGB's encoding of linear 0.5
+  EXPECT_EQ(grey[0], grey[1]);
+  EXPECT_EQ(grey[1], grey[2]);
+
+  // On a colour picture the grey profile describes nothing: ignored.
+  CDIB colour, plain;
+  storedFor(1, colour);
+  const QByteArray jpeg = encodeJpeg(colour, dir);
+  ASSERT_TRUE(ReadJpeg(jpeg, plain, OpenOptions{}, report));
+  ASSERT_TRUE(ReadJpeg(afterSoi(jpeg, iccSegments(icc)), picture, OpenOptions{}, report));
+  EXPECT_EQ(std::memcmp(picture.DIBPointer(), plain.DIBPointer(), plain.ByteCount()), 0);
 }
