@@ -4,9 +4,7 @@
 #include <lcms2.h>
 
 #include <QFile>
-#include <QProcess>
 #include <QTemporaryDir>
-#include <functional>
 
 #include "Orientations.h"
 #include "PictureFormats.h"
