@@ -1,4 +1,5 @@
-// Writes the fuzzers' seed corpora into <folder>/pcx, <folder>/tiff and <folder>/open.
+// Writes the fuzzers' seed corpora into <folder>/pcx, <folder>/tiff, <folder>/open,
+// <folder>/png and <folder>/webp.
 #include <QDir>
 #include <QFile>
 #include <QGuiApplication>
@@ -30,7 +31,7 @@ int main(int argc, char** argv) {
     return 2;
   }
   const QDir root(QString::fromLocal8Bit(argv[1]));
-  for (const char* sub : {"pcx", "tiff", "open"})
+  for (const char* sub : {"pcx", "tiff", "open", "png", "webp"})
     if (!root.mkpath(sub)) return 1;
 
   cFileDIB files;
@@ -58,5 +59,35 @@ int main(int argc, char** argv) {
   ok = ok && put(root.filePath("open/ico"), char(3) + sample_pictures::twoSizeIcon());
   ok = ok && put(root.filePath("open/wmf"), char(4) + sample_pictures::redRectangleWmf());
   ok = ok && put(root.filePath("open/emf"), char(5) + sample_pictures::redRectangleEmf());
+
+  // PNG: our own 24-bit writer, and Qt's for alpha, palette, grey and 16 bits.
+  // WebP: lossy, lossless and grey from our writer.
+  CDIB picture;
+  if (!picture.Create(9, 6)) return 1;
+  picture.Clone(sample_pictures::gradient(9, 6));
+  ok = ok && files.MainSave(scratch + ".png", picture) &&
+       put(root.filePath("png/rgb"), slurp(scratch + ".png"));
+  for (const int quality : {50, 100}) {
+    ok = ok && files.MainSave(scratch + ".webp", picture, static_cast<int16_t>(quality)) &&
+         put(root.filePath(QString("webp/q%1").arg(quality)), slurp(scratch + ".webp"));
+  }
+  ok = ok && files.MainSave(scratch + ".webp", picture, 80, true) &&
+       put(root.filePath("webp/grey"), slurp(scratch + ".webp"));
+  QFile::remove(scratch + ".png");
+  QFile::remove(scratch + ".webp");
+  const QImage gradient = sample_pictures::gradient(9, 6);
+  QImage alpha = gradient.convertToFormat(QImage::Format_ARGB32);
+  for (int y = 0; y < alpha.height(); ++y)
+    for (int x = 0; x < alpha.width(); ++x)
+      alpha.setPixelColor(x, y, QColor(x * 20, y * 30, 90, x * 25 + 10));
+  const std::pair<const char*, QImage> pngs[] = {
+      {"png/alpha", alpha},
+      {"png/palette", gradient.convertToFormat(QImage::Format_Indexed8)},
+      {"png/grey", gradient.convertToFormat(QImage::Format_Grayscale8)},
+      {"png/deep", gradient.convertToFormat(QImage::Format_RGBA64)},
+      {"png/mono", gradient.convertToFormat(QImage::Format_Mono)},
+  };
+  for (const auto& [name, image] : pngs)
+    ok = ok && put(root.filePath(name), sample_pictures::encode(image, "png"));
   return ok ? 0 : 1;
 }

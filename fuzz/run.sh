@@ -9,7 +9,7 @@ build="${ORVANE_FUZZ_BUILD:-build-fuzz}"
 case "$build" in /*) ;; *) build="$PWD/$build" ;; esac
 CC=clang CXX=clang++ cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DORVANE_FUZZ=ON -DORVANE_GUI=OFF -DORVANE_TESTS=OFF >/dev/null
-cmake --build "$build" --target fuzz_pcx fuzz_tiff fuzz_open fuzz_seeds
+cmake --build "$build" --target fuzz_pcx fuzz_tiff fuzz_open fuzz_png fuzz_webp fuzz_seeds
 
 corpus="$build/corpus"
 rm -rf "$corpus" "$build/findings"
@@ -21,7 +21,7 @@ export QT_QPA_PLATFORM=offscreen
 export TMPDIR="$build/tmp"  # the targets' scratch files stay in the build folder
 mkdir -p "$TMPDIR"
 status=0
-for target in pcx:pcx tiff:tiff open:open; do
+for target in pcx:pcx tiff:tiff open:open png:png webp:webp; do
   name="${target%%:*}" seeds="$corpus/${target##*:}"
   echo "== fuzz_$name for ${seconds}s"
   if ! "$build/bin/fuzz_$name" -max_total_time="$seconds" -timeout=20 -rss_limit_mb=3072 -max_len=65536 \

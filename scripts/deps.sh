@@ -7,6 +7,7 @@ packages=(
   cmake ninja-build g++ pkg-config
   qt6-base-dev qt6-svg-dev qt6-multimedia-dev
   libtiff-dev libjpeg62-turbo-dev libwmf-dev libemf2svg-dev libexpat1-dev libzstd-dev
+  libpng-dev libwebp-dev liblcms2-dev
   fonts-dejavu-core fonts-urw-base35 libgtest-dev  # libwmf draws metafile text with the URW fonts
   clang libclang-rt-14-dev
   xvfb xauth

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QString>
+#include <string>
 
 #include "CDIB.h"
 
@@ -11,6 +12,10 @@ namespace orvane::cli {
 bool loadPicture(const QString& path, CDIB& image);
 
 // Writes image to path in the format its extension names. False when it cannot be written.
-bool savePicture(const CDIB& image, const QString& path);
+// quality (1-100) and grey apply to JPEG and WebP.
+bool savePicture(const CDIB& image, const QString& path, int quality = 75, bool grey = false);
+
+// The value of --quality: a whole number from 1 to 100; otherwise false with a message for the user.
+bool parseQuality(const std::string& text, int& quality, std::string& error);
 
 }  // namespace orvane::cli

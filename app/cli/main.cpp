@@ -32,6 +32,8 @@ void printUsage(std::FILE* to) {
       "With one input OUT is a file (or an existing folder); with several, an existing folder.\n"
       "  --op NAME[:ARGS]  add an operation (repeatable); --list shows names and arguments\n"
       "  -o, --output OUT  where to save\n"
+      "  --quality N       JPEG and WebP quality, 1-100 (default 75; 100 writes lossless WebP)\n"
+      "  --grey            save JPEG and WebP in grey scale\n"
       "  --list            print every operation with its arguments\n"
       "  --list=NAME       print NAME's arguments with their ranges and defaults\n"
       "  -h, --help        print this help\n",
@@ -79,6 +81,8 @@ int main(int argc, char** argv) {
   std::vector<std::string> inputs;
   std::string output;
   bool haveOutput = false;
+  int quality = 75;
+  bool grey = false;
   bool list = false;
   bool optionsEnded = false;
 
@@ -114,6 +118,12 @@ int main(int argc, char** argv) {
       if (missing) return usageError(arg + " needs a file or folder");
       output = value;
       haveOutput = true;
+    } else if (optionValue(args, i, "--quality", value, missing)) {
+      std::string error;
+      if (missing) return usageError("--quality needs a number from 1 to 100");
+      if (!orvane::cli::parseQuality(value, quality, error)) return usageError(error);
+    } else if (arg == "--grey") {
+      grey = true;
     } else if (orvane::cli::parseTextOption(args, i, texts, value)) {
       if (!value.empty()) return usageError(value);
     } else {
@@ -174,7 +184,7 @@ int main(int argc, char** argv) {
       fail(error);
       continue;
     }
-    if (!orvane::cli::savePicture(image, target)) {
+    if (!orvane::cli::savePicture(image, target, quality, grey)) {
       fail("cannot save '" + target.toLocal8Bit().toStdString() + "'");
       continue;
     }

@@ -16,9 +16,11 @@
 #include <utility>
 
 #include "BmpCodec.h"
+#include "ColourProfile.h"
 #include "DynamicLibrary.h"
 #include "FileHelpers.h"
 #include "Metafile.h"
+#include "PictureFormats.h"
 #include "cEffectDIB.h"
 #include "ostrel.h"
 
@@ -122,6 +124,23 @@ bool readWithQt(const QString& path, const char* format, CDIB& xDIB) {
   return xDIB.DIBPointer() != nullptr && xDIB.Width() == picture.width() && xDIB.Height() == picture.height();
 }
 
+// The whole file, for the readers that decode from memory.
+bool readWholeFile(const QString& path, QByteArray& data) {
+  QFile file(path);
+  if (!file.open(QIODevice::ReadOnly) || file.size() > (qint64{readerLimitMegabytes()} << 20)) return false;
+  data = file.readAll();
+  return data.size() == file.size();
+}
+
+// Reads with one of the readers that decode from memory.
+bool readFromMemory(const QString& path, CDIB& xDIB,
+                    bool (*reader)(const QByteArray&, CDIB&, const OpenOptions&, FileReport&)) {
+  QByteArray data;
+  if (!readWholeFile(path, data)) return false;
+  FileReport report;
+  return reader(data, xDIB, OpenOptions{}, report);
+}
+
 bool readMetafile(const QString& path, MetafileKind kind, CDIB& xDIB) {
   QFile file(path);
   if (!file.open(QIODevice::ReadOnly)) return false;
@@ -134,6 +153,18 @@ bool readMetafile(const QString& path, MetafileKind kind, CDIB& xDIB) {
   xDIB.Cls();
   xDIB.Clone(picture, true);
   return xDIB.DIBPointer() != nullptr && xDIB.Width() == picture.width() && xDIB.Height() == picture.height();
+}
+
+// A TIFF's colour profile, applied after the decode; a file without one, or
+// with one that cannot be read, keeps its pixels.
+void tiffToSrgb(const QString& path, CDIB& xDIB) {
+  auto* icc = ostrelFunction<decltype(::GetTIFICC)>("GetTIFICC");
+  const QByteArray name = nativeName(path);
+  const int32_t length = icc(name.constData(), nullptr, 0);
+  if (length <= 0) return;
+  QByteArray profile(length, '\0');
+  if (icc(name.constData(), reinterpret_cast<uint8_t*>(profile.data()), length) == length)
+    ConvertToSrgb(xDIB, profile);
 }
 
 void swapRedBlue(CDIB& xDIB) {
@@ -174,7 +205,11 @@ bool cFileDIB::MainOpen(const QString& FileName, CDIB& xDIB) {
       ok = ReadBmpFile(path, decoded, OpenOptions{}, report);
       if (!ok && report.error.isEmpty()) ok = readWithQt(path, "bmp", decoded);
     } else if (ext == "jpg" || ext == "jpeg") {
-      ok = readWithQt(path, "jpeg", decoded);
+      ok = readFromMemory(path, decoded, ReadJpeg);
+    } else if (ext == "png") {
+      ok = readFromMemory(path, decoded, ReadPng);
+    } else if (ext == "webp") {
+      ok = readFromMemory(path, decoded, ReadWebp);
     } else if (ext == "gif") {
       ok = readWithQt(path, "gif", decoded);
     } else if (ext == "ico") {
@@ -185,6 +220,7 @@ bool cFileDIB::MainOpen(const QString& FileName, CDIB& xDIB) {
       ok = readMetafile(path, MetafileKind::Emf, decoded);
     } else if (ext == "tif" || ext == "tiff") {
       ok = GetTIFF(path, decoded);
+      if (ok) tiffToSrgb(path, decoded);
     } else if (ext == "pcx") {
       ok = PCX2DIB(decoded, path);
     }
@@ -205,8 +241,8 @@ bool cFileDIB::MainSave(const QString& FileName, CDIB& xDIB, int16_t Quality, bo
     const QString ext = GetExtension(path).toLower();
     if (ext.isEmpty()) return false;
     const bool jpeg = ext == "jpg" || ext == "jpeg", pcx = ext == "pcx", tiff = ext == "tif" || ext == "tiff",
-               bmp = ext == "bmp";
-    if (!jpeg && !pcx && !tiff && !bmp) return false;
+               bmp = ext == "bmp", png = ext == "png", webp = ext == "webp";
+    if (!jpeg && !pcx && !tiff && !bmp && !png && !webp) return false;
     if (xDIB.DIBPointer() == nullptr) return false;  // nothing to write
     if (QFileInfo(path).isDir()) return false;
 
@@ -224,6 +260,12 @@ bool cFileDIB::MainSave(const QString& FileName, CDIB& xDIB, int16_t Quality, bo
       ok = DIB2PCX(xDIB, tempName);
     } else if (tiff) {
       ok = SaveTIFF(tempName, xDIB);
+    } else if (png) {
+      FileReport report;
+      ok = WritePng(xDIB, tempName, report);
+    } else if (webp) {
+      FileReport report;
+      ok = WriteWebp(xDIB, tempName, Quality, GreyScale, report);
     } else {
       FileReport report;
       ok = WriteBmp(xDIB, tempName, report);

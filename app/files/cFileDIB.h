@@ -1,9 +1,12 @@
 // cFileDIB: reading pictures into an image and writing an image to files.
 //
-// The format follows the file name's extension (any case). BMP, JPEG, GIF and
-// ICO are read through Qt's image reader, WMF and EMF are rendered at their
-// natural size, TIFF and PCX are read and JPEG, TIFF and PCX written through
-// libostrel.so (bound on first use); BMP is written as 24-bit at 1:1.
+// The format follows the file name's extension (any case). BMP, GIF and ICO
+// are read through Qt's image reader, WMF and EMF are rendered at their
+// natural size, TIFF, PCX and JPEG are read and written through libostrel.so
+// (bound on first use); PNG and WebP are read and written with libpng and
+// libwebp (alpha composited over white); BMP is written as 24-bit at 1:1.
+// JPEG and TIFF open upright whatever orientation the camera recorded, and
+// pictures with a colour profile are converted to sRGB.
 //
 // Nothing is lost on failure: MainOpen decodes into a buffer of its own and
 // replaces the image only on success, and MainSave writes beside the target and
@@ -19,10 +22,13 @@ namespace orvane {
 
 // The common dialogs' filters, as description|pattern pairs.
 inline constexpr const char* kOpenPictureFilter =
-    "All Support File|*.bmp;*.jpg;*.jpeg;*.gif;*.emf;*.wmf;*.ico;*.tif;*.tiff;*.pcx|BMP Format|*.bmp|"
-    "JPG/JPEG Format|*.jpg;*.jpeg|TIFF Format|*.tif;*.tiff|PCX Format|*.pcx|GIF Format|*.gif|"
-    "ICO Format|*.ico|WMF/EMF Format|*.wmf;*.emf";
-inline constexpr const char* kSavePictureFilter = "BMP Format|*.bmp|JPG/JPEG Format|*.jpg|TIFF Format|*.tif";
+    "All Support File|*.bmp;*.jpg;*.jpeg;*.png;*.webp;*.gif;*.emf;*.wmf;*.ico;*.tif;*.tiff;*.pcx|BMP "
+    "Format|*.bmp|"
+    "JPG/JPEG Format|*.jpg;*.jpeg|PNG Format|*.png|WebP Format|*.webp|TIFF Format|*.tif;*.tiff|PCX "
+    "Format|*.pcx|"
+    "GIF Format|*.gif|ICO Format|*.ico|WMF/EMF Format|*.wmf;*.emf";
+inline constexpr const char* kSavePictureFilter =
+    "BMP Format|*.bmp|JPG/JPEG Format|*.jpg|PNG Format|*.png|WebP Format|*.webp|TIFF Format|*.tif";
 
 class cFileDIB {
  public:
@@ -34,7 +40,7 @@ class cFileDIB {
   bool MainOpen(const QString& FileName, CDIB& xDIB);
 
   // True when the file was written. Quality (1-100) and GreyScale apply to
-  // JPEG only. On False an existing file of that name is unchanged.
+  // JPEG and WebP only. On False an existing file of that name is unchanged.
   bool MainSave(const QString& FileName, CDIB& xDIB, int16_t Quality = 75, bool GreyScale = false);
 
   // The per-format routines work on the named file directly; MainOpen and

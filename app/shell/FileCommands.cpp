@@ -77,7 +77,9 @@ bool frmStuff::SaveImageAs() {
   if (fileName.isEmpty()) return false;
   bool saved = false;
   try {
-    if (SameText(GetExtension(fileName), QStringLiteral("jpg"))) {
+    // WebP is lossy at a quality too: the same settings dialog asks for it.
+    if (SameText(GetExtension(fileName), QStringLiteral("jpg")) ||
+        SameText(GetExtension(fileName), QStringLiteral("webp"))) {
       saved = saveJpegWithDialog(fileName);  // the JPEG settings save
     } else {
       saved = FileObject().MainSave(fileName, CurrentImage(), 75, false);

@@ -34,6 +34,11 @@ OSTREL_API int32_t GetTIFInfo(const char* fileName, int32_t* width, int32_t* hei
 /* Decodes the first picture of a TIFF file into pixels (layout flag 1 only). */
 OSTREL_API int32_t GetTIF(const char* fileName, uint8_t* pixels, int32_t stride, int32_t layout);
 
+/* The ICC colour profile of the first picture of a TIFF file: its length in
+ * bytes (0 when there is none), and when `capacity` holds it, the profile
+ * copied to `profile`. */
+OSTREL_API int32_t GetTIFICC(const char* fileName, uint8_t* profile, int32_t capacity);
+
 /* Writes the buffer as a 24-bit RGB TIFF with lossless compression (layout flag 1 only). */
 OSTREL_API int32_t OutTIF(const char* fileName, const uint8_t* pixels, int32_t stride, int32_t size,
                           int32_t width, int32_t height, int32_t layout);
@@ -57,6 +62,25 @@ OSTREL_API int32_t mem2pcx(const uint8_t* pixels, int32_t size, int32_t width, i
 /* Writes a bottom-up blue-green-red buffer as a baseline JPEG; quality 1-100. */
 OSTREL_API int32_t mem2jpeg(const uint8_t* pixels, int32_t size, int32_t width, int32_t height,
                             int32_t stride, int32_t colourMode, int32_t quality, const char* fileName);
+
+/* Why jpeginfo or jpeg2mem failed, or what a lenient jpeg2mem accepted. */
+#define OSTREL_JPEG_FINE 0
+#define OSTREL_JPEG_NOT_JPEG 1
+#define OSTREL_JPEG_DAMAGED 2 /* corrupt, cut short, or a decompression bomb */
+#define OSTREL_JPEG_NO_MEMORY 3
+
+/* Width and height of a JPEG held in memory (`length` bytes). Refuses a
+ * picture whose compressed data is far too small for the size it claims. */
+OSTREL_API int32_t jpeginfo(const uint8_t* data, int64_t length, int32_t* width, int32_t* height,
+                            int32_t* status);
+
+/* Decodes a JPEG held in memory straight into a bottom-up blue-green-red
+ * buffer of the size jpeginfo reported. Data after the end marker is ignored.
+ * Corrupt or missing data fails with OSTREL_JPEG_DAMAGED unless `lenient` is
+ * non-zero; then what could be decoded is kept and *status says
+ * OSTREL_JPEG_DAMAGED on success. More than 1000 scans are refused. */
+OSTREL_API int32_t jpeg2mem(const uint8_t* data, int64_t length, uint8_t* pixels, int32_t size,
+                            int32_t stride, int32_t width, int32_t height, int32_t lenient, int32_t* status);
 
 #ifdef __cplusplus
 }

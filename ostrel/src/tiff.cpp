@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <utility>
 #include <vector>
 
 #include "common.h"
@@ -103,6 +104,41 @@ TiffPtr openForWriting(const char* fileName) {
   return TiffPtr(tif);
 }
 
+// Orientations 5-8 store the picture turned by a quarter (rows are the
+// picture's columns). libtiff's RGBA reader only mirrors, so these are turned
+// here: the picture is reported and decoded upright.
+uint16_t orientationOf(TIFF* tif) {
+  uint16_t orientation = ORIENTATION_TOPLEFT;
+  TIFFGetFieldDefaulted(tif, TIFFTAG_ORIENTATION, &orientation);
+  return orientation >= ORIENTATION_TOPLEFT && orientation <= ORIENTATION_LEFTBOT ? orientation
+                                                                                  : ORIENTATION_TOPLEFT;
+}
+bool turned(uint16_t orientation) { return orientation >= ORIENTATION_LEFTTOP; }
+
+// The stored pixel (from the stored top-left corner) shown at upright (x, y)
+// for a turned orientation; the stored picture is h rows of w pixels.
+void storedPosition(uint16_t orientation, int64_t w, int64_t h, int64_t x, int64_t y, int64_t& sx,
+                    int64_t& sy) {
+  switch (orientation) {
+    case ORIENTATION_LEFTTOP:  // stored rows are the columns from the left, top first
+      sx = y;
+      sy = x;
+      break;
+    case ORIENTATION_RIGHTTOP:  // stored rows are the columns from the right, top first
+      sx = y;
+      sy = h - 1 - x;
+      break;
+    case ORIENTATION_RIGHTBOT:  // from the right, bottom first
+      sx = w - 1 - y;
+      sy = h - 1 - x;
+      break;
+    default:  // ORIENTATION_LEFTBOT: from the left, bottom first
+      sx = w - 1 - y;
+      sy = x;
+      break;
+  }
+}
+
 // The size of the first picture, after checking that its stored data lies
 // inside the file and could plausibly expand to that size.
 bool inspect(TIFF* tif, uint64_t fileSize, int32_t& width, int32_t& height) {
@@ -140,6 +176,7 @@ extern "C" OSTREL_API int32_t GetTIFInfo(const char* fileName, int32_t* width, i
   TiffPtr tif = openForReading(fileName, file);
   int32_t w = 0, h = 0;
   if (!tif || !inspect(tif.get(), file.bytes.size(), w, h)) return 0;
+  if (turned(orientationOf(tif.get()))) std::swap(w, h);
   *width = w;
   *height = h;
   rememberSize(Format::Tiff, fileName, w, h);
@@ -152,12 +189,33 @@ extern "C" OSTREL_API int32_t GetTIF(const char* fileName, uint8_t* pixels, int3
   TiffPtr tif = openForReading(fileName, file);
   int32_t w = 0, h = 0;
   if (!tif || !inspect(tif.get(), file.bytes.size(), w, h)) return 0;
-  if (!sizeWasReported(Format::Tiff, fileName, w, h) || stride < 3 * int64_t{w}) return 0;
+  const uint16_t orientation = orientationOf(tif.get());
+  const int32_t uprightW = turned(orientation) ? h : w, uprightH = turned(orientation) ? w : h;
+  if (!sizeWasReported(Format::Tiff, fileName, uprightW, uprightH) || stride < 3 * int64_t{uprightW})
+    return 0;
 
   const size_t count = static_cast<size_t>(w) * static_cast<size_t>(h);
   std::unique_ptr<uint32_t, decltype(&std::free)> raster(
       static_cast<uint32_t*>(std::malloc(count * sizeof(uint32_t))), &std::free);
   if (!raster) return 0;
+  if (turned(orientation)) {
+    // Asking for the file's own orientation gives the rows as stored, top first.
+    if (!TIFFReadRGBAImageOriented(tif.get(), static_cast<uint32_t>(w), static_cast<uint32_t>(h),
+                                   raster.get(), orientation, 1))
+      return 0;
+    for (int64_t y = 0; y < uprightH; ++y) {
+      uint8_t* out = pixels + (uprightH - 1 - y) * stride;
+      for (int64_t x = 0; x < uprightW; ++x, out += 3) {
+        int64_t sx = 0, sy = 0;
+        storedPosition(orientation, w, h, x, y, sx, sy);
+        const uint32_t in = raster.get()[sy * w + sx];
+        out[0] = static_cast<uint8_t>(TIFFGetB(in));
+        out[1] = static_cast<uint8_t>(TIFFGetG(in));
+        out[2] = static_cast<uint8_t>(TIFFGetR(in));
+      }
+    }
+    return 1;
+  }
   // Bottom-left orientation: raster row 0 is the bottom row, as in our buffer.
   if (!TIFFReadRGBAImageOriented(tif.get(), static_cast<uint32_t>(w), static_cast<uint32_t>(h), raster.get(),
                                  ORIENTATION_BOTLEFT, 1))
@@ -172,6 +230,19 @@ extern "C" OSTREL_API int32_t GetTIF(const char* fileName, uint8_t* pixels, int3
     }
   }
   return 1;
+}
+
+extern "C" OSTREL_API int32_t GetTIFICC(const char* fileName, uint8_t* profile, int32_t capacity) {
+  MemoryFile file;
+  TiffPtr tif = openForReading(fileName, file);
+  uint32_t length = 0;
+  void* data = nullptr;
+  if (!tif || !TIFFGetField(tif.get(), TIFFTAG_ICCPROFILE, &length, &data) || data == nullptr ||
+      length > static_cast<uint32_t>(INT32_MAX))
+    return 0;
+  if (profile != nullptr && capacity >= 0 && length <= static_cast<uint32_t>(capacity))
+    std::memcpy(profile, data, length);
+  return static_cast<int32_t>(length);
 }
 
 extern "C" OSTREL_API int32_t OutTIF(const char* fileName, const uint8_t* pixels, int32_t stride,

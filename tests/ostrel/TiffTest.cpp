@@ -3,6 +3,7 @@
 
 #include <functional>
 
+#include "Orientations.h"
 #include "OstrelFiles.h"
 #include "PixelBuffer.h"
 #include "ostrel.h"
@@ -228,4 +229,63 @@ TEST(Tiff, FailedWriteLeavesNoFile) {
   EXPECT_EQ(
       OutTIF(dir.file("short.tif").c_str(), picture.data(), picture.stride, 2 * picture.stride, 5, 5, 1), 0);
   EXPECT_FALSE(std::filesystem::exists(dir.file("short.tif")));
+}
+
+TEST(Tiff, EveryOrientationOpensUpright) {
+  ScratchDir dir;
+  // The upright picture: every pixel different.
+  const int W = 5, H = 3;
+  const auto upright = [](int x, int y, int c) {
+    return static_cast<uint8_t>(c == 0 ? 40 * x + 10 : c == 1 ? 70 * y + 5 : 99);
+  };
+  for (uint16_t orientation = 1; orientation <= 8; ++orientation) {
+    SCOPED_TRACE(orientation);
+    const bool turned = orientation >= 5;
+    const int sw = turned ? H : W, sh = turned ? W : H;
+    const std::string name = dir.file("o" + std::to_string(orientation) + ".tif");
+    makeTiff(name, [&](TIFF* t) {
+      basicTags(t, sw, sh, 8, 3, PHOTOMETRIC_RGB);
+      TIFFSetField(t, TIFFTAG_ORIENTATION, orientation);
+      for (int sy = 0; sy < sh; ++sy) {
+        std::vector<uint8_t> row(3 * sw);
+        for (int sx = 0; sx < sw; ++sx) {
+          int x = 0, y = 0;
+          testing_support::uprightPosition(orientation, W, H, sx, sy, x, y);
+          for (int c = 0; c < 3; ++c) row[3 * sx + c] = upright(x, y, c);
+        }
+        TIFFWriteScanline(t, row.data(), sy, 0);
+      }
+    });
+    PixelBuffer back;
+    ASSERT_TRUE(decode(name, back));
+    ASSERT_EQ(back.width, W);
+    ASSERT_EQ(back.height, H);
+    for (int y = 0; y < H; ++y)
+      for (int x = 0; x < W; ++x)
+        for (int c = 0; c < 3; ++c) EXPECT_EQ(back.at(x, y, 2 - c), upright(x, y, c)) << x << "," << y;
+  }
+}
+
+TEST(Tiff, HandsOverItsColourProfile) {
+  ScratchDir dir;
+  const std::string withProfile = dir.file("icc.tif"), without = dir.file("plain.tif");
+  std::vector<uint8_t> profile(300);
+  for (size_t i = 0; i < profile.size(); ++i) profile[i] = static_cast<uint8_t>(i * 7);
+  for (const std::string& name : {withProfile, without}) {
+    makeTiff(name, [&](TIFF* t) {
+      basicTags(t, 1, 1, 8, 1, PHOTOMETRIC_MINISBLACK);
+      if (name == withProfile)
+        TIFFSetField(t, TIFFTAG_ICCPROFILE, static_cast<uint32_t>(profile.size()), profile.data());
+      uint8_t grey = 99;
+      TIFFWriteScanline(t, &grey, 0, 0);
+    });
+  }
+  EXPECT_EQ(GetTIFICC(withProfile.c_str(), nullptr, 0), 300);
+  std::vector<uint8_t> small(299, 0), copy(300, 0);
+  EXPECT_EQ(GetTIFICC(withProfile.c_str(), small.data(), 299), 300);  // too small: only the length
+  EXPECT_EQ(small, std::vector<uint8_t>(299, 0));
+  EXPECT_EQ(GetTIFICC(withProfile.c_str(), copy.data(), 300), 300);
+  EXPECT_EQ(copy, profile);
+  EXPECT_EQ(GetTIFICC(without.c_str(), copy.data(), 300), 0);
+  EXPECT_EQ(GetTIFICC(dir.file("missing.tif").c_str(), copy.data(), 300), 0);
 }

@@ -171,7 +171,7 @@ TEST_F(FileDIB, FailedOpenLeavesTheImageAsItWas) {
       {"short.pcx", pcx.left(pcx.size() - 3)},
       {"short.tif", tif.left(tif.size() / 2)},
       {"short.bmp", bmp.left(60)},
-      {"good.png", png},
+      {"good.psd", png},
       {"noextension", png},
       {"half.wmf", sample_pictures::redRectangleWmf().left(30)},
       {"half.emf", sample_pictures::redRectangleEmf().left(100)},
@@ -215,14 +215,14 @@ TEST_F(FileDIB, FailedSaveLeavesAnExistingFileByteIdentical) {
   CDIB picture;
   fillRandom(picture, 5, 5, 3);
   const QByteArray original = "the old picture";
-  for (const char* name : {"old.jpg", "old.png", "old"}) ASSERT_TRUE(writeFile(path(name), original));
+  for (const char* name : {"old.jpg", "old.psd", "old"}) ASSERT_TRUE(writeFile(path(name), original));
 
   EXPECT_FALSE(files.MainSave(path("old.jpg"), picture, 0));  // the encoder refuses quality 0
-  EXPECT_FALSE(files.MainSave(path("old.png"), picture));     // not a format we write
+  EXPECT_FALSE(files.MainSave(path("old.psd"), picture));     // not a format we write
   EXPECT_FALSE(files.MainSave(path("old"), picture));         // no extension
   CDIB empty;
   EXPECT_FALSE(files.MainSave(path("old.jpg"), empty));  // nothing to write
-  for (const char* name : {"old.jpg", "old.png", "old"}) EXPECT_EQ(readFile(path(name)), original) << name;
+  for (const char* name : {"old.jpg", "old.psd", "old"}) EXPECT_EQ(readFile(path(name)), original) << name;
   EXPECT_EQ(leftovers(dir).size(), 3);
 
   EXPECT_FALSE(files.MainSave(path("no such folder/new.bmp"), picture));

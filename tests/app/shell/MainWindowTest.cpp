@@ -181,10 +181,10 @@ TEST_F(ShellTest, FailedOpensLeaveEverythingAsItWas) {
   bad.write("not a picture");
   bad.close();
   open(bad.fileName());
-  open(writePicture("odd.png", 5, 5));  // not a format the program reads
+  open(writePicture("odd.psd", 5, 5));  // not a format the program reads
 
   EXPECT_EQ(messages, (QStringList{"File doesn't exist!", "Failed to open " + bad.fileName(),
-                                   "Failed to open " + dir.filePath("odd.png")}));
+                                   "Failed to open " + dir.filePath("odd.psd")}));
   EXPECT_EQ(orvane::CurrentImage().Width(), 20);
   EXPECT_EQ(orvane::OriginalImage().Width(), 20);
   EXPECT_TRUE(main->picture()->isVisible() || main->picture()->isVisibleTo(main.get()));
@@ -212,20 +212,27 @@ TEST_F(ShellTest, SaveAsRoutesByExtension) {
   main->Stuff().SaveImageAs();
   EXPECT_EQ(jpegPaths.size(), 1);
 
-  answer = dir.filePath("copy.bmp");
+  answer = dir.filePath("out.webp");  // lossy at a quality too: the same dialog
   main->Stuff().SaveImageAs();
-  EXPECT_TRUE(QFile::exists(answer));
-  EXPECT_EQ(QImage(answer).size(), QSize(12, 8));
+  EXPECT_EQ(jpegPaths, (QStringList{dir.filePath("out.JPG"), answer}));
+  EXPECT_FALSE(QFile::exists(answer));
+
+  for (const char* name : {"copy.bmp", "copy.png"}) {
+    answer = dir.filePath(name);
+    main->Stuff().SaveImageAs();
+    EXPECT_TRUE(QFile::exists(answer));
+    EXPECT_EQ(QImage(answer).size(), QSize(12, 8));
+  }
 
   EXPECT_TRUE(messages.isEmpty() ||
               messages == QStringList{"Failed to save!"});  // jpeg needs the codec library
   messages.clear();
-  for (const char* name : {"out", "out.png"}) {
+  for (const char* name : {"out", "out.psd"}) {
     answer = dir.filePath(name);
     main->Stuff().SaveImageAs();
   }
   EXPECT_EQ(messages, (QStringList{"Failed to save!", "Failed to save!"}));
-  EXPECT_FALSE(QFile::exists(dir.filePath("out.png")));
+  EXPECT_FALSE(QFile::exists(dir.filePath("out.psd")));
 }
 
 TEST_F(ShellTest, HeaderButtonsPopUpTheirMenusBelowThem) {
