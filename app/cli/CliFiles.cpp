@@ -8,9 +8,18 @@ namespace orvane::cli {
 // writes exactly what the desktop program does.
 bool loadPicture(const QString& path, CDIB& image) { return cFileDIB().MainOpen(path, image); }
 
+bool loadPicture(const QString& path, CDIB& image, const OpenOptions& options, FileReport& report) {
+  return cFileDIB().MainOpen(path, image, options, report);
+}
+
 bool savePicture(const CDIB& image, const QString& path) {
+  FileReport report;
+  return savePicture(image, path, report);
+}
+
+bool savePicture(const CDIB& image, const QString& path, FileReport& report) {
   // A PCX save turns the image over and back; it is unchanged afterwards.
-  return cFileDIB().MainSave(path, const_cast<CDIB&>(image));
+  return cFileDIB().MainSave(path, const_cast<CDIB&>(image), 75, false, report);
 }
 
 }  // namespace orvane::cli

@@ -1,6 +1,6 @@
 // orvane-cli: applies the program's filters and effects to picture files.
 //
-//   orvane-cli [--op NAME[:ARG,ARG...]]... -o OUT INPUT...
+//   orvane-cli [--op NAME[:ARG,ARG...]]... [--max-pixels N] [--lenient] -o OUT INPUT...
 //   orvane-cli --list
 //
 // Exit status: 0 when every file was done, 1 when any file failed, 2 for a
@@ -9,7 +9,9 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QSet>
+#include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <exception>
 #include <string>
 #include <vector>
@@ -32,6 +34,9 @@ void printUsage(std::FILE* to) {
       "With one input OUT is a file (or an existing folder); with several, an existing folder.\n"
       "  --op NAME[:ARGS]  add an operation (repeatable); --list shows names and arguments\n"
       "  -o, --output OUT  where to save\n"
+      "  --max-pixels N    refuse pictures of more than N pixels (default 256 megapixels,\n"
+      "                    fewer on machines with little memory)\n"
+      "  --lenient         open damaged or truncated files as far as they decode (with a warning)\n"
       "  --list            print every operation with its arguments\n"
       "  -h, --help        print this help\n",
       to);
@@ -80,6 +85,7 @@ int main(int argc, char** argv) {
   bool haveOutput = false;
   bool list = false;
   bool optionsEnded = false;
+  orvane::OpenOptions openOptions;
 
   for (size_t i = 0; i < args.size(); ++i) {
     const std::string& arg = args[i];
@@ -107,6 +113,15 @@ int main(int argc, char** argv) {
       if (missing) return usageError(arg + " needs a file or folder");
       output = value;
       haveOutput = true;
+    } else if (optionValue(args, i, "--max-pixels", value, missing)) {
+      char* end = nullptr;
+      errno = 0;
+      const long long pixels = missing ? 0 : std::strtoll(value.c_str(), &end, 10);
+      if (missing || errno != 0 || end == value.c_str() || *end != '\0' || pixels <= 0)
+        return usageError("--max-pixels needs a whole number of pixels above 0");
+      openOptions.maxPixels = pixels;
+    } else if (arg == "--lenient") {
+      openOptions.lenient = true;
     } else if (orvane::cli::parseTextOption(args, i, texts, value)) {
       if (!value.empty()) return usageError(value);
     } else {
@@ -149,10 +164,13 @@ int main(int argc, char** argv) {
       continue;
     }
     orvane::CDIB image;
-    if (!orvane::cli::loadPicture(inPath, image)) {
-      fail("cannot read the picture");
+    orvane::FileReport report;
+    if (!orvane::cli::loadPicture(inPath, image, openOptions, report)) {
+      fail(report.error.toLocal8Bit().toStdString());
       continue;
     }
+    if (!report.warning.isEmpty())
+      std::fprintf(stderr, "%s: warning: %s\n", where.c_str(), report.warning.toLocal8Bit().constData());
     std::string error;
     for (const auto& step : steps) {
       try {
@@ -167,8 +185,9 @@ int main(int argc, char** argv) {
       fail(error);
       continue;
     }
-    if (!orvane::cli::savePicture(image, target)) {
-      fail("cannot save '" + target.toLocal8Bit().toStdString() + "'");
+    if (!orvane::cli::savePicture(image, target, report)) {
+      fail("cannot save '" + target.toLocal8Bit().toStdString() +
+           "': " + report.error.toLocal8Bit().toStdString());
       continue;
     }
     written.insert(QFileInfo(target).absoluteFilePath());

@@ -14,6 +14,7 @@
 #include <cstdint>
 
 #include "CDIB.h"
+#include "FileReport.h"
 
 namespace orvane {
 
@@ -32,10 +33,15 @@ class cFileDIB {
 
   // True when the file was read into xDIB; on False xDIB is unchanged.
   bool MainOpen(const QString& FileName, CDIB& xDIB);
+  // The same, within options' pixel budget and damage policy; report tells
+  // why it failed, or what damage a lenient open accepted.
+  bool MainOpen(const QString& FileName, CDIB& xDIB, const OpenOptions& options, FileReport& report);
 
   // True when the file was written. Quality (1-100) and GreyScale apply to
   // JPEG only. On False an existing file of that name is unchanged.
   bool MainSave(const QString& FileName, CDIB& xDIB, int16_t Quality = 75, bool GreyScale = false);
+  // The same; report tells why it failed.
+  bool MainSave(const QString& FileName, CDIB& xDIB, int16_t Quality, bool GreyScale, FileReport& report);
 
   // The per-format routines work on the named file directly; MainOpen and
   // MainSave add the protection against losing data.

@@ -85,13 +85,15 @@ void CDIB::Cls() {
   if (pixels_) std::memset(pixels_.get(), 0, header_.sizeImage);
 }
 
-void CDIB::Clone(const QImage& pic, bool fitSize) {
-  if (fitSize && !Create(pic.width(), pic.height())) return;
-  if (!pixels_ || pic.isNull()) return;
+bool CDIB::Clone(const QImage& pic, bool fitSize) {
+  if (pic.isNull()) return false;
+  if (fitSize && !Create(pic.width(), pic.height())) return false;
+  if (!pixels_) return false;
   // Bring the picture into our own layout, then stretch it onto the buffer.
   CDIB source;
-  if (!source.Create(pic.width(), pic.height())) return;
+  if (!source.Create(pic.width(), pic.height())) return false;
   const QImage rgb = pic.convertToFormat(QImage::Format_RGB888);
+  if (rgb.isNull()) return false;
   for (int32_t y = 0; y < rgb.height(); ++y) {
     const uchar* in = rgb.constScanLine(y);
     uint8_t* out = source.surface_.pixel(0, y);
@@ -102,6 +104,7 @@ void CDIB::Clone(const QImage& pic, bool fitSize) {
     }
   }
   StretchBlt(hDC(), 0, 0, Width(), Height(), source.hDC(), 0, 0, source.Width(), source.Height(), SRCCOPY);
+  return true;
 }
 
 void CDIB::CloneHDC(HDC theHDC, uint32_t dwRop, int32_t X, int32_t Y) {

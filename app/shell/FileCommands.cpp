@@ -25,12 +25,25 @@ void frmStuff::OpenPictureFile(const QString& fileName) {
   SetBusy(true);
   main_.setEnabled(false);
   try {
+    OpenOptions options;  // the default pixel budget, as on the command line
+    FileReport report;
+    bool opened = false;
     if (!FileExists(fileName)) {
       ShowMessage(QStringLiteral("File doesn't exist!"));
-    } else if (!FileObject().MainOpen(fileName, CurrentImage())) {
-      // The current picture and its display stay as they were.
-      ShowMessage(QStringLiteral("Failed to open ") + fileName);
+    } else if (FileObject().MainOpen(fileName, CurrentImage(), options, report)) {
+      opened = true;
     } else {
+      // The current picture and its display stay as they were.
+      const QString text = QStringLiteral("Failed to open %1: %2").arg(fileName, report.error);
+      if (report.error != QLatin1String(kDamaged)) {
+        ShowMessage(text);
+      } else if (AskOpenAnyway(text)) {
+        options.lenient = true;
+        opened = FileObject().MainOpen(fileName, CurrentImage(), options, report);
+        if (!opened) ShowMessage(QStringLiteral("Failed to open %1: %2").arg(fileName, report.error));
+      }
+    }
+    if (opened) {
       main_.Zoom();
       main_.ZoomCenter();
       main_.EnableOperations();
@@ -40,6 +53,9 @@ void frmStuff::OpenPictureFile(const QString& fileName) {
       original.Cls();
       original.Create(current.Width(), current.Height());
       original.CloneHDC(current.hDC(), SRCCOPY, 0, 0);
+      if (!report.warning.isEmpty())
+        ShowMessage(
+            QStringLiteral("%1 was opened as far as it could be read: %2").arg(fileName, report.warning));
     }
   } catch (const std::exception& e) {
     ShowMessage(QStringLiteral("Opening %1 failed: %2").arg(fileName, QString::fromLocal8Bit(e.what())));
@@ -60,8 +76,9 @@ void frmStuff::SaveImageAs() {
       saveJpegWithDialog(fileName);  // the JPEG settings save
       return;
     }
-    if (!FileObject().MainSave(fileName, CurrentImage(), 75, false))
-      ShowMessage(QStringLiteral("Failed to save!"));
+    FileReport report;
+    if (!FileObject().MainSave(fileName, CurrentImage(), 75, false, report))
+      ShowMessage(QStringLiteral("Failed to save! %1").arg(report.error));
   } catch (const std::exception&) {
     ShowMessage(QStringLiteral("Failed to save!"));
   }

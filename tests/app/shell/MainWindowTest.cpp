@@ -183,8 +183,9 @@ TEST_F(ShellTest, FailedOpensLeaveEverythingAsItWas) {
   open(bad.fileName());
   open(writePicture("odd.png", 5, 5));  // not a format the program reads
 
-  EXPECT_EQ(messages, (QStringList{"File doesn't exist!", "Failed to open " + bad.fileName(),
-                                   "Failed to open " + dir.filePath("odd.png")}));
+  EXPECT_EQ(messages,
+            (QStringList{"File doesn't exist!", "Failed to open " + bad.fileName() + ": not a BMP file",
+                         "Failed to open " + dir.filePath("odd.png") + ": unknown format"}));
   EXPECT_EQ(orvane::CurrentImage().Width(), 20);
   EXPECT_EQ(orvane::OriginalImage().Width(), 20);
   EXPECT_TRUE(main->picture()->isVisible() || main->picture()->isVisibleTo(main.get()));
@@ -217,14 +218,15 @@ TEST_F(ShellTest, SaveAsRoutesByExtension) {
   EXPECT_TRUE(QFile::exists(answer));
   EXPECT_EQ(QImage(answer).size(), QSize(12, 8));
 
-  EXPECT_TRUE(messages.isEmpty() ||
-              messages == QStringList{"Failed to save!"});  // jpeg needs the codec library
+  EXPECT_TRUE(
+      messages.isEmpty() ||
+      (messages.size() == 1 && messages[0].startsWith("Failed to save! ")));  // jpeg needs the codec library
   messages.clear();
   for (const char* name : {"out", "out.png"}) {
     answer = dir.filePath(name);
     main->Stuff().SaveImageAs();
   }
-  EXPECT_EQ(messages, (QStringList{"Failed to save!", "Failed to save!"}));
+  EXPECT_EQ(messages, (QStringList{"Failed to save! unknown format", "Failed to save! unknown format"}));
   EXPECT_FALSE(QFile::exists(dir.filePath("out.png")));
 }
 
