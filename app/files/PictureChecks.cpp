@@ -52,6 +52,26 @@ bool HasFormatSignature(const QByteArray& head, const QString& extension) {
   return true;
 }
 
+void GifCanvasSize(const QByteArray& data, int64_t& width, int64_t& height) {
+  width = height = 0;
+  if (data.size() < 10) return;
+  width = le16(data, 6);
+  height = le16(data, 8);
+  // The first image descriptor may reach beyond the screen.
+  qsizetype at = 13;
+  const uint8_t screenFlags = static_cast<uint8_t>(data[10]);
+  if (screenFlags & 0x80) at += 3 * (qsizetype{2} << (screenFlags & 7));
+  while (at < data.size() && data[at] == '\x21') {
+    at += 2;
+    while (at < data.size() && data[at] != 0) at += 1 + static_cast<uint8_t>(data[at]);
+    ++at;
+  }
+  if (at + 9 <= data.size() && data[at] == '\x2C') {
+    width = std::max<int64_t>(width, int64_t{le16(data, at + 1)} + le16(data, at + 5));
+    height = std::max<int64_t>(height, int64_t{le16(data, at + 3)} + le16(data, at + 7));
+  }
+}
+
 bool GifFirstFrameComplete(const QByteArray& data) {
   const qsizetype size = data.size();
   if (size < 13) return false;

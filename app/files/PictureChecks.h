@@ -19,6 +19,10 @@ bool HasFormatSignature(const QByteArray& head, const QString& extension);
 // its pixel data lies inside the file.
 bool GifFirstFrameComplete(const QByteArray& data);
 
+// The size a GIF's frames are drawn on: the larger of the logical screen and
+// the first frame's own extent. Zero when the header is cut short.
+void GifCanvasSize(const QByteArray& data, int64_t& width, int64_t& height);
+
 // The icon entry to open: the largest, and among the largest the one with the
 // most colours. -1 when the directory is damaged. width and height are the
 // largest size the entry's own header claims.

@@ -218,6 +218,11 @@ bool readWithQt(const QString& path, const char* format, CDIB& xDIB, const OpenO
       report.error = kDamaged;
       return false;
     }
+  } else if (std::strcmp(format, "gif") == 0) {
+    // The canvas every frame is drawn on, from the header.
+    int64_t width = 0, height = 0;
+    GifCanvasSize(data, width, height);
+    if (!FitsPixelBudget(width, height, options, report)) return false;
   } else {
     // The size from the header, checked before Qt allocates the picture.
     const QSize size = reader.size();
