@@ -399,8 +399,18 @@ bool writeWithQt(const CDIB& xDIB, const QString& fileName, const char* format, 
     ok = false;
     error = errno;
   }
-  if (!ok) report.error = WriteFailureReason(error != 0 ? error : EIO);
-  return ok;
+  if (!ok) {
+    report.error = WriteFailureReason(error != 0 ? error : EIO);
+    return false;
+  }
+  // Qt's writers convert the picture first and, when that conversion runs out
+  // of memory, write an empty picture and report success: read the size back.
+  QImageReader check(fileName, format);
+  if (check.size() != picture.size()) {
+    report.error = kNoMemory;
+    return false;
+  }
+  return true;
 }
 
 }  // namespace

@@ -76,7 +76,9 @@ extern "C" OSTREL_API int32_t mem2jpeg(const uint8_t* pixels, int32_t size, int3
     writeError = errno;
   }
   if (!ok) {
-    ostrel::fail(encoded ? OSTREL_E_WRITE : OSTREL_E_MEMORY, writeError);
+    // libjpeg ends a failed write and a failed allocation alike; errno tells them apart.
+    const bool memory = !encoded && (writeError == 0 || writeError == ENOMEM);
+    ostrel::fail(memory ? OSTREL_E_MEMORY : OSTREL_E_WRITE, writeError);
     std::remove(fileName);
   }
   return ok ? 1 : 0;
