@@ -58,5 +58,9 @@ int main(int argc, char** argv) {
   ok = ok && put(root.filePath("open/ico"), char(3) + sample_pictures::twoSizeIcon());
   ok = ok && put(root.filePath("open/wmf"), char(4) + sample_pictures::redRectangleWmf());
   ok = ok && put(root.filePath("open/emf"), char(5) + sample_pictures::redRectangleEmf());
+  // Paths that only crafted files reach: a codec that is refused, and many scans.
+  const QByteArray jbig = sample_pictures::stripTiff(4, 2, 34661, QByteArray(24, '\x40'));
+  ok = ok && put(root.filePath("tiff/jbig"), jbig) && put(root.filePath("open/jbig"), char(6) + jbig);
+  ok = ok && put(root.filePath("open/progressive-jpg"), char(1) + sample_pictures::progressiveJpeg(40, 30));
   return ok ? 0 : 1;
 }

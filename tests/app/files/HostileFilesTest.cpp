@@ -32,35 +32,6 @@ bool writeFile(const QString& name, const QByteArray& bytes) {
   return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
 }
 
-// A little-endian TIFF of one strip: 8-bit RGB, the given compression.
-QByteArray tiff(uint32_t width, uint32_t height, uint16_t compression, const QByteArray& strip) {
-  QByteArray b("II*\0", 4);
-  put32(b, 8);
-  const struct {
-    uint16_t tag, type;
-    uint32_t value;
-  } entries[] = {{256, 4, width},       {257, 4, height}, {258, 3, 8},
-                 {259, 3, compression}, {262, 3, 2},      {273, 4, 0},
-                 {277, 3, 3},           {278, 4, height}, {279, 4, static_cast<uint32_t>(strip.size())}};
-  const uint32_t count = sizeof entries / sizeof *entries;
-  const uint32_t dataAt = 8 + 2 + 12 * count + 4;
-  put16(b, count);
-  for (const auto& e : entries) {
-    put16(b, e.tag);
-    put16(b, e.type);
-    put32(b, 1);
-    if (e.type == 3) {
-      put16(b, e.value);
-      put16(b, 0);
-    } else {
-      put32(b, e.tag == 273 ? dataAt : e.value);
-    }
-  }
-  put32(b, 0);
-  b.append(strip);
-  return b;
-}
-
 // A PCX header of width x height, 8 bits in three planes, followed by data.
 QByteArray pcx(int width, int height, const QByteArray& data) {
   QByteArray b(128, '\0');
@@ -233,13 +204,14 @@ TEST_F(HostileFiles, TiffRefusedCodecsSizesAndDamage) {
   expectRefused({
       {"text.tif", "hello, world", NotFormatReason("TIFF")},
       {"cut.tif", QByteArray("II*\0\x08\0\0\0\x09\0", 10), kDamaged},
-      {"jbig.tif", tiff(4, 2, 34661, pixels), kUnsupportedTiffCompression},
-      {"oldjpeg.tif", tiff(4, 2, 6, pixels), kUnsupportedTiffCompression},
-      {"vendor.tif", tiff(4, 2, 32809, pixels), kUnsupportedTiffCompression},
-      {"big.tif", tiff(4000, 2, 1, QByteArray(4000 * 2 * 3, '\0')), kTooLarge(4000, 2), 7999},
+      {"jbig.tif", sample_pictures::stripTiff(4, 2, 34661, pixels), kUnsupportedTiffCompression},
+      {"oldjpeg.tif", sample_pictures::stripTiff(4, 2, 6, pixels), kUnsupportedTiffCompression},
+      {"vendor.tif", sample_pictures::stripTiff(4, 2, 32809, pixels), kUnsupportedTiffCompression},
+      {"big.tif", sample_pictures::stripTiff(4000, 2, 1, QByteArray(4000 * 2 * 3, '\0')), kTooLarge(4000, 2),
+       7999},
   });
   // Uncompressed and complete: the same file opens.
-  ASSERT_TRUE(writeFile(path("plain.tif"), tiff(4, 2, 1, pixels)));
+  ASSERT_TRUE(writeFile(path("plain.tif"), sample_pictures::stripTiff(4, 2, 1, pixels)));
   CDIB image;
   ASSERT_TRUE(files.MainOpen(path("plain.tif"), image));
   EXPECT_EQ(image.DIBPointer()[0], 0x40);

@@ -134,4 +134,44 @@ inline QByteArray redRectangleEmf() {
   return b;
 }
 
+// A little-endian TIFF of one strip: 8-bit RGB, the given compression.
+inline QByteArray stripTiff(uint32_t width, uint32_t height, uint16_t compression, const QByteArray& strip) {
+  QByteArray b("II*\0", 4);
+  put32(b, 8);
+  const struct {
+    uint16_t tag, type;
+    uint32_t value;
+  } entries[] = {{256, 4, width},       {257, 4, height}, {258, 3, 8},
+                 {259, 3, compression}, {262, 3, 2},      {273, 4, 0},
+                 {277, 3, 3},           {278, 4, height}, {279, 4, static_cast<uint32_t>(strip.size())}};
+  const uint32_t count = sizeof entries / sizeof *entries;
+  const uint32_t dataAt = 8 + 2 + 12 * count + 4;
+  put16(b, count);
+  for (const auto& e : entries) {
+    put16(b, e.tag);
+    put16(b, e.type);
+    put32(b, 1);
+    if (e.type == 3) {
+      put16(b, e.value);
+      put16(b, 0);
+    } else {
+      put32(b, e.tag == 273 ? dataAt : e.value);
+    }
+  }
+  put32(b, 0);
+  b.append(strip);
+  return b;
+}
+
+// A baseline and a progressive JPEG of the gradient.
+inline QByteArray progressiveJpeg(int w, int h) {
+  QByteArray bytes;
+  QBuffer buffer(&bytes);
+  buffer.open(QIODevice::WriteOnly);
+  QImageWriter writer(&buffer, "jpeg");
+  writer.setProgressiveScanWrite(true);
+  writer.write(gradient(w, h));
+  return bytes;
+}
+
 }  // namespace sample_pictures
