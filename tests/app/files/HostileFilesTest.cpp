@@ -81,42 +81,6 @@ QByteArray icon(const std::vector<QByteArray>& bitmaps, int size) {
   return b;
 }
 
-// A placeable WMF whose frame runs from (left, top) to (right, bottom) at 96
-// units an inch, filled with one solid colour.
-QByteArray wmf(int left, int top, int right, int bottom, QRgb fill) {
-  QByteArray b;
-  put32(b, 0x9AC6CDD7);
-  const uint32_t header[] = {0,
-                             static_cast<uint16_t>(left),
-                             static_cast<uint16_t>(top),
-                             static_cast<uint16_t>(right),
-                             static_cast<uint16_t>(bottom),
-                             96,
-                             0,
-                             0};
-  uint16_t checksum = 0xCDD7 ^ 0x9AC6;
-  for (uint32_t w : header) {
-    put16(b, w);
-    checksum ^= static_cast<uint16_t>(w);
-  }
-  put16(b, checksum);
-  putWords(b, {1, 9, 0x0300});
-  put32(b, 40);
-  putWords(b, {1});
-  put32(b, 7);
-  putWords(b, {0});
-  put32(b, 5), putWords(b, {0x020B, static_cast<uint16_t>(top), static_cast<uint16_t>(left)});
-  put32(b, 5),
-      putWords(b, {0x020C, static_cast<uint16_t>(bottom - top), static_cast<uint16_t>(right - left)});
-  put32(b, 7),
-      putWords(b, {0x02FC, 0, (qRed(fill) | (qGreen(fill) << 8)), static_cast<uint32_t>(qBlue(fill)), 0});
-  put32(b, 4), putWords(b, {0x012D, 0});
-  put32(b, 7), putWords(b, {0x041B, static_cast<uint16_t>(bottom), static_cast<uint16_t>(right),
-                            static_cast<uint16_t>(top), static_cast<uint16_t>(left)});
-  put32(b, 3), putWords(b, {0x0000});
-  return b;
-}
-
 // An EMF whose inclusive bounds run from 0 to (right, bottom), filled with one colour.
 QByteArray emf(int32_t right, int32_t bottom, QRgb fill) {
   QByteArray b = sample_pictures::redRectangleEmf();
@@ -285,7 +249,7 @@ TEST_F(HostileFiles, IconPicksTheMostColoursAmongTheLargestAndChecksTheBudget) {
 
 TEST_F(HostileFiles, MetafilesKeepColoursAndBoundsAndRefuseEmptyFrames) {
   const QRgb colour = qRgb(200, 100, 50);
-  ASSERT_TRUE(writeFile(path("fill.wmf"), wmf(0, 0, 120, 60, colour)));
+  ASSERT_TRUE(writeFile(path("fill.wmf"), sample_pictures::filledWmf(0, 0, 120, 60, colour)));
   ASSERT_TRUE(writeFile(path("fill.emf"), emf(199, 99, colour)));
   CDIB image;
   ASSERT_TRUE(files.MainOpen(path("fill.wmf"), image));
@@ -299,14 +263,14 @@ TEST_F(HostileFiles, MetafilesKeepColoursAndBoundsAndRefuseEmptyFrames) {
   EXPECT_EQ(qRgb(p[2], p[1], p[0]), colour);
 
   // A frame far larger than a screen is drawn with its longer side at the limit.
-  ASSERT_TRUE(writeFile(path("wide.wmf"), wmf(0, 0, 30000, 300, colour)));
+  ASSERT_TRUE(writeFile(path("wide.wmf"), sample_pictures::filledWmf(0, 0, 30000, 300, colour)));
   ASSERT_TRUE(files.MainOpen(path("wide.wmf"), image));
   EXPECT_EQ(image.Width(), kMaxMetafileSide);
   EXPECT_NEAR(image.Height(), 82, 1);
 
   expectRefused({
-      {"inverted.wmf", wmf(100, 0, 0, 50, colour), kDamaged},
-      {"empty.wmf", wmf(10, 10, 10, 60, colour), kDamaged},
+      {"inverted.wmf", sample_pictures::filledWmf(100, 0, 0, 50, colour), kDamaged},
+      {"empty.wmf", sample_pictures::filledWmf(10, 10, 10, 60, colour), kDamaged},
       {"inverted.emf", emf(-5, 99, colour), kDamaged},
       {"text.emf", "hello, world", NotFormatReason("EMF")},
       {"big.emf", emf(199, 99, colour), kTooLarge(200, 100), 19999},

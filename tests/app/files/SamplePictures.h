@@ -88,11 +88,19 @@ inline QByteArray twoSizeIcon() {
   return b;
 }
 
-// A placeable WMF of 100 x 50 pixels at 96 dpi: a red rectangle over all of it.
-inline QByteArray redRectangleWmf() {
+// A placeable WMF whose frame runs from (left, top) to (right, bottom) at 96
+// units an inch, filled with one solid colour.
+inline QByteArray filledWmf(int left, int top, int right, int bottom, QRgb fill) {
   QByteArray b;
   put32(b, 0x9AC6CDD7);
-  const uint32_t header[] = {0, 0, 0, 100, 50, 96, 0, 0};
+  const uint32_t header[] = {0,
+                             static_cast<uint16_t>(left),
+                             static_cast<uint16_t>(top),
+                             static_cast<uint16_t>(right),
+                             static_cast<uint16_t>(bottom),
+                             96,
+                             0,
+                             0};
   uint16_t checksum = 0xCDD7 ^ 0x9AC6;
   for (uint32_t w : header) {
     put16(b, w);
@@ -100,18 +108,24 @@ inline QByteArray redRectangleWmf() {
   }
   put16(b, checksum);
   putWords(b, {1, 9, 0x0300});
-  put32(b, 40);  // words in the metafile
+  put32(b, 40);
   putWords(b, {1});
-  put32(b, 7);  // largest record
+  put32(b, 7);
   putWords(b, {0});
-  put32(b, 5), putWords(b, {0x020B, 0, 0});                  // window origin
-  put32(b, 5), putWords(b, {0x020C, 50, 100});               // window extent
-  put32(b, 7), putWords(b, {0x02FC, 0, 0x00FF, 0x0000, 0});  // solid red brush
-  put32(b, 4), putWords(b, {0x012D, 0});                     // select it
-  put32(b, 7), putWords(b, {0x041B, 50, 100, 0, 0});         // rectangle
+  put32(b, 5), putWords(b, {0x020B, static_cast<uint16_t>(top), static_cast<uint16_t>(left)});
+  put32(b, 5),
+      putWords(b, {0x020C, static_cast<uint16_t>(bottom - top), static_cast<uint16_t>(right - left)});
+  put32(b, 7),
+      putWords(b, {0x02FC, 0, (qRed(fill) | (qGreen(fill) << 8)), static_cast<uint32_t>(qBlue(fill)), 0});
+  put32(b, 4), putWords(b, {0x012D, 0});
+  put32(b, 7), putWords(b, {0x041B, static_cast<uint16_t>(bottom), static_cast<uint16_t>(right),
+                            static_cast<uint16_t>(top), static_cast<uint16_t>(left)});
   put32(b, 3), putWords(b, {0x0000});
   return b;
 }
+
+// A placeable WMF of 100 x 50 pixels at 96 dpi: a red rectangle over all of it.
+inline QByteArray redRectangleWmf() { return filledWmf(0, 0, 100, 50, qRgb(255, 0, 0)); }
 
 // An EMF of 100 x 50 pixels: a red rectangle over all of it.
 inline QByteArray redRectangleEmf() {
