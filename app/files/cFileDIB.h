@@ -7,7 +7,10 @@
 //
 // Nothing is lost on failure: MainOpen decodes into a buffer of its own and
 // replaces the image only on success, and MainSave writes beside the target and
-// renames over it only on success. The object holds no state between calls.
+// puts it in the target's place only on success (see SaveTarget). Every reader
+// checks the picture's size against the pixel budget before it allocates; a
+// failure comes with its reason in a FileReport. The object holds no state
+// between calls.
 #pragma once
 
 #include <QString>
@@ -28,7 +31,8 @@ inline constexpr const char* kSavePictureFilter = "BMP Format|*.bmp|JPG/JPEG For
 class cFileDIB {
  public:
   // True when the file system holding FileName's folder has more than
-  // 3 x RGBSize bytes free; False when that folder does not exist.
+  // 3 x RGBSize bytes free; False when that folder does not exist. MainSave
+  // does not ask: the write itself tells whether the picture fits.
   bool CheckWriteSpace(const QString& FileName, int32_t RGBSize);
 
   // True when the file was read into xDIB; on False xDIB is unchanged.
