@@ -336,6 +336,7 @@ template <typename Info, typename Decode>
 bool readThroughOstrel(const QString& path, CDIB& xDIB, const OpenOptions& options, FileReport& report,
                        const QString& formatName, Info info, Decode decode) {
   int32_t W = 0, H = 0;
+  const OstrelLeniency leniency(options.lenient);
   if (!info(nativeName(path).constData(), &W, &H) || W == 0 || H == 0) {
     report.error = ostrelReason(formatName);
     return false;
@@ -346,7 +347,6 @@ bool readThroughOstrel(const QString& path, CDIB& xDIB, const OpenOptions& optio
     report.error = kNoMemory;
     return false;
   }
-  const OstrelLeniency leniency(options.lenient);
   if (!decode(xDIB)) {
     report.error = ostrelReason(formatName);
     return false;

@@ -76,10 +76,12 @@ bool parse(const std::vector<uint8_t>& file, Layout& out) {
     l.palette = h[1] == 3 ? kEgaPalette : h + 16;
   }
   // Every stream byte yields at most 63 picture bytes: a header claiming more
-  // than the file can hold is truncated or lying.
+  // than the file can hold is truncated or lying. A lenient read takes it as
+  // truncated and keeps what there is.
   const uint64_t lineBytes = static_cast<uint64_t>(l.bytesPerLine) * planes;
   const uint64_t total = lineBytes * static_cast<uint64_t>(l.height);
-  if (total > static_cast<uint64_t>(l.dataEnd - kHeaderSize) * kMaxRun) return fail(OSTREL_E_DAMAGED);
+  if (total > static_cast<uint64_t>(l.dataEnd - kHeaderSize) * kMaxRun && !lenient())
+    return fail(OSTREL_E_DAMAGED);
   out = l;
   return true;
 }

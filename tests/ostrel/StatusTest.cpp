@@ -98,6 +98,17 @@ TEST(Status, LenientPcxKeepsTheDecodedRowsAndBlackensTheRest) {
   EXPECT_EQ(status, OSTREL_E_DAMAGED);
   EXPECT_EQ(std::vector<uint8_t>(rgb.begin(), rgb.begin() + 6),
             (std::vector<uint8_t>{10, 30, 50, 20, 40, 60}));
+  // Far less data than the header claims: refused by the size query unless lenient.
+  auto sparse = pcxHeader(200, 200, 8, 3, 200);
+  sparse.insert(sparse.end(), {1, 2, 3, 4});
+  writeBytes(dir.file("sparse.pcx"), sparse);
+  int32_t sw = 0, sh = 0;
+  EXPECT_EQ(getpcxinfo(dir.file("sparse.pcx").c_str(), &sw, &sh), 0);
+  ostrel_set_lenient(1);
+  EXPECT_NE(getpcxinfo(dir.file("sparse.pcx").c_str(), &sw, &sh), 0);
+  ostrel_set_lenient(0);
+  EXPECT_EQ(sw, 200);
+
   for (int row = 1; row < 3; ++row)
     EXPECT_EQ(std::vector<uint8_t>(rgb.begin() + 8 * row, rgb.begin() + 8 * row + 6),
               std::vector<uint8_t>(6, 0));
