@@ -89,5 +89,10 @@ int main(int argc, char** argv) {
   };
   for (const auto& [name, image] : pngs)
     ok = ok && put(root.filePath(name), sample_pictures::encode(image, "png"));
+
+  // Paths that only crafted files reach: a codec that is refused, and many scans.
+  const QByteArray jbig = sample_pictures::stripTiff(4, 2, 34661, QByteArray(24, '\x40'));
+  ok = ok && put(root.filePath("tiff/jbig"), jbig) && put(root.filePath("open/jbig"), char(6) + jbig);
+  ok = ok && put(root.filePath("open/progressive-jpg"), char(1) + sample_pictures::progressiveJpeg(40, 30));
   return ok ? 0 : 1;
 }

@@ -24,7 +24,7 @@ status=0
 for target in pcx:pcx tiff:tiff open:open png:png webp:webp; do
   name="${target%%:*}" seeds="$corpus/${target##*:}"
   echo "== fuzz_$name for ${seconds}s"
-  if ! "$build/bin/fuzz_$name" -max_total_time="$seconds" -timeout=20 -rss_limit_mb=3072 -max_len=65536 \
+  if ! "$build/bin/fuzz_$name" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -max_len=65536 \
       -artifact_prefix="$build/findings/$name-" -print_final_stats=1 "$seeds" 2>"$build/findings/$name.log"; then
     tail -n 60 "$build/findings/$name.log"
     echo "fuzz_$name found a fault; the input is in $build/findings/"

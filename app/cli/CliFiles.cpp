@@ -8,9 +8,18 @@ namespace orvane::cli {
 // writes exactly what the desktop program does.
 bool loadPicture(const QString& path, CDIB& image) { return cFileDIB().MainOpen(path, image); }
 
+bool loadPicture(const QString& path, CDIB& image, const OpenOptions& options, FileReport& report) {
+  return cFileDIB().MainOpen(path, image, options, report);
+}
+
 bool savePicture(const CDIB& image, const QString& path, int quality, bool grey) {
+  FileReport report;
+  return savePicture(image, path, report, quality, grey);
+}
+
+bool savePicture(const CDIB& image, const QString& path, FileReport& report, int quality, bool grey) {
   // A PCX save turns the image over and back; it is unchanged afterwards.
-  return cFileDIB().MainSave(path, const_cast<CDIB&>(image), static_cast<int16_t>(quality), grey);
+  return cFileDIB().MainSave(path, const_cast<CDIB&>(image), static_cast<int16_t>(quality), grey, report);
 }
 
 bool parseQuality(const std::string& text, int& quality, std::string& error) {

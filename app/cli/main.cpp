@@ -1,7 +1,7 @@
 // orvane-cli: applies the program's filters and effects to picture files.
 //
-//   orvane-cli [--op NAME[:ARG,ARG...]]... -o OUT INPUT...
-//   orvane-cli --list[=NAME]
+//   orvane-cli [--op NAME[:ARG,ARG...]]... [--quality N] [--grey] [--max-pixels N] [--lenient] -o OUT
+//   INPUT... orvane-cli --list[=NAME]
 //
 // Exit status: 0 when every file was done, 1 when any file failed, 2 for a
 // usage error (nothing is processed then).
@@ -9,7 +9,9 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QSet>
+#include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <exception>
 #include <string>
 #include <vector>
@@ -34,6 +36,9 @@ void printUsage(std::FILE* to) {
       "  -o, --output OUT  where to save\n"
       "  --quality N       JPEG and WebP quality, 1-100 (default 75; 100 writes lossless WebP)\n"
       "  --grey            save JPEG and WebP in grey scale\n"
+      "  --max-pixels N    refuse pictures of more than N pixels (default 256 megapixels,\n"
+      "                    fewer on machines with little memory)\n"
+      "  --lenient         open damaged or truncated files as far as they decode (with a warning)\n"
       "  --list            print every operation with its arguments\n"
       "  --list=NAME       print NAME's arguments with their ranges and defaults\n"
       "  -h, --help        print this help\n",
@@ -85,6 +90,7 @@ int main(int argc, char** argv) {
   bool grey = false;
   bool list = false;
   bool optionsEnded = false;
+  orvane::OpenOptions openOptions;
 
   for (size_t i = 0; i < args.size(); ++i) {
     const std::string& arg = args[i];
@@ -124,6 +130,15 @@ int main(int argc, char** argv) {
       if (!orvane::cli::parseQuality(value, quality, error)) return usageError(error);
     } else if (arg == "--grey") {
       grey = true;
+    } else if (optionValue(args, i, "--max-pixels", value, missing)) {
+      char* end = nullptr;
+      errno = 0;
+      const long long pixels = missing ? 0 : std::strtoll(value.c_str(), &end, 10);
+      if (missing || errno != 0 || end == value.c_str() || *end != '\0' || pixels <= 0)
+        return usageError("--max-pixels needs a whole number of pixels above 0");
+      openOptions.maxPixels = pixels;
+    } else if (arg == "--lenient") {
+      openOptions.lenient = true;
     } else if (orvane::cli::parseTextOption(args, i, texts, value)) {
       if (!value.empty()) return usageError(value);
     } else {
@@ -166,10 +181,13 @@ int main(int argc, char** argv) {
       continue;
     }
     orvane::CDIB image;
-    if (!orvane::cli::loadPicture(inPath, image)) {
-      fail("cannot read the picture");
+    orvane::FileReport report;
+    if (!orvane::cli::loadPicture(inPath, image, openOptions, report)) {
+      fail(report.error.toLocal8Bit().toStdString());
       continue;
     }
+    if (!report.warning.isEmpty())
+      std::fprintf(stderr, "%s: warning: %s\n", where.c_str(), report.warning.toLocal8Bit().constData());
     std::string error;
     for (const auto& step : steps) {
       try {
@@ -184,8 +202,9 @@ int main(int argc, char** argv) {
       fail(error);
       continue;
     }
-    if (!orvane::cli::savePicture(image, target, quality, grey)) {
-      fail("cannot save '" + target.toLocal8Bit().toStdString() + "'");
+    if (!orvane::cli::savePicture(image, target, report, quality, grey)) {
+      fail("cannot save '" + target.toLocal8Bit().toStdString() +
+           "': " + report.error.toLocal8Bit().toStdString());
       continue;
     }
     written.insert(QFileInfo(target).absoluteFilePath());

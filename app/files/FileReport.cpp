@@ -3,6 +3,8 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 
 namespace orvane {
 
@@ -14,6 +16,15 @@ QString TooLargeReason(int64_t width, int64_t height) {
 
 QString CannotWriteReason(const QString& systemReason) {
   return QStringLiteral("cannot write here: %1").arg(systemReason);
+}
+
+QString CannotReadReason(const QString& systemReason) {
+  return QStringLiteral("cannot read: %1").arg(systemReason);
+}
+
+QString WriteFailureReason(int systemError) {
+  if (systemError == ENOSPC || systemError == EDQUOT) return QString::fromLatin1(kDiskFull);
+  return CannotWriteReason(QString::fromLocal8Bit(std::strerror(systemError != 0 ? systemError : EIO)));
 }
 
 int64_t DefaultPixelBudget() {

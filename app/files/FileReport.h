@@ -17,6 +17,8 @@ inline constexpr const char* kUnknownFormat = "unknown format";
 inline constexpr const char* kDamaged = "damaged or truncated";
 inline constexpr const char* kNoMemory = "not enough memory";
 inline constexpr const char* kDiskFull = "disk full";
+inline constexpr const char* kUnsupportedTiffCompression = "unsupported TIFF compression";
+inline constexpr const char* kNothingToSave = "nothing to save";
 
 // "not a PNG file"
 QString NotFormatReason(const QString& formatName);
@@ -24,6 +26,11 @@ QString NotFormatReason(const QString& formatName);
 QString TooLargeReason(int64_t width, int64_t height);
 // "cannot write here: Permission denied"
 QString CannotWriteReason(const QString& systemReason);
+// "cannot read: Permission denied"
+QString CannotReadReason(const QString& systemReason);
+// A failed write's reason from the system's error number: "disk full" for a
+// full disk or quota, otherwise "cannot write here: <system reason>".
+QString WriteFailureReason(int systemError);
 
 struct OpenOptions {
   // Accept what a damaged or truncated file could give; the damage is then

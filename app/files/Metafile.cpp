@@ -2,7 +2,8 @@
 
 #include <emf2svg.h>
 #include <libwmf/api.h>
-#include <libwmf/svg.h>
+#include <libwmf/gd.h>
+#include <stdio.h>
 
 #include <QPainter>
 #include <QSvgRenderer>
@@ -53,6 +54,13 @@ bool plausibleWmf(const QByteArray& data) {
   return false;
 }
 
+// A placeable header's frame (left, top, right, bottom), when the file has one.
+bool placeableFrame(const QByteArray& data, qint32 frame[4]) {
+  if (data.size() < 22 || le32(data, 0) != 0x9AC6CDD7) return false;
+  for (int i = 0; i < 4; ++i) frame[i] = static_cast<qint16>(le16(data, 6 + 2 * i));
+  return true;
+}
+
 bool plausibleEmf(const QByteArray& data) {
   if (data.size() < 88) return false;
   const quint32 type = le32(data, 0), headerSize = le32(data, 4), signature = le32(data, 40);
@@ -71,51 +79,77 @@ bool plausibleEmf(const QByteArray& data) {
   return false;
 }
 
-// The WMF as SVG and its natural size in pixels; an empty result on failure.
-QByteArray wmfToSvg(const QByteArray& data, QSize& size) {
+// Scaled down so that the longer side is at most kMaxMetafileSide.
+QSize limitedSize(QSize size) {
+  if (size.width() > kMaxMetafileSide || size.height() > kMaxMetafileSide)
+    size = size.scaled(kMaxMetafileSide, kMaxMetafileSide, Qt::KeepAspectRatio).expandedTo(QSize(1, 1));
+  return size;
+}
+
+// The WMF drawn by libwmf's own true-colour rasteriser. Its vector route
+// names each colour after the nearest named one (200,100,50 becomes
+// "chocolate"); the raster keeps colours exact. Its PNG output is read back.
+QImage drawWmf(const QByteArray& data, const OpenOptions& options, FileReport& report) {
   if (!plausibleWmf(data)) return {};
   wmfAPI* api = nullptr;
-  wmfAPI_Options options{};
-  options.function = wmf_svg_function;
+  wmfAPI_Options apiOptions{};
+  apiOptions.function = wmf_gd_function;
   const unsigned long flags =
       WMF_OPT_FUNCTION | WMF_OPT_IGNORE_NONFATAL | WMF_OPT_NO_ERROR | WMF_OPT_NO_DEBUG;
-  if (wmf_api_create(&api, flags, &options) != wmf_E_None) {
+  if (wmf_api_create(&api, flags, &apiOptions) != wmf_E_None) {
     if (api != nullptr) wmf_api_destroy(api);
     return {};
   }
   QByteArray copy = data;  // libwmf reads through a non-const pointer
-  QByteArray svg;
   wmfD_Rect bounds{};
   unsigned int width = 0, height = 0;
+  char* png = nullptr;
+  size_t pngSize = 0;
+  std::FILE* out = nullptr;
+  bool played = false;
+  // An empty or inverted drawing area is refused: it has no size to draw at.
   if (wmf_mem_open(api, reinterpret_cast<unsigned char*>(copy.data()), copy.size()) == wmf_E_None &&
-      wmf_scan(api, 0, &bounds) == wmf_E_None &&
+      wmf_scan(api, 0, &bounds) == wmf_E_None && bounds.BR.x > bounds.TL.x && bounds.BR.y > bounds.TL.y &&
       wmf_display_size(api, &width, &height, kDotsPerInch, kDotsPerInch) == wmf_E_None && width > 0 &&
       height > 0) {
-    wmf_svg_t* device = WMF_SVG_GetData(api);
-    device->out = wmf_stream_create(api, nullptr);
-    device->Description = const_cast<char*>("Orvane");
-    device->bbox = bounds;
-    device->width = width;
-    device->height = height;
-    device->flags |= WMF_SVG_INLINE_IMAGES;
-    if (device->out != nullptr) {
-      const bool played = wmf_play(api, 0, &bounds) == wmf_E_None;
-      char* text = nullptr;
-      unsigned long length = 0;
-      wmf_stream_destroy(api, device->out, &text, &length);
-      device->out = nullptr;
-      // The text belongs to libwmf, which frees it with the API.
-      if (text != nullptr && played) svg = QByteArray(text, static_cast<qsizetype>(length));
+    const QSize size = limitedSize(QSize(static_cast<int>(std::min<unsigned>(width, INT32_MAX)),
+                                         static_cast<int>(std::min<unsigned>(height, INT32_MAX))));
+    wmf_gd_t* device = WMF_GD_GetData(api);
+    if (FitsPixelBudget(size.width(), size.height(), options, report) &&
+        (device->flags & WMF_GD_SUPPORTS_PNG)) {
+      out = open_memstream(&png, &pngSize);
+      if (out != nullptr) {
+        device->type = wmf_gd_png;
+        device->flags |= WMF_GD_OUTPUT_FILE;
+        device->file = out;
+        device->bbox = bounds;
+        device->width = static_cast<unsigned>(size.width());
+        device->height = static_cast<unsigned>(size.height());
+        played = wmf_play(api, 0, &bounds) == wmf_E_None;
+      }
     }
-    size = QSize(static_cast<int>(std::min<unsigned>(width, INT32_MAX)),
-                 static_cast<int>(std::min<unsigned>(height, INT32_MAX)));
   }
-  wmf_api_destroy(api);
-  return svg;
+  wmf_api_destroy(api);  // the picture reaches the stream here
+  if (out != nullptr) std::fclose(out);
+  QImage picture;
+  if (played && png != nullptr)
+    picture = QImage::fromData(reinterpret_cast<const uchar*>(png), pngSize, "PNG");
+  std::free(png);
+  if (picture.isNull()) return {};
+  // Drawn over white where the metafile left the page transparent.
+  QImage image(picture.size(), QImage::Format_RGB32);
+  if (image.isNull()) {
+    report.error = kNoMemory;
+    return {};
+  }
+  image.fill(Qt::white);
+  QPainter painter(&image);
+  painter.drawImage(0, 0, picture);
+  painter.end();
+  return image;
 }
 
 QByteArray emfToSvg(const QByteArray& data) {
-  if (!plausibleEmf(data)) return {};
   generatorOptions options{};
   options.nameSpace = const_cast<char*>("");
   options.svgDelimiter = true;
@@ -129,23 +163,46 @@ QByteArray emfToSvg(const QByteArray& data) {
   return ok ? svg : QByteArray();
 }
 
-}  // namespace
-
-QImage RenderMetafile(const QByteArray& data, MetafileKind kind, qint64 maxBytes) {
-  QSize size;
-  const QByteArray svg = kind == MetafileKind::Wmf ? wmfToSvg(data, size) : emfToSvg(data);
+QImage drawEmf(const QByteArray& data, const OpenOptions& options, FileReport& report) {
+  if (!plausibleEmf(data)) return {};
+  // The bounds are inclusive device pixels: 0..199 is 200 pixels wide.
+  const qint64 left = static_cast<qint32>(le32(data, 8)), top = static_cast<qint32>(le32(data, 12)),
+               right = static_cast<qint32>(le32(data, 16)), bottom = static_cast<qint32>(le32(data, 20));
+  if (right < left || bottom < top) return {};
+  const QSize size = limitedSize(QSize(static_cast<int>(std::min<qint64>(right - left + 1, INT32_MAX)),
+                                       static_cast<int>(std::min<qint64>(bottom - top + 1, INT32_MAX))));
+  if (!FitsPixelBudget(size.width(), size.height(), options, report)) return {};
+  const QByteArray svg = emfToSvg(data);
   if (svg.isEmpty()) return {};
   QSvgRenderer renderer(svg);
   if (!renderer.isValid()) return {};
-  if (kind == MetafileKind::Emf) size = renderer.defaultSize();
-  if (size.width() <= 0 || size.height() <= 0) return {};
-  if (qint64{size.width()} * size.height() * 4 > maxBytes) return {};
   QImage image(size, QImage::Format_RGB32);
-  if (image.isNull()) return {};
+  if (image.isNull()) {
+    report.error = kNoMemory;
+    return {};
+  }
   image.fill(Qt::white);
   QPainter painter(&image);
   renderer.render(&painter, QRectF(QPointF(0, 0), QSizeF(size)));
   painter.end();
+  return image;
+}
+
+}  // namespace
+
+QImage RenderMetafile(const QByteArray& data, MetafileKind kind, const OpenOptions& options,
+                      FileReport& report) {
+  report.error = kDamaged;  // until a picture is drawn
+  QImage image;
+  if (kind == MetafileKind::Wmf) {
+    qint32 frame[4];
+    if (placeableFrame(data, frame) && (frame[2] <= frame[0] || frame[3] <= frame[1])) return {};
+    image = drawWmf(data, options, report);
+  } else {
+    image = drawEmf(data, options, report);
+  }
+  if (image.isNull()) return {};
+  report.error.clear();
   return image;
 }
 

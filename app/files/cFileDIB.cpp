@@ -1,6 +1,9 @@
 #include "cFileDIB.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
+#include <unistd.h>
 
 #include <QBuffer>
 #include <QByteArray>
@@ -9,10 +12,13 @@
 #include <QImageReader>
 #include <QImageWriter>
 #include <QTemporaryFile>
+#include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <mutex>
+#include <new>
 #include <utility>
 
 #include "BmpCodec.h"
@@ -20,7 +26,9 @@
 #include "DynamicLibrary.h"
 #include "FileHelpers.h"
 #include "Metafile.h"
+#include "PictureChecks.h"
 #include "PictureFormats.h"
+#include "SaveTarget.h"
 #include "cEffectDIB.h"
 #include "ostrel.h"
 
@@ -28,16 +36,18 @@ namespace orvane {
 
 namespace {
 
-// Qt's readers refuse pictures above this many megabytes; ours may be as
-// large as a signed 32-bit byte count allows. QT_IMAGEIO_MAXALLOC still wins.
+// Qt's readers refuse pictures above this many megabytes. It is raised to
+// what the pixel budget allows, so that the budget, checked first, is the
+// limit the user meets.
 constexpr int kReaderLimitMegabytes = 2048;
 
-int readerLimitMegabytes() {
-  static std::once_flag once;
-  std::call_once(once, [] {
-    if (qEnvironmentVariableIsEmpty("QT_IMAGEIO_MAXALLOC"))
-      QImageReader::setAllocationLimit(kReaderLimitMegabytes);
-  });
+int readerLimitMegabytes(int64_t budgetPixels = 0) {
+  static std::mutex mutex;
+  std::lock_guard lock(mutex);
+  // Qt holds a decoded picture in up to 8 bytes a pixel.
+  const int64_t wanted =
+      std::min<int64_t>(INT32_MAX, std::max<int64_t>(kReaderLimitMegabytes, (budgetPixels * 8 >> 20) + 1));
+  if (QImageReader::allocationLimit() < wanted) QImageReader::setAllocationLimit(static_cast<int>(wanted));
   return QImageReader::allocationLimit();
 }
 
@@ -91,68 +101,148 @@ bool looksComplete(const QByteArray& data, const char* format) {
   return true;
 }
 
-// Reads with exactly the named Qt format: content of another format is refused.
-bool readWithQt(const QString& path, const char* format, CDIB& xDIB) {
-  const int limitMegabytes = readerLimitMegabytes();
+// Reads a whole regular file. A pipe or device is refused without waiting
+// on it; so is a file larger than maxBytes.
+bool readWholeFile(const QString& path, qint64 maxBytes, QByteArray& data, FileReport& report) {
+  const int fd = ::open(nativeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  if (fd < 0) {
+    report.error = errno == ENOENT ? QString::fromLatin1(kNoSuchFile)
+                                   : CannotReadReason(QString::fromLocal8Bit(std::strerror(errno)));
+    return false;
+  }
+  struct stat info {};
+  bool ok = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
+  if (!ok) report.error = kNotAFile;
+  if (ok && info.st_size > maxBytes) {
+    ok = false;
+    report.error = kNoMemory;
+  }
+  if (ok) {
+    try {
+      data.resize(static_cast<qsizetype>(info.st_size));
+    } catch (const std::bad_alloc&) {
+      ok = false;
+      report.error = kNoMemory;
+    }
+  }
+  for (qsizetype done = 0; ok && done < data.size();) {
+    const ssize_t n = ::read(fd, data.data() + done, static_cast<size_t>(data.size() - done));
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) {
+      ok = false;
+      report.error = n == 0 ? QString::fromLatin1(kDamaged)
+                            : CannotReadReason(QString::fromLocal8Bit(std::strerror(errno)));
+    }
+    done += std::max<ssize_t>(n, 0);
+  }
+  ::close(fd);
+  return ok;
+}
+
+// A reader that failed without a reason: a file that does not start as its
+// format does is of another format, otherwise it is damaged.
+QString unexplainedOpenFailure(const QString& path, const QString& extension) {
   QFile file(path);
-  if (!file.open(QIODevice::ReadOnly) || file.size() > (qint64{limitMegabytes} << 20)) return false;
-  QByteArray data = file.readAll();
-  if (data.size() != file.size() || !looksComplete(data, format)) return false;
+  if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered)) return QString::fromLatin1(kDamaged);
+  const QByteArray head = file.read(64);
+  if (!HasFormatSignature(head, extension)) return NotFormatReason(FormatNameForExtension(extension));
+  return QString::fromLatin1(kDamaged);
+}
+
+// Damage found before decoding: refused, or noted when damage is accepted.
+bool acceptDamage(const OpenOptions& options, FileReport& report) {
+  if (!options.lenient) {
+    report.error = kDamaged;
+    return false;
+  }
+  report.warning = kDamaged;
+  return true;
+}
+
+bool readWithQt(const QString& path, const char* format, CDIB& xDIB, const OpenOptions& options,
+                FileReport& report) {
+  const int64_t budget = options.maxPixels > 0 ? options.maxPixels : DefaultPixelBudget();
+  const int limitMegabytes = readerLimitMegabytes(budget);
+  QByteArray data;
+  if (!readWholeFile(path, qint64{limitMegabytes} << 20, data, report)) return false;
+  const QString extension = QString::fromLatin1(format);
+  if (!HasFormatSignature(data, extension)) {
+    report.error = NotFormatReason(FormatNameForExtension(extension));
+    return false;
+  }
+  bool complete = looksComplete(data, format);
+  if (complete && std::strcmp(format, "gif") == 0) complete = GifFirstFrameComplete(data);
+  if (!complete && !acceptDamage(options, report)) return false;
   QBuffer buffer(&data);
   buffer.open(QIODevice::ReadOnly);
   QImageReader reader(&buffer, format);
   reader.setAutoDetectImageFormat(false);
   reader.setAutoTransform(false);
-  QImage picture;
-  if (std::strcmp(format, "ico") == 0 && reader.imageCount() > 1) {
-    // Icons hold several pictures; the largest is the one to edit.
-    const int count = reader.imageCount();
-    for (int i = 0; i < count; ++i) {
-      if (!reader.jumpToImage(i)) break;
-      QImage candidate = reader.read();
-      if (candidate.isNull()) continue;
-      const qint64 area = qint64{candidate.width()} * candidate.height();
-      if (picture.isNull() || area > qint64{picture.width()} * picture.height())
-        picture = std::move(candidate);
+  if (std::strcmp(format, "ico") == 0) {
+    int64_t width = 0, height = 0;
+    const int entry = BestIconEntry(data, width, height);
+    if (entry < 0) {
+      report.error = kDamaged;
+      return false;
     }
+    if (!FitsPixelBudget(width, height, options, report)) return false;
+    if (entry > 0 && !reader.jumpToImage(entry)) {
+      report.error = kDamaged;
+      return false;
+    }
+  } else if (std::strcmp(format, "gif") == 0) {
+    // The canvas every frame is drawn on, from the header.
+    int64_t width = 0, height = 0;
+    GifCanvasSize(data, width, height);
+    if (!FitsPixelBudget(width, height, options, report)) return false;
   } else {
-    picture = reader.read();  // GIF: the first frame
+    // The size from the header, checked before Qt allocates the picture.
+    const QSize size = reader.size();
+    if (!size.isValid()) {
+      report.error = kDamaged;
+      return false;
+    }
+    if (!FitsPixelBudget(size.width(), size.height(), options, report)) return false;
   }
-  if (picture.isNull()) return false;
+  const QImage picture = reader.read();  // GIF: the first frame
+  if (picture.isNull()) {
+    report.error = kDamaged;
+    return false;
+  }
   xDIB.Cls();
-  xDIB.Clone(picture, true);
-  return xDIB.DIBPointer() != nullptr && xDIB.Width() == picture.width() && xDIB.Height() == picture.height();
-}
-
-// The whole file, for the readers that decode from memory.
-bool readWholeFile(const QString& path, QByteArray& data) {
-  QFile file(path);
-  if (!file.open(QIODevice::ReadOnly) || file.size() > (qint64{readerLimitMegabytes()} << 20)) return false;
-  data = file.readAll();
-  return data.size() == file.size();
+  if (!xDIB.Clone(picture, true)) {
+    report.error = kNoMemory;
+    return false;
+  }
+  return true;
 }
 
 // Reads with one of the readers that decode from memory.
 bool readFromMemory(const QString& path, CDIB& xDIB,
-                    bool (*reader)(const QByteArray&, CDIB&, const OpenOptions&, FileReport&)) {
+                    bool (*reader)(const QByteArray&, CDIB&, const OpenOptions&, FileReport&),
+                    const OpenOptions& options, FileReport& report) {
   QByteArray data;
-  if (!readWholeFile(path, data)) return false;
-  FileReport report;
-  return reader(data, xDIB, OpenOptions{}, report);
+  if (!readWholeFile(path, qint64{readerLimitMegabytes()} << 20, data, report)) return false;
+  return reader(data, xDIB, options, report);
 }
 
-bool readMetafile(const QString& path, MetafileKind kind, CDIB& xDIB) {
-  QFile file(path);
-  if (!file.open(QIODevice::ReadOnly)) return false;
-  const qint64 limit = qint64{readerLimitMegabytes()} << 20;
-  if (file.size() > limit) return false;
-  const QByteArray data = file.readAll();
-  if (data.size() != file.size()) return false;
-  const QImage picture = RenderMetafile(data, kind, limit);
+bool readMetafile(const QString& path, MetafileKind kind, CDIB& xDIB, const OpenOptions& options,
+                  FileReport& report) {
+  QByteArray data;
+  if (!readWholeFile(path, qint64{readerLimitMegabytes()} << 20, data, report)) return false;
+  const QString extension = kind == MetafileKind::Wmf ? QStringLiteral("wmf") : QStringLiteral("emf");
+  if (!HasFormatSignature(data, extension)) {
+    report.error = NotFormatReason(FormatNameForExtension(extension));
+    return false;
+  }
+  const QImage picture = RenderMetafile(data, kind, options, report);
   if (picture.isNull()) return false;
   xDIB.Cls();
-  xDIB.Clone(picture, true);
-  return xDIB.DIBPointer() != nullptr && xDIB.Width() == picture.width() && xDIB.Height() == picture.height();
+  if (!xDIB.Clone(picture, true)) {
+    report.error = kNoMemory;
+    return false;
+  }
+  return true;
 }
 
 // A TIFF's colour profile, applied after the decode; a file without one, or
@@ -167,6 +257,58 @@ void tiffToSrgb(const QString& path, CDIB& xDIB) {
     ConvertToSrgb(xDIB, profile);
 }
 
+// Why the last ostrel call on this thread failed, in the user's words.
+QString ostrelReason(const QString& formatName) {
+  int32_t status = OSTREL_E_DAMAGED, systemError = 0;
+  try {
+    status = ostrelFunction<decltype(::ostrel_status)>("ostrel_status")();
+    systemError = ostrelFunction<decltype(::ostrel_system_error)>("ostrel_system_error")();
+  } catch (const LibraryError&) {
+    // An older library without the status calls: the failure stays unexplained.
+  }
+  switch (status) {
+    case OSTREL_E_OPEN:
+      return systemError == ENOENT ? QString::fromLatin1(kNoSuchFile)
+                                   : CannotReadReason(QString::fromLocal8Bit(std::strerror(systemError)));
+    case OSTREL_E_NOT_A_FILE:
+      return QString::fromLatin1(kNotAFile);
+    case OSTREL_E_FORMAT:
+      return NotFormatReason(formatName);
+    case OSTREL_E_MEMORY:
+      return QString::fromLatin1(kNoMemory);
+    case OSTREL_E_COMPRESSION:
+      return QString::fromLatin1(kUnsupportedTiffCompression);
+    case OSTREL_E_WRITE:
+      return WriteFailureReason(systemError);
+    case OSTREL_E_ARGUMENT:
+      return CannotWriteReason(QString::fromLocal8Bit(std::strerror(EINVAL)));
+    default:
+      return QString::fromLatin1(kDamaged);
+  }
+}
+
+// The library's decoders accept damage only for a lenient open.
+class OstrelLeniency {
+ public:
+  explicit OstrelLeniency(bool lenient) {
+    ostrelFunction<decltype(::ostrel_set_lenient)>("ostrel_set_lenient")(lenient ? 1 : 0);
+  }
+  ~OstrelLeniency() {
+    try {
+      ostrelFunction<decltype(::ostrel_set_lenient)>("ostrel_set_lenient")(0);
+    } catch (...) {
+    }
+  }
+  OstrelLeniency(const OstrelLeniency&) = delete;
+  OstrelLeniency& operator=(const OstrelLeniency&) = delete;
+
+  // Damage the decoder accepted becomes the open's warning.
+  static void noteAcceptedDamage(FileReport& report) {
+    if (ostrelFunction<decltype(::ostrel_status)>("ostrel_status")() == OSTREL_E_DAMAGED)
+      report.warning = kDamaged;
+  }
+};
+
 void swapRedBlue(CDIB& xDIB) {
   if (xDIB.DIBPointer() == nullptr) return;
   for (int32_t row = 0; row < xDIB.Height(); ++row) {
@@ -175,10 +317,51 @@ void swapRedBlue(CDIB& xDIB) {
   }
 }
 
-mode_t currentUmask() {
-  const mode_t mask = ::umask(0);
-  ::umask(mask);
-  return mask;
+// Size first, then the budget, then the buffer: nothing is allocated for a
+// picture that does not fit.
+template <typename Info, typename Decode>
+bool readThroughOstrel(const QString& path, CDIB& xDIB, const OpenOptions& options, FileReport& report,
+                       const QString& formatName, Info info, Decode decode) {
+  int32_t W = 0, H = 0;
+  const OstrelLeniency leniency(options.lenient);
+  if (!info(nativeName(path).constData(), &W, &H) || W == 0 || H == 0) {
+    report.error = ostrelReason(formatName);
+    return false;
+  }
+  if (!FitsPixelBudget(W, H, options, report)) return false;
+  xDIB.Cls();
+  if (!xDIB.Create(W, H)) {
+    report.error = kNoMemory;
+    return false;
+  }
+  if (!decode(xDIB)) {
+    report.error = ostrelReason(formatName);
+    return false;
+  }
+  OstrelLeniency::noteAcceptedDamage(report);
+  return true;
+}
+
+bool readTiff(const QString& path, CDIB& xDIB, const OpenOptions& options, FileReport& report) {
+  auto* info = ostrelFunction<decltype(::GetTIFInfo)>("GetTIFInfo");
+  auto* decode = ostrelFunction<decltype(::GetTIF)>("GetTIF");
+  return readThroughOstrel(path, xDIB, options, report, QStringLiteral("TIFF"), info, [&](CDIB& dib) {
+    return decode(nativeName(path).constData(), dib.DIBPointer(), dib.SRB(), OSTREL_BOTTOM_UP_BGR) != 0;
+  });
+}
+
+bool readPcx(const QString& path, CDIB& xDIB, const OpenOptions& options, FileReport& report) {
+  auto* info = ostrelFunction<decltype(::getpcxinfo)>("getpcxinfo");
+  auto* decode = ostrelFunction<decltype(::pcx2mem)>("pcx2mem");
+  return readThroughOstrel(path, xDIB, options, report, QStringLiteral("PCX"), info, [&](CDIB& dib) {
+    const bool ok = decode(nativeName(path).constData(), dib.DIBPointer(), dib.SRB()) != 0;
+    // The decoder gives the top row first in red-green-blue order. The swap is
+    // done here, row by row: the library's flat walk skips the last pixel of
+    // images whose rows carry no padding.
+    swapRedBlue(dib);
+    cEffectDIB().FlipVer(dib);
+    return ok;
+  });
 }
 
 }  // namespace
@@ -192,66 +375,104 @@ bool cFileDIB::CheckWriteSpace(const QString& FileName, int32_t RGBSize) {
 }
 
 bool cFileDIB::MainOpen(const QString& FileName, CDIB& xDIB) {
+  FileReport report;
+  return MainOpen(FileName, xDIB, OpenOptions{}, report);
+}
+
+bool cFileDIB::MainOpen(const QString& FileName, CDIB& xDIB, const OpenOptions& options, FileReport& report) {
+  report = FileReport{};
   try {
     const QString path = fullPath(FileName);
-    if (!FileExists(path)) return false;
+    // Only regular files are read: a pipe or device would block or never end.
+    struct stat info {};
+    if (path.isEmpty() || ::stat(nativeName(path).constData(), &info) != 0) {
+      report.error = path.isEmpty() || errno == ENOENT || errno == ENOTDIR
+                         ? QString::fromLatin1(kNoSuchFile)
+                         : CannotReadReason(QString::fromLocal8Bit(std::strerror(errno)));
+      return false;
+    }
+    if (!S_ISREG(info.st_mode)) {
+      report.error = kNotAFile;
+      return false;
+    }
     const QString ext = GetExtension(path).toLower();
-    if (ext.isEmpty()) return false;
+    if (FormatNameForExtension(ext).isEmpty()) {
+      report.error = kUnknownFormat;
+      return false;
+    }
     CDIB decoded;
     bool ok = false;
     if (ext == "bmp") {
       // Our reader first; layouts it does not handle go to Qt's.
-      FileReport report;
-      ok = ReadBmpFile(path, decoded, OpenOptions{}, report);
-      if (!ok && report.error.isEmpty()) ok = readWithQt(path, "bmp", decoded);
+      ok = ReadBmpFile(path, decoded, options, report);
+      if (!ok && report.error.isEmpty()) ok = readWithQt(path, "bmp", decoded, options, report);
     } else if (ext == "jpg" || ext == "jpeg") {
-      ok = readFromMemory(path, decoded, ReadJpeg);
+      ok = readFromMemory(path, decoded, ReadJpeg, options, report);
     } else if (ext == "png") {
-      ok = readFromMemory(path, decoded, ReadPng);
+      ok = readFromMemory(path, decoded, ReadPng, options, report);
     } else if (ext == "webp") {
-      ok = readFromMemory(path, decoded, ReadWebp);
+      ok = readFromMemory(path, decoded, ReadWebp, options, report);
     } else if (ext == "gif") {
-      ok = readWithQt(path, "gif", decoded);
+      ok = readWithQt(path, "gif", decoded, options, report);
     } else if (ext == "ico") {
-      ok = readWithQt(path, "ico", decoded);
+      ok = readWithQt(path, "ico", decoded, options, report);
     } else if (ext == "wmf") {
-      ok = readMetafile(path, MetafileKind::Wmf, decoded);
+      ok = readMetafile(path, MetafileKind::Wmf, decoded, options, report);
     } else if (ext == "emf") {
-      ok = readMetafile(path, MetafileKind::Emf, decoded);
+      ok = readMetafile(path, MetafileKind::Emf, decoded, options, report);
     } else if (ext == "tif" || ext == "tiff") {
-      ok = GetTIFF(path, decoded);
+      ok = readTiff(path, decoded, options, report);
       if (ok) tiffToSrgb(path, decoded);
     } else if (ext == "pcx") {
-      ok = PCX2DIB(decoded, path);
+      ok = readPcx(path, decoded, options, report);
     }
-    if (!ok || decoded.DIBPointer() == nullptr) return false;
+    if (!ok || decoded.DIBPointer() == nullptr) {
+      if (report.error.isEmpty()) report.error = unexplainedOpenFailure(path, ext);
+      return false;
+    }
     // The decoded picture and the old one change places: nothing is allocated,
     // so the old picture cannot be lost half way.
     xDIB.Swap(decoded);
     return true;
+  } catch (const LibraryError& e) {
+    report.error = QString::fromLocal8Bit(e.what());
+  } catch (const std::bad_alloc&) {
+    report.error = kNoMemory;
   } catch (...) {
-    return false;
+    report.error = kDamaged;
   }
+  report.warning.clear();
+  return false;
 }
 
 bool cFileDIB::MainSave(const QString& FileName, CDIB& xDIB, int16_t Quality, bool GreyScale) {
+  FileReport report;
+  return MainSave(FileName, xDIB, Quality, GreyScale, report);
+}
+
+bool cFileDIB::MainSave(const QString& FileName, CDIB& xDIB, int16_t Quality, bool GreyScale,
+                        FileReport& report) {
+  report = FileReport{};
   try {
+    // No free-space guess beforehand: the write itself tells whether the
+    // picture fits, and a failed write leaves the old file as it was.
     const QString path = fullPath(FileName);
-    if (!CheckWriteSpace(path, xDIB.RGBSize())) return false;
     const QString ext = GetExtension(path).toLower();
-    if (ext.isEmpty()) return false;
     const bool jpeg = ext == "jpg" || ext == "jpeg", pcx = ext == "pcx", tiff = ext == "tif" || ext == "tiff",
                bmp = ext == "bmp", png = ext == "png", webp = ext == "webp";
-    if (!jpeg && !pcx && !tiff && !bmp && !png && !webp) return false;
-    if (xDIB.DIBPointer() == nullptr) return false;  // nothing to write
-    if (QFileInfo(path).isDir()) return false;
+    if (path.isEmpty() || (!jpeg && !pcx && !tiff && !bmp && !png && !webp)) {
+      report.error = kUnknownFormat;
+      return false;
+    }
+    if (xDIB.DIBPointer() == nullptr) {
+      report.error = kNothingToSave;
+      return false;
+    }
 
-    // Written beside the target and renamed over it only when complete, so a
-    // failed save leaves an existing file as it was.
-    QTemporaryFile temp(QFileInfo(path).absolutePath() + "/.orvane-save-XXXXXX");
-    if (!temp.open()) return false;
-    const QString tempName = temp.fileName();
-    temp.close();
+    // Written beside the target and put in its place only when complete.
+    SaveTarget target(path);
+    if (!target.begin(report)) return false;
+    const QString tempName = target.tempName();
 
     bool ok = false;
     if (jpeg) {
@@ -261,27 +482,25 @@ bool cFileDIB::MainSave(const QString& FileName, CDIB& xDIB, int16_t Quality, bo
     } else if (tiff) {
       ok = SaveTIFF(tempName, xDIB);
     } else if (png) {
-      FileReport report;
       ok = WritePng(xDIB, tempName, report);
     } else if (webp) {
-      FileReport report;
       ok = WriteWebp(xDIB, tempName, Quality, GreyScale, report);
     } else {
-      FileReport report;
       ok = WriteBmp(xDIB, tempName, report);
     }
-    if (!ok) return false;
-
-    struct stat existing {};
-    const mode_t mode = ::stat(nativeName(path).constData(), &existing) == 0 ? (existing.st_mode & 07777)
-                                                                             : (0666 & ~currentUmask());
-    ::chmod(nativeName(tempName).constData(), mode);
-    if (std::rename(nativeName(tempName).constData(), nativeName(path).constData()) != 0) return false;
-    temp.setAutoRemove(false);
-    return true;
+    if (!ok) {
+      if (report.error.isEmpty()) report.error = ostrelReason(FormatNameForExtension(ext));
+      return false;
+    }
+    return target.commit(report);
+  } catch (const LibraryError& e) {
+    report.error = QString::fromLocal8Bit(e.what());
+  } catch (const std::bad_alloc&) {
+    report.error = kNoMemory;
   } catch (...) {
-    return false;
+    report.error = CannotWriteReason(QString::fromLocal8Bit(std::strerror(EIO)));
   }
+  return false;
 }
 
 bool cFileDIB::SaveTIFF(const QString& FileName, CDIB& xDIB) {
@@ -297,12 +516,8 @@ bool cFileDIB::GetTIFFWH(const QString& FileName, int32_t& W, int32_t& H) {
 }
 
 bool cFileDIB::GetTIFF(const QString& FileName, CDIB& xDIB) {
-  int32_t W = 0, H = 0;
-  if (!GetTIFFWH(FileName, W, H) || W == 0 || H == 0) return false;
-  auto* decode = ostrelFunction<decltype(::GetTIF)>("GetTIF");
-  xDIB.Cls();
-  if (!xDIB.Create(W, H)) return false;
-  return decode(nativeName(FileName).constData(), xDIB.DIBPointer(), xDIB.SRB(), OSTREL_BOTTOM_UP_BGR) != 0;
+  FileReport report;
+  return readTiff(FileName, xDIB, OpenOptions{}, report);
 }
 
 bool cFileDIB::GetPcxWH(const QString& FileName, int32_t& W, int32_t& H) {
@@ -311,18 +526,8 @@ bool cFileDIB::GetPcxWH(const QString& FileName, int32_t& W, int32_t& H) {
 }
 
 bool cFileDIB::PCX2DIB(CDIB& xDIB, const QString& FileName) {
-  int32_t W = 0, H = 0;
-  if (!GetPcxWH(FileName, W, H) || W == 0 || H == 0) return false;
-  auto* decode = ostrelFunction<decltype(::pcx2mem)>("pcx2mem");
-  xDIB.Cls();
-  if (!xDIB.Create(W, H)) return false;
-  const bool ok = decode(nativeName(FileName).constData(), xDIB.DIBPointer(), xDIB.SRB()) != 0;
-  // The decoder gives the top row first in red-green-blue order. The swap is
-  // done here, row by row: the library's flat walk skips the last pixel of
-  // images whose rows carry no padding.
-  swapRedBlue(xDIB);
-  cEffectDIB().FlipVer(xDIB);
-  return ok;
+  FileReport report;
+  return readPcx(FileName, xDIB, OpenOptions{}, report);
 }
 
 bool cFileDIB::DIB2PCX(CDIB& xDIB, const QString& FileName) {

@@ -10,13 +10,17 @@
 //
 // Nothing is lost on failure: MainOpen decodes into a buffer of its own and
 // replaces the image only on success, and MainSave writes beside the target and
-// renames over it only on success. The object holds no state between calls.
+// puts it in the target's place only on success (see SaveTarget). Every reader
+// checks the picture's size against the pixel budget before it allocates; a
+// failure comes with its reason in a FileReport. The object holds no state
+// between calls.
 #pragma once
 
 #include <QString>
 #include <cstdint>
 
 #include "CDIB.h"
+#include "FileReport.h"
 
 namespace orvane {
 
@@ -33,15 +37,21 @@ inline constexpr const char* kSavePictureFilter =
 class cFileDIB {
  public:
   // True when the file system holding FileName's folder has more than
-  // 3 x RGBSize bytes free; False when that folder does not exist.
+  // 3 x RGBSize bytes free; False when that folder does not exist. MainSave
+  // does not ask: the write itself tells whether the picture fits.
   bool CheckWriteSpace(const QString& FileName, int32_t RGBSize);
 
   // True when the file was read into xDIB; on False xDIB is unchanged.
   bool MainOpen(const QString& FileName, CDIB& xDIB);
+  // The same, within options' pixel budget and damage policy; report tells
+  // why it failed, or what damage a lenient open accepted.
+  bool MainOpen(const QString& FileName, CDIB& xDIB, const OpenOptions& options, FileReport& report);
 
   // True when the file was written. Quality (1-100) and GreyScale apply to
   // JPEG and WebP only. On False an existing file of that name is unchanged.
   bool MainSave(const QString& FileName, CDIB& xDIB, int16_t Quality = 75, bool GreyScale = false);
+  // The same; report tells why it failed.
+  bool MainSave(const QString& FileName, CDIB& xDIB, int16_t Quality, bool GreyScale, FileReport& report);
 
   // The per-format routines work on the named file directly; MainOpen and
   // MainSave add the protection against losing data.

@@ -1,5 +1,6 @@
 #include "CDIB.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <limits>
@@ -85,23 +86,38 @@ void CDIB::Cls() {
   if (pixels_) std::memset(pixels_.get(), 0, header_.sizeImage);
 }
 
-void CDIB::Clone(const QImage& pic, bool fitSize) {
-  if (fitSize && !Create(pic.width(), pic.height())) return;
-  if (!pixels_ || pic.isNull()) return;
-  // Bring the picture into our own layout, then stretch it onto the buffer.
+bool CDIB::Clone(const QImage& pic, bool fitSize) {
+  if (pic.isNull()) return false;
+  if (fitSize && !Create(pic.width(), pic.height())) return false;
+  if (!pixels_) return false;
+  // Bring the picture into our own layout, then stretch it onto the buffer. At
+  // the buffer's own size the stretch is a plain copy, so the picture goes
+  // straight in; and it is converted a band of rows at a time. Opening a
+  // large picture then needs no full-size intermediate copies.
+  const bool sameSize = Width() == pic.width() && Height() == pic.height();
   CDIB source;
-  if (!source.Create(pic.width(), pic.height())) return;
-  const QImage rgb = pic.convertToFormat(QImage::Format_RGB888);
-  for (int32_t y = 0; y < rgb.height(); ++y) {
-    const uchar* in = rgb.constScanLine(y);
-    uint8_t* out = source.surface_.pixel(0, y);
-    for (int32_t x = 0; x < rgb.width(); ++x) {
-      out[3 * x] = in[3 * x + 2];
-      out[3 * x + 1] = in[3 * x + 1];
-      out[3 * x + 2] = in[3 * x];
+  if (!sameSize && !source.Create(pic.width(), pic.height())) return false;
+  CDIB& target = sameSize ? *this : source;
+  const bool direct = pic.format() == QImage::Format_RGB888;
+  constexpr int32_t kBandRows = 64;
+  for (int32_t top = 0; top < pic.height(); top += kBandRows) {
+    const int32_t rows = std::min(kBandRows, pic.height() - top);
+    const QImage band =
+        direct ? pic : pic.copy(0, top, pic.width(), rows).convertToFormat(QImage::Format_RGB888);
+    if (band.isNull()) return false;
+    for (int32_t r = 0; r < rows; ++r) {
+      const uchar* in = band.constScanLine(direct ? top + r : r);
+      uint8_t* out = target.surface_.pixel(0, top + r);
+      for (int32_t x = 0; x < pic.width(); ++x) {
+        out[3 * x] = in[3 * x + 2];
+        out[3 * x + 1] = in[3 * x + 1];
+        out[3 * x + 2] = in[3 * x];
+      }
     }
   }
-  StretchBlt(hDC(), 0, 0, Width(), Height(), source.hDC(), 0, 0, source.Width(), source.Height(), SRCCOPY);
+  if (!sameSize)
+    StretchBlt(hDC(), 0, 0, Width(), Height(), source.hDC(), 0, 0, source.Width(), source.Height(), SRCCOPY);
+  return true;
 }
 
 void CDIB::CloneHDC(HDC theHDC, uint32_t dwRop, int32_t X, int32_t Y) {

@@ -66,8 +66,9 @@ class CDIB {
   void Swap(CDIB& other);
 
   // Copies a picture in, stretched to the buffer's size; with fitSize the buffer
-  // is first re-created at the picture's size.
-  void Clone(const QImage& pic, bool fitSize = false);
+  // is first re-created at the picture's size. False when the picture is null
+  // or memory for the copy or its conversion cannot be had.
+  bool Clone(const QImage& pic, bool fitSize = false);
 
   // Copies the Width x Height area at (X, Y) of theHDC onto the whole buffer.
   void CloneHDC(HDC theHDC, uint32_t dwRop = SRCCOPY, int32_t X = 0, int32_t Y = 0);

@@ -34,12 +34,25 @@ void frmStuff::OpenWithoutAsking(const QString& fileName) {
   SetBusy(true);
   main_.setEnabled(false);
   try {
+    OpenOptions options;  // the default pixel budget, as on the command line
+    FileReport report;
+    bool opened = false;
     if (!FileExists(fileName)) {
       ShowMessage(QStringLiteral("File doesn't exist!"));
-    } else if (!FileObject().MainOpen(fileName, CurrentImage())) {
-      // The current picture and its display stay as they were.
-      ShowMessage(QStringLiteral("Failed to open ") + fileName);
+    } else if (FileObject().MainOpen(fileName, CurrentImage(), options, report)) {
+      opened = true;
     } else {
+      // The current picture and its display stay as they were.
+      const QString text = QStringLiteral("Failed to open %1: %2").arg(fileName, report.error);
+      if (report.error != QLatin1String(kDamaged)) {
+        ShowMessage(text);
+      } else if (AskOpenAnyway(text)) {
+        options.lenient = true;
+        opened = FileObject().MainOpen(fileName, CurrentImage(), options, report);
+        if (!opened) ShowMessage(QStringLiteral("Failed to open %1: %2").arg(fileName, report.error));
+      }
+    }
+    if (opened) {
       main_.Zoom();
       main_.ZoomCenter();
       main_.EnableOperations();
@@ -55,6 +68,9 @@ void frmStuff::OpenWithoutAsking(const QString& fileName) {
       RecentFiles::Add(fileName);
       RebuildRecentMenu();
       main_.UpdateTitle();
+      if (!report.warning.isEmpty())
+        ShowMessage(
+            QStringLiteral("%1 was opened as far as it could be read: %2").arg(fileName, report.warning));
     }
   } catch (const std::exception& e) {
     ShowMessage(QStringLiteral("Opening %1 failed: %2").arg(fileName, QString::fromLocal8Bit(e.what())));
@@ -82,8 +98,9 @@ bool frmStuff::SaveImageAs() {
         SameText(GetExtension(fileName), QStringLiteral("webp"))) {
       saved = saveJpegWithDialog(fileName);  // the JPEG settings save
     } else {
-      saved = FileObject().MainSave(fileName, CurrentImage(), 75, false);
-      if (!saved) ShowMessage(QStringLiteral("Failed to save!"));
+      FileReport report;
+      saved = FileObject().MainSave(fileName, CurrentImage(), 75, false, report);
+      if (!saved) ShowMessage(QStringLiteral("Failed to save! %1").arg(report.error));
     }
   } catch (const std::exception&) {
     ShowMessage(QStringLiteral("Failed to save!"));

@@ -5,6 +5,8 @@
 #include <QDesktopServices>
 #include <QDir>
 #include <QGuiApplication>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QUrl>
 
 #include "DialogSupport.h"
@@ -19,11 +21,29 @@ std::function<bool(const QString&)>& openerHook() {
   static std::function<bool(const QString&)> hook;
   return hook;
 }
+std::function<bool(const QString&)>& openAnywayHook() {
+  static std::function<bool(const QString&)> hook;
+  return hook;
+}
 int busyDepth = 0;
 }  // namespace
 
 void ShowMessage(const QString& text, const QString& title) {
   DialogWarning(Shell().MainWidget(), text, title);
+}
+
+bool AskOpenAnyway(const QString& text) {
+  if (openAnywayHook()) return openAnywayHook()(text);
+  QMessageBox box(QMessageBox::Warning, QStringLiteral("Orvane"), text, QMessageBox::Cancel,
+                  Shell().MainWidget());
+  QPushButton* anyway = box.addButton(QStringLiteral("Open anyway"), QMessageBox::AcceptRole);
+  box.setDefaultButton(QMessageBox::Cancel);
+  box.exec();
+  return box.clickedButton() == anyway;
+}
+
+void SetOpenAnywayHandler(std::function<bool(const QString&)> handler) {
+  openAnywayHook() = std::move(handler);
 }
 
 void SetBusy(bool busy) {

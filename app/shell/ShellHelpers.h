@@ -16,6 +16,12 @@ inline constexpr const char* kMailAddress = "orvane@example.org";
 // An exclamation box with an OK button; an empty title becomes "Orvane".
 void ShowMessage(const QString& text, const QString& title = QString());
 
+// A warning box offering "Open anyway" beside "Cancel", for a damaged file;
+// true when the user chose to open it anyway.
+bool AskOpenAnyway(const QString& text);
+// Replaces that box (tests answer instead); null restores it.
+void SetOpenAnywayHandler(std::function<bool(const QString& text)> handler);
+
 // True shows the hourglass pointer over the whole program, false the default pointer.
 void SetBusy(bool busy);
 

@@ -82,6 +82,25 @@ OSTREL_API int32_t jpeginfo(const uint8_t* data, int64_t length, int32_t* width,
 OSTREL_API int32_t jpeg2mem(const uint8_t* data, int64_t length, uint8_t* pixels, int32_t size,
                             int32_t stride, int32_t width, int32_t height, int32_t lenient, int32_t* status);
 
+/* Why the last call on this thread failed; OSTREL_OK after a clean success. */
+#define OSTREL_OK 0
+#define OSTREL_E_OPEN 1        /* the file cannot be opened: see ostrel_system_error */
+#define OSTREL_E_NOT_A_FILE 2  /* a folder, device or pipe */
+#define OSTREL_E_FORMAT 3      /* not a file of this format */
+#define OSTREL_E_DAMAGED 4     /* damaged or truncated; after a lenient success: damage was accepted */
+#define OSTREL_E_MEMORY 5      /* memory could not be had */
+#define OSTREL_E_COMPRESSION 6 /* a TIFF compression that is not decoded */
+#define OSTREL_E_WRITE 7       /* writing the file failed: see ostrel_system_error */
+#define OSTREL_E_ARGUMENT 8    /* the call's arguments do not fit together */
+OSTREL_API int32_t ostrel_status(void);
+
+/* The system's error number behind OSTREL_E_OPEN and OSTREL_E_WRITE. */
+OSTREL_API int32_t ostrel_system_error(void);
+
+/* With a non-zero flag the decoders of this thread accept damaged data: they
+ * keep what decoded, fill the rest black, succeed and set OSTREL_E_DAMAGED. */
+OSTREL_API void ostrel_set_lenient(int32_t lenient);
+
 #ifdef __cplusplus
 }
 #endif

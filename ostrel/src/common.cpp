@@ -4,7 +4,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <limits>
+
+#include "ostrel.h"
 
 namespace ostrel {
 
@@ -25,23 +28,30 @@ bool bufferHolds(int32_t size, int32_t stride, int32_t width, int32_t height) {
 bool readRegularFile(const char* fileName, std::vector<uint8_t>& bytes) {
   bytes.clear();
   if (fileName == nullptr) return false;
-  const int fd = ::open(fileName, O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return false;
+  // Non-blocking: opening a pipe must not wait for a writer.
+  const int fd = ::open(fileName, O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  if (fd < 0) return fail(OSTREL_E_OPEN, errno);
   struct stat info {};
-  bool ok = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_size >= 0 &&
-            static_cast<uint64_t>(info.st_size) <= std::numeric_limits<size_t>::max() / 2;
+  bool ok = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
+  if (!ok) fail(OSTREL_E_NOT_A_FILE);
+  if (ok &&
+      (info.st_size < 0 || static_cast<uint64_t>(info.st_size) > std::numeric_limits<size_t>::max() / 2))
+    ok = fail(OSTREL_E_MEMORY);
   if (ok) {
     try {
       bytes.resize(static_cast<size_t>(info.st_size));
     } catch (...) {
-      ok = false;
+      ok = fail(OSTREL_E_MEMORY);
     }
   }
   size_t done = 0;
   while (ok && done < bytes.size()) {
     const ssize_t n = ::read(fd, bytes.data() + done, bytes.size() - done);
-    if (n <= 0) {
-      ok = false;
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) {
+      ok = fail(OSTREL_E_OPEN, errno);
+    } else if (n == 0) {
+      ok = fail(OSTREL_E_DAMAGED);  // the file shrank while it was read
     } else {
       done += static_cast<size_t>(n);
     }
@@ -50,6 +60,29 @@ bool readRegularFile(const char* fileName, std::vector<uint8_t>& bytes) {
   if (!ok) bytes.clear();
   return ok;
 }
+
+namespace {
+thread_local int32_t callStatus = OSTREL_OK;
+thread_local int32_t callErrno = 0;
+thread_local bool lenientDecoding = false;
+}  // namespace
+
+void beginCall() {
+  callStatus = OSTREL_OK;
+  callErrno = 0;
+}
+
+bool fail(int32_t status, int systemError) {
+  if (callStatus == OSTREL_OK || callStatus == OSTREL_E_DAMAGED) {  // the first hard reason wins
+    callStatus = status;
+    callErrno = systemError;
+  }
+  return false;
+}
+
+void setStatus(int32_t status) { callStatus = status; }
+
+bool lenient() { return lenientDecoding; }
 
 namespace {
 struct ReportedSize {
@@ -71,3 +104,7 @@ bool sizeWasReported(Format format, const char* fileName, int32_t width, int32_t
 }
 
 }  // namespace ostrel
+
+extern "C" OSTREL_API int32_t ostrel_status(void) { return ostrel::callStatus; }
+extern "C" OSTREL_API int32_t ostrel_system_error(void) { return ostrel::callErrno; }
+extern "C" OSTREL_API void ostrel_set_lenient(int32_t on) { ostrel::lenientDecoding = on != 0; }

@@ -16,8 +16,16 @@ int64_t strideFor(int64_t width);
 // True when a caller's buffer of `size` + 1 bytes at `stride` holds width x height pixels.
 bool bufferHolds(int32_t size, int32_t stride, int32_t width, int32_t height);
 
-// Reads a whole regular file; false for directories, unreadable or missing files.
+// Reads a whole regular file; false for directories, unreadable or missing
+// files, with the status set. A pipe or device is refused without blocking.
 bool readRegularFile(const char* fileName, std::vector<uint8_t>& bytes);
+
+// The status that ostrel_status reports; every exported call starts with
+// beginCall. fail records the reason and returns false.
+void beginCall();
+bool fail(int32_t status, int systemError = 0);
+void setStatus(int32_t status);
+bool lenient();
 
 // The decoders write only a picture of the size that the info call last
 // reported for the same file on this thread.

@@ -1,4 +1,5 @@
 // JPEG through libjpeg: baseline, true colour or grey scale.
+#include <cerrno>
 #include <csetjmp>
 #include <cstdio>
 
@@ -56,17 +57,29 @@ bool compress(std::FILE* f, const uint8_t* pixels, int32_t width, int32_t height
 extern "C" OSTREL_API int32_t mem2jpeg(const uint8_t* pixels, int32_t size, int32_t width, int32_t height,
                                        int32_t stride, int32_t colourMode, int32_t quality,
                                        const char* fileName) {
-  if (pixels == nullptr || fileName == nullptr) return 0;
-  if (colourMode != OSTREL_JPEG_GREY && colourMode != OSTREL_JPEG_TRUE_COLOUR) return 0;
-  if (quality < 1 || quality > 100) return 0;
+  ostrel::beginCall();
+  if (pixels == nullptr || fileName == nullptr) return ostrel::fail(OSTREL_E_ARGUMENT);
+  if (colourMode != OSTREL_JPEG_GREY && colourMode != OSTREL_JPEG_TRUE_COLOUR)
+    return ostrel::fail(OSTREL_E_ARGUMENT);
+  if (quality < 1 || quality > 100) return ostrel::fail(OSTREL_E_ARGUMENT);
   if (!ostrel::bufferHolds(size, stride, width, height) || width > JPEG_MAX_DIMENSION ||
       height > JPEG_MAX_DIMENSION)
-    return 0;
+    return ostrel::fail(OSTREL_E_ARGUMENT);
   std::FILE* f = std::fopen(fileName, "wb");
-  if (f == nullptr) return 0;
-  bool ok = compress(f, pixels, width, height, stride, colourMode == OSTREL_JPEG_GREY, quality);
-  ok = std::fflush(f) == 0 && !std::ferror(f) && ok;
-  ok = std::fclose(f) == 0 && ok;
-  if (!ok) std::remove(fileName);
+  if (f == nullptr) return ostrel::fail(OSTREL_E_WRITE, errno);
+  errno = 0;
+  const bool encoded = compress(f, pixels, width, height, stride, colourMode == OSTREL_JPEG_GREY, quality);
+  bool ok = std::fflush(f) == 0 && !std::ferror(f) && encoded;
+  int writeError = errno;
+  if (std::fclose(f) != 0 && ok) {
+    ok = false;
+    writeError = errno;
+  }
+  if (!ok) {
+    // libjpeg ends a failed write and a failed allocation alike; errno tells them apart.
+    const bool memory = !encoded && (writeError == 0 || writeError == ENOMEM);
+    ostrel::fail(memory ? OSTREL_E_MEMORY : OSTREL_E_WRITE, writeError);
+    std::remove(fileName);
+  }
   return ok ? 1 : 0;
 }

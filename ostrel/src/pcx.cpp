@@ -1,5 +1,7 @@
 // PCX: run-length encoded pictures with 1- to 8-bit planes.
 #include <algorithm>
+#include <cerrno>
+#include <climits>
 #include <cstdio>
 #include <cstring>
 #include <vector>
@@ -32,19 +34,20 @@ struct Layout {
   int bitsPerPlane = 0;
   int planes = 0;
   size_t bytesPerLine = 0;
-  size_t dataEnd = 0;                // the pixel stream runs from kHeaderSize to here
-  const uint8_t* palette = nullptr;  // 16 or 256 RGB triples, null for mono and true colour
+  size_t dataEnd = 0;  // the pixel stream runs from kHeaderSize to here
+  const uint8_t* palette =
+      nullptr;  // 2, 16 or 256 RGB triples, null for plain black-and-white and true colour
 };
 
 // Checks everything the header claims against the file before anything is allocated.
 bool parse(const std::vector<uint8_t>& file, Layout& out) {
-  if (file.size() < kHeaderSize + 1) return false;
+  if (file.size() < 4 || file[0] != 0x0A || file[2] != 1) return fail(OSTREL_E_FORMAT);
+  if (file.size() < kHeaderSize + 1) return fail(OSTREL_E_DAMAGED);
   const uint8_t* h = file.data();
-  if (h[0] != 0x0A || h[2] != 1) return false;
   const int bits = h[3];
   const int planes = h[65];
   const int32_t xMin = u16(h + 4), yMin = u16(h + 6), xMax = u16(h + 8), yMax = u16(h + 10);
-  if (xMax < xMin || yMax < yMin) return false;
+  if (xMax < xMin || yMax < yMin) return fail(OSTREL_E_DAMAGED);
   Layout l;
   l.width = xMax - xMin + 1;
   l.height = yMax - yMin + 1;
@@ -54,25 +57,31 @@ bool parse(const std::vector<uint8_t>& file, Layout& out) {
   const bool planar1 = bits == 1 && planes >= 1 && planes <= 4;
   const bool packed = (bits == 2 || bits == 4 || bits == 8) && planes == 1;
   const bool trueColour = bits == 8 && (planes == 3 || planes == 4);
-  if (!planar1 && !packed && !trueColour) return false;
-  if (!geometryFits(l.width, l.height)) return false;
-  if (l.bytesPerLine < (static_cast<size_t>(l.width) * bits + 7) / 8) return false;
+  if (!planar1 && !packed && !trueColour) return fail(OSTREL_E_DAMAGED);
+  if (!geometryFits(l.width, l.height)) return fail(OSTREL_E_DAMAGED);
+  if (l.bytesPerLine < (static_cast<size_t>(l.width) * bits + 7) / 8) return fail(OSTREL_E_DAMAGED);
 
   l.dataEnd = file.size();
   if (bits == 8 && planes == 1) {
-    if (file.size() < kHeaderSize + kPaletteSize + 1) return false;
+    if (file.size() < kHeaderSize + kPaletteSize + 1) return fail(OSTREL_E_DAMAGED);
     const size_t marker = file.size() - kPaletteSize;
-    if (file[marker] != 0x0C) return false;
+    if (file[marker] != 0x0C) return fail(OSTREL_E_DAMAGED);
     l.palette = file.data() + marker + 1;
     l.dataEnd = marker;
-  } else if (!(bits == 1 && planes == 1) && !trueColour) {
+  } else if (bits == 1 && planes == 1) {
+    // Two colours from the header's palette; version 3 files and headers whose
+    // two entries are alike (left unset by many writers) mean black and white.
+    if (h[1] != 3 && std::memcmp(h + 16, h + 19, 3) != 0) l.palette = h + 16;
+  } else if (!trueColour) {
     l.palette = h[1] == 3 ? kEgaPalette : h + 16;
   }
   // Every stream byte yields at most 63 picture bytes: a header claiming more
-  // than the file can hold is truncated or lying.
+  // than the file can hold is truncated or lying. A lenient read takes it as
+  // truncated and keeps what there is.
   const uint64_t lineBytes = static_cast<uint64_t>(l.bytesPerLine) * planes;
   const uint64_t total = lineBytes * static_cast<uint64_t>(l.height);
-  if (total > static_cast<uint64_t>(l.dataEnd - kHeaderSize) * kMaxRun) return false;
+  if (total > static_cast<uint64_t>(l.dataEnd - kHeaderSize) * kMaxRun && !lenient())
+    return fail(OSTREL_E_DAMAGED);
   out = l;
   return true;
 }
@@ -87,7 +96,8 @@ bool loadLayout(const char* fileName, std::vector<uint8_t>& file, Layout& layout
 using namespace ostrel;
 
 extern "C" OSTREL_API int32_t getpcxinfo(const char* fileName, int32_t* width, int32_t* height) {
-  if (width == nullptr || height == nullptr) return 0;
+  beginCall();
+  if (width == nullptr || height == nullptr) return fail(OSTREL_E_ARGUMENT);
   std::vector<uint8_t> file;
   Layout layout;
   if (!loadLayout(fileName, file, layout)) return 0;
@@ -98,12 +108,13 @@ extern "C" OSTREL_API int32_t getpcxinfo(const char* fileName, int32_t* width, i
 }
 
 extern "C" OSTREL_API int32_t pcx2mem(const char* fileName, uint8_t* pixels, int32_t stride) {
-  if (pixels == nullptr) return 0;
+  beginCall();
+  if (pixels == nullptr) return fail(OSTREL_E_ARGUMENT);
   std::vector<uint8_t> file;
   Layout l;
   if (!loadLayout(fileName, file, l)) return 0;
-  if (!sizeWasReported(Format::Pcx, fileName, l.width, l.height)) return 0;
-  if (stride < 3 * int64_t{l.width}) return 0;
+  if (!sizeWasReported(Format::Pcx, fileName, l.width, l.height)) return fail(OSTREL_E_ARGUMENT);
+  if (stride < 3 * int64_t{l.width}) return fail(OSTREL_E_ARGUMENT);
 
   const size_t lineBytes = l.bytesPerLine * static_cast<size_t>(l.planes);
   std::vector<uint8_t> line(lineBytes);
@@ -119,10 +130,17 @@ extern "C" OSTREL_API int32_t pcx2mem(const char* fileName, uint8_t* pixels, int
         run -= static_cast<int>(n);
         continue;
       }
-      if (pos >= l.dataEnd) return 0;  // truncated
+      if (pos + 1 > l.dataEnd || ((file[pos] & 0xC0) == 0xC0 && pos + 2 > l.dataEnd)) {
+        // Truncated: refused, or the rest is black when damage is accepted.
+        if (!lenient()) return fail(OSTREL_E_DAMAGED);
+        setStatus(OSTREL_E_DAMAGED);
+        run = INT_MAX;
+        runValue = 0;
+        pos = l.dataEnd;
+        continue;
+      }
       const uint8_t b = file[pos++];
       if ((b & 0xC0) == 0xC0) {
-        if (pos >= l.dataEnd) return 0;
         run = b & 0x3F;
         runValue = file[pos++];
       } else {
@@ -147,7 +165,7 @@ extern "C" OSTREL_API int32_t pcx2mem(const char* fileName, uint8_t* pixels, int
         const size_t bit = static_cast<size_t>(x) * bits;
         index = (planes[bit / 8] >> (8 - bits - bit % 8)) & ((1u << bits) - 1);
       }
-      if (l.palette == nullptr) {  // monochrome: black and white
+      if (l.palette == nullptr) {  // plain monochrome: black and white
         out[0] = out[1] = out[2] = index ? 0xFF : 0x00;
       } else {
         std::memcpy(out, l.palette + 3 * index, 3);
@@ -173,10 +191,11 @@ void encodePlane(const uint8_t* bytes, size_t count, std::vector<uint8_t>& out) 
 
 extern "C" OSTREL_API int32_t mem2pcx(const uint8_t* pixels, int32_t size, int32_t width, int32_t height,
                                       int32_t stride, const char* fileName) {
-  if (pixels == nullptr || fileName == nullptr) return 0;
-  if (!bufferHolds(size, stride, width, height)) return 0;
+  beginCall();
+  if (pixels == nullptr || fileName == nullptr) return fail(OSTREL_E_ARGUMENT);
+  if (!bufferHolds(size, stride, width, height)) return fail(OSTREL_E_ARGUMENT);
   const int32_t bytesPerLine = width + (width & 1);  // lines have an even length
-  if (bytesPerLine > 0xFFFF || height > 0x10000) return 0;
+  if (bytesPerLine > 0xFFFF || height > 0x10000) return fail(OSTREL_E_ARGUMENT);
 
   std::vector<uint8_t> out(kHeaderSize, 0);
   out[0] = 0x0A;
@@ -192,7 +211,8 @@ extern "C" OSTREL_API int32_t mem2pcx(const uint8_t* pixels, int32_t size, int32
   put16(&out[68], 1);
 
   std::FILE* f = std::fopen(fileName, "wb");
-  if (f == nullptr) return 0;
+  if (f == nullptr) return fail(OSTREL_E_WRITE, errno);
+  errno = 0;
   bool ok = std::fwrite(out.data(), 1, out.size(), f) == out.size();
   std::vector<uint8_t> plane(static_cast<size_t>(bytesPerLine), 0);
   for (int32_t y = 0; ok && y < height; ++y) {
@@ -204,7 +224,14 @@ extern "C" OSTREL_API int32_t mem2pcx(const uint8_t* pixels, int32_t size, int32
     }
     ok = std::fwrite(out.data(), 1, out.size(), f) == out.size();
   }
-  ok = std::fclose(f) == 0 && ok;
-  if (!ok) std::remove(fileName);
+  int writeError = errno;
+  if (std::fclose(f) != 0 && ok) {
+    ok = false;
+    writeError = errno;
+  }
+  if (!ok) {
+    fail(OSTREL_E_WRITE, writeError);
+    std::remove(fileName);
+  }
   return ok ? 1 : 0;
 }

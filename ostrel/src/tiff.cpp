@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -26,7 +27,41 @@ constexpr tmsize_t kMaxLibraryAllocation = tmsize_t{1} << 31;
 constexpr uint64_t kMaxExpansion = 65536;
 constexpr uint64_t kExpansionFloor = uint64_t{64} << 20;
 
-int quiet(TIFF*, void*, const char*, const char*, va_list) { return 1; }
+// Messages are not printed; those raised while pixels are decoded count as
+// damage (a codec's warning included).
+thread_local int decodeMessages = 0;
+int quiet(TIFF*, void*, const char*, const char*, va_list) {
+  ++decodeMessages;
+  return 1;
+}
+
+// The codecs a photo program needs. Others (JBIG, old-style JPEG, the rare
+// and the vendor-specific ones) are refused before libtiff hands them data.
+bool supportedCompression(uint16_t compression) {
+  switch (compression) {
+    case COMPRESSION_NONE:
+    case COMPRESSION_CCITTFAX3:
+    case COMPRESSION_CCITTFAX4:
+    case COMPRESSION_LZW:
+    case COMPRESSION_JPEG:
+    case COMPRESSION_ADOBE_DEFLATE:
+    case COMPRESSION_DEFLATE:
+    case COMPRESSION_PACKBITS:
+    case COMPRESSION_LZMA:
+    case COMPRESSION_ZSTD:
+    case COMPRESSION_WEBP:
+      return true;
+    default:
+      return false;
+  }
+}
+
+bool looksLikeTiff(const std::vector<uint8_t>& b) {
+  if (b.size() < 4) return false;
+  const bool little = b[0] == 'I' && b[1] == 'I' && (b[2] == 42 || b[2] == 43) && b[3] == 0;
+  const bool big = b[0] == 'M' && b[1] == 'M' && b[2] == 0 && (b[3] == 42 || b[3] == 43);
+  return little || big;
+}
 
 struct TiffCloser {
   void operator()(TIFF* t) const { TIFFClose(t); }
@@ -78,22 +113,34 @@ int memMap(thandle_t h, void** base, toff_t* size) {
 void memUnmap(thandle_t, void*, toff_t) {}
 
 TiffPtr openForReading(const char* fileName, MemoryFile& file) {
-  if (!readRegularFile(fileName, file.bytes) || file.bytes.empty()) return nullptr;
+  if (!readRegularFile(fileName, file.bytes)) return nullptr;
+  if (!looksLikeTiff(file.bytes)) {
+    fail(OSTREL_E_FORMAT);
+    return nullptr;
+  }
   TIFFOpenOptions* options = makeOptions();
-  if (options == nullptr) return nullptr;
+  if (options == nullptr) {
+    fail(OSTREL_E_MEMORY);
+    return nullptr;
+  }
   TIFF* tif = TIFFClientOpenExt(fileName, "r", &file, memRead, memWrite, memSeek, memClose, memSize, memMap,
                                 memUnmap, options);
   TIFFOpenOptionsFree(options);
+  if (tif == nullptr) fail(OSTREL_E_DAMAGED);
   return TiffPtr(tif);
 }
 
 TiffPtr openForWriting(const char* fileName) {
   if (fileName == nullptr) return nullptr;
   const int fd = ::open(fileName, O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-  if (fd < 0) return nullptr;
+  if (fd < 0) {
+    fail(OSTREL_E_WRITE, errno);
+    return nullptr;
+  }
   struct stat info {};
   TIFFOpenOptions* options = makeOptions();
   if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || options == nullptr) {
+    fail(options == nullptr ? OSTREL_E_MEMORY : OSTREL_E_NOT_A_FILE);
     if (options != nullptr) TIFFOpenOptionsFree(options);
     ::close(fd);
     return nullptr;
@@ -143,23 +190,27 @@ void storedPosition(uint16_t orientation, int64_t w, int64_t h, int64_t x, int64
 // inside the file and could plausibly expand to that size.
 bool inspect(TIFF* tif, uint64_t fileSize, int32_t& width, int32_t& height) {
   uint32_t w = 0, h = 0;
-  if (!TIFFGetField(tif, TIFFTAG_IMAGEWIDTH, &w) || !TIFFGetField(tif, TIFFTAG_IMAGELENGTH, &h)) return false;
-  if (!geometryFits(w, h)) return false;
+  if (!TIFFGetField(tif, TIFFTAG_IMAGEWIDTH, &w) || !TIFFGetField(tif, TIFFTAG_IMAGELENGTH, &h))
+    return fail(OSTREL_E_DAMAGED);
+  uint16_t compression = COMPRESSION_NONE;
+  TIFFGetFieldDefaulted(tif, TIFFTAG_COMPRESSION, &compression);
+  if (!supportedCompression(compression)) return fail(OSTREL_E_COMPRESSION);
+  if (!geometryFits(w, h)) return fail(OSTREL_E_DAMAGED);
   char message[1024];
-  if (!TIFFRGBAImageOK(tif, message)) return false;
+  if (!TIFFRGBAImageOK(tif, message)) return fail(OSTREL_E_DAMAGED);
   const uint64_t striles = TIFFIsTiled(tif) ? TIFFNumberOfTiles(tif) : TIFFNumberOfStrips(tif);
-  if (striles == 0 || striles > fileSize) return false;
+  if (striles == 0 || striles > fileSize) return fail(OSTREL_E_DAMAGED);
   uint64_t stored = 0;
   for (uint32_t i = 0; i < striles; ++i) {
     int error = 0;
     const uint64_t offset = TIFFGetStrileOffsetWithErr(tif, i, &error);
-    if (error) return false;
+    if (error) return fail(OSTREL_E_DAMAGED);
     const uint64_t count = TIFFGetStrileByteCountWithErr(tif, i, &error);
-    if (error || count == 0 || offset > fileSize || count > fileSize - offset) return false;
+    if (error || count == 0 || offset > fileSize || count > fileSize - offset) return fail(OSTREL_E_DAMAGED);
     stored += count;
   }
   const uint64_t decoded = static_cast<uint64_t>(strideFor(w)) * h;
-  if (decoded > std::max(kExpansionFloor, stored * kMaxExpansion)) return false;
+  if (decoded > std::max(kExpansionFloor, stored * kMaxExpansion)) return fail(OSTREL_E_DAMAGED);
   width = static_cast<int32_t>(w);
   height = static_cast<int32_t>(h);
   return true;
@@ -171,7 +222,8 @@ bool inspect(TIFF* tif, uint64_t fileSize, int32_t& width, int32_t& height) {
 using namespace ostrel;
 
 extern "C" OSTREL_API int32_t GetTIFInfo(const char* fileName, int32_t* width, int32_t* height) {
-  if (width == nullptr || height == nullptr) return 0;
+  beginCall();
+  if (width == nullptr || height == nullptr) return fail(OSTREL_E_ARGUMENT);
   MemoryFile file;
   TiffPtr tif = openForReading(fileName, file);
   int32_t w = 0, h = 0;
@@ -184,7 +236,8 @@ extern "C" OSTREL_API int32_t GetTIFInfo(const char* fileName, int32_t* width, i
 }
 
 extern "C" OSTREL_API int32_t GetTIF(const char* fileName, uint8_t* pixels, int32_t stride, int32_t layout) {
-  if (pixels == nullptr || layout != OSTREL_BOTTOM_UP_BGR) return 0;
+  beginCall();
+  if (pixels == nullptr || layout != OSTREL_BOTTOM_UP_BGR) return fail(OSTREL_E_ARGUMENT);
   MemoryFile file;
   TiffPtr tif = openForReading(fileName, file);
   int32_t w = 0, h = 0;
@@ -192,17 +245,22 @@ extern "C" OSTREL_API int32_t GetTIF(const char* fileName, uint8_t* pixels, int3
   const uint16_t orientation = orientationOf(tif.get());
   const int32_t uprightW = turned(orientation) ? h : w, uprightH = turned(orientation) ? w : h;
   if (!sizeWasReported(Format::Tiff, fileName, uprightW, uprightH) || stride < 3 * int64_t{uprightW})
-    return 0;
+    return fail(OSTREL_E_ARGUMENT);
 
   const size_t count = static_cast<size_t>(w) * static_cast<size_t>(h);
+  // Zeroed: what a lenient read cannot decode stays black.
   std::unique_ptr<uint32_t, decltype(&std::free)> raster(
-      static_cast<uint32_t*>(std::malloc(count * sizeof(uint32_t))), &std::free);
-  if (!raster) return 0;
+      static_cast<uint32_t*>(std::calloc(count, sizeof(uint32_t))), &std::free);
+  if (!raster) return fail(OSTREL_E_MEMORY);
   if (turned(orientation)) {
     // Asking for the file's own orientation gives the rows as stored, top first.
-    if (!TIFFReadRGBAImageOriented(tif.get(), static_cast<uint32_t>(w), static_cast<uint32_t>(h),
-                                   raster.get(), orientation, 1))
-      return 0;
+    decodeMessages = 0;
+    const int read = TIFFReadRGBAImageOriented(tif.get(), static_cast<uint32_t>(w), static_cast<uint32_t>(h),
+                                               raster.get(), orientation, lenient() ? 0 : 1);
+    if (decodeMessages > 0 || !read) {
+      if (!lenient()) return fail(OSTREL_E_DAMAGED);
+      setStatus(OSTREL_E_DAMAGED);
+    }
     for (int64_t y = 0; y < uprightH; ++y) {
       uint8_t* out = pixels + (uprightH - 1 - y) * stride;
       for (int64_t x = 0; x < uprightW; ++x, out += 3) {
@@ -217,9 +275,13 @@ extern "C" OSTREL_API int32_t GetTIF(const char* fileName, uint8_t* pixels, int3
     return 1;
   }
   // Bottom-left orientation: raster row 0 is the bottom row, as in our buffer.
-  if (!TIFFReadRGBAImageOriented(tif.get(), static_cast<uint32_t>(w), static_cast<uint32_t>(h), raster.get(),
-                                 ORIENTATION_BOTLEFT, 1))
-    return 0;
+  decodeMessages = 0;
+  const int read = TIFFReadRGBAImageOriented(tif.get(), static_cast<uint32_t>(w), static_cast<uint32_t>(h),
+                                             raster.get(), ORIENTATION_BOTLEFT, lenient() ? 0 : 1);
+  if (decodeMessages > 0 || !read) {
+    if (!lenient()) return fail(OSTREL_E_DAMAGED);
+    setStatus(OSTREL_E_DAMAGED);
+  }
   for (int32_t row = 0; row < h; ++row) {
     const uint32_t* in = raster.get() + static_cast<size_t>(row) * w;
     uint8_t* out = pixels + static_cast<int64_t>(row) * stride;
@@ -247,8 +309,9 @@ extern "C" OSTREL_API int32_t GetTIFICC(const char* fileName, uint8_t* profile, 
 
 extern "C" OSTREL_API int32_t OutTIF(const char* fileName, const uint8_t* pixels, int32_t stride,
                                      int32_t size, int32_t width, int32_t height, int32_t layout) {
-  if (pixels == nullptr || layout != OSTREL_BOTTOM_UP_BGR) return 0;
-  if (!bufferHolds(size, stride, width, height)) return 0;
+  beginCall();
+  if (pixels == nullptr || layout != OSTREL_BOTTOM_UP_BGR) return fail(OSTREL_E_ARGUMENT);
+  if (!bufferHolds(size, stride, width, height)) return fail(OSTREL_E_ARGUMENT);
   TiffPtr tif = openForWriting(fileName);
   if (!tif) return 0;
   TIFF* t = tif.get();
@@ -265,6 +328,7 @@ extern "C" OSTREL_API int32_t OutTIF(const char* fileName, const uint8_t* pixels
             TIFFSetField(t, TIFFTAG_PREDICTOR, PREDICTOR_HORIZONTAL) &&
             TIFFSetField(t, TIFFTAG_ROWSPERSTRIP, rowsPerStrip);
   std::vector<uint8_t> line(static_cast<size_t>(width) * 3);
+  errno = 0;
   for (int32_t y = 0; ok && y < height; ++y) {
     const uint8_t* in = pixels + static_cast<int64_t>(height - 1 - y) * stride;  // rows are bottom-up
     for (int32_t x = 0; x < width; ++x) {
@@ -274,8 +338,13 @@ extern "C" OSTREL_API int32_t OutTIF(const char* fileName, const uint8_t* pixels
     }
     ok = TIFFWriteScanline(t, line.data(), static_cast<uint32_t>(y), 0) == 1;
   }
+  // The directory write pushes the last strip out: a full disk shows here.
   ok = ok && TIFFWriteDirectory(t);
+  const int writeError = errno;
   tif.reset();
-  if (!ok) std::remove(fileName);
+  if (!ok) {
+    fail(OSTREL_E_WRITE, writeError);
+    std::remove(fileName);
+  }
   return ok ? 1 : 0;
 }

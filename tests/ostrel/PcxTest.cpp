@@ -117,9 +117,19 @@ TEST(Pcx, ReadsPaletteAndPlanarFiles) {
   EXPECT_EQ(std::vector<uint8_t>(rgb.begin(), rgb.begin() + 9),
             (std::vector<uint8_t>{11, 0, 0, 0, 0, 99, 11, 0, 0}));
 
-  // Monochrome: black and white whatever the header palette says.
+  // One bit, one plane: the two colours of the header palette.
   file = pcxHeader(9, 1, 1, 1, 2);
-  file[16] = 77;
+  file[16] = 10, file[17] = 20, file[18] = 30;     // colour 0
+  file[19] = 200, file[20] = 150, file[21] = 100;  // colour 1
+  file.insert(file.end(), {0xA0, 0x80});
+  writeBytes(dir.file("duo.pcx"), file);
+  ASSERT_TRUE(decode(dir.file("duo.pcx"), w, h, rgb, stride));
+  EXPECT_EQ(std::vector<uint8_t>(rgb.begin(), rgb.begin() + 9),
+            (std::vector<uint8_t>{200, 150, 100, 10, 20, 30, 200, 150, 100}));
+  EXPECT_EQ(std::vector<uint8_t>(rgb.begin() + 24, rgb.begin() + 27), (std::vector<uint8_t>{200, 150, 100}));
+
+  // A header palette left unset (both colours alike) means black and white.
+  file = pcxHeader(9, 1, 1, 1, 2);
   file.insert(file.end(), {0xA0, 0x80});
   writeBytes(dir.file("mono.pcx"), file);
   ASSERT_TRUE(decode(dir.file("mono.pcx"), w, h, rgb, stride));

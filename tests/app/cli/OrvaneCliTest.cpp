@@ -138,6 +138,8 @@ TEST_F(OrvaneCli, RejectsBadCommandLinesBeforeDoingAnything) {
       {{in}, "no output"},
       {{"-o", out}, "no input"},
       {{"--frobnicate", "-o", out, in}, "unknown option"},
+      {{"--max-pixels", "0", "-o", out, in}, "--max-pixels needs a whole number"},
+      {{"--max-pixels=12x", "-o", out, in}, "--max-pixels needs a whole number"},
   };
   for (const Case& c : cases) {
     const CliRun run = runCli(c.args);
@@ -162,10 +164,12 @@ TEST_F(OrvaneCli, SameNamesInOneBatchDoNotOverwriteEachOther) {
 TEST_F(OrvaneCli, ReportsUnreadableInputAndFailedSave) {
   const CliRun missing = runCli({"-o", path("out.bmp"), path("absent.bmp")});
   EXPECT_EQ(missing.exitCode, 1);
-  EXPECT_TRUE(missing.err.contains("cannot read")) << missing.err.toStdString();
+  EXPECT_TRUE(missing.err.contains("absent.bmp: failed: no such file")) << missing.err.toStdString();
 
   const QString in = write("in.bmp", 3, 3);
   const CliRun unsaved = runCli({"-o", path("no/such/folder/out.bmp"), in});
   EXPECT_EQ(unsaved.exitCode, 1);
   EXPECT_TRUE(unsaved.err.contains("cannot save")) << unsaved.err.toStdString();
+  EXPECT_TRUE(unsaved.err.contains("cannot write here: No such file or directory"))
+      << unsaved.err.toStdString();
 }

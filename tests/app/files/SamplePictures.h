@@ -88,11 +88,19 @@ inline QByteArray twoSizeIcon() {
   return b;
 }
 
-// A placeable WMF of 100 x 50 pixels at 96 dpi: a red rectangle over all of it.
-inline QByteArray redRectangleWmf() {
+// A placeable WMF whose frame runs from (left, top) to (right, bottom) at 96
+// units an inch, filled with one solid colour.
+inline QByteArray filledWmf(int left, int top, int right, int bottom, QRgb fill) {
   QByteArray b;
   put32(b, 0x9AC6CDD7);
-  const uint32_t header[] = {0, 0, 0, 100, 50, 96, 0, 0};
+  const uint32_t header[] = {0,
+                             static_cast<uint16_t>(left),
+                             static_cast<uint16_t>(top),
+                             static_cast<uint16_t>(right),
+                             static_cast<uint16_t>(bottom),
+                             96,
+                             0,
+                             0};
   uint16_t checksum = 0xCDD7 ^ 0x9AC6;
   for (uint32_t w : header) {
     put16(b, w);
@@ -100,18 +108,24 @@ inline QByteArray redRectangleWmf() {
   }
   put16(b, checksum);
   putWords(b, {1, 9, 0x0300});
-  put32(b, 40);  // words in the metafile
+  put32(b, 40);
   putWords(b, {1});
-  put32(b, 7);  // largest record
+  put32(b, 7);
   putWords(b, {0});
-  put32(b, 5), putWords(b, {0x020B, 0, 0});                  // window origin
-  put32(b, 5), putWords(b, {0x020C, 50, 100});               // window extent
-  put32(b, 7), putWords(b, {0x02FC, 0, 0x00FF, 0x0000, 0});  // solid red brush
-  put32(b, 4), putWords(b, {0x012D, 0});                     // select it
-  put32(b, 7), putWords(b, {0x041B, 50, 100, 0, 0});         // rectangle
+  put32(b, 5), putWords(b, {0x020B, static_cast<uint16_t>(top), static_cast<uint16_t>(left)});
+  put32(b, 5),
+      putWords(b, {0x020C, static_cast<uint16_t>(bottom - top), static_cast<uint16_t>(right - left)});
+  put32(b, 7),
+      putWords(b, {0x02FC, 0, (qRed(fill) | (qGreen(fill) << 8)), static_cast<uint32_t>(qBlue(fill)), 0});
+  put32(b, 4), putWords(b, {0x012D, 0});
+  put32(b, 7), putWords(b, {0x041B, static_cast<uint16_t>(bottom), static_cast<uint16_t>(right),
+                            static_cast<uint16_t>(top), static_cast<uint16_t>(left)});
   put32(b, 3), putWords(b, {0x0000});
   return b;
 }
+
+// A placeable WMF of 100 x 50 pixels at 96 dpi: a red rectangle over all of it.
+inline QByteArray redRectangleWmf() { return filledWmf(0, 0, 100, 50, qRgb(255, 0, 0)); }
 
 // An EMF of 100 x 50 pixels: a red rectangle over all of it.
 inline QByteArray redRectangleEmf() {
@@ -132,6 +146,46 @@ inline QByteArray redRectangleEmf() {
   for (uint32_t v : {43u, 24u, 0u, 0u, 99u, 49u}) put32(b, v);       // rectangle
   for (uint32_t v : {14u, 20u, 0u, 16u, 20u}) put32(b, v);
   return b;
+}
+
+// A little-endian TIFF of one strip: 8-bit RGB, the given compression.
+inline QByteArray stripTiff(uint32_t width, uint32_t height, uint16_t compression, const QByteArray& strip) {
+  QByteArray b("II*\0", 4);
+  put32(b, 8);
+  const struct {
+    uint16_t tag, type;
+    uint32_t value;
+  } entries[] = {{256, 4, width},       {257, 4, height}, {258, 3, 8},
+                 {259, 3, compression}, {262, 3, 2},      {273, 4, 0},
+                 {277, 3, 3},           {278, 4, height}, {279, 4, static_cast<uint32_t>(strip.size())}};
+  const uint32_t count = sizeof entries / sizeof *entries;
+  const uint32_t dataAt = 8 + 2 + 12 * count + 4;
+  put16(b, count);
+  for (const auto& e : entries) {
+    put16(b, e.tag);
+    put16(b, e.type);
+    put32(b, 1);
+    if (e.type == 3) {
+      put16(b, e.value);
+      put16(b, 0);
+    } else {
+      put32(b, e.tag == 273 ? dataAt : e.value);
+    }
+  }
+  put32(b, 0);
+  b.append(strip);
+  return b;
+}
+
+// A baseline and a progressive JPEG of the gradient.
+inline QByteArray progressiveJpeg(int w, int h) {
+  QByteArray bytes;
+  QBuffer buffer(&bytes);
+  buffer.open(QIODevice::WriteOnly);
+  QImageWriter writer(&buffer, "jpeg");
+  writer.setProgressiveScanWrite(true);
+  writer.write(gradient(w, h));
+  return bytes;
 }
 
 }  // namespace sample_pictures

@@ -11,6 +11,7 @@
 
 #include "MyXPFrm.h"
 #include "ShellFixture.h"
+#include "ShellHelpers.h"
 #include "XPTopButtons.h"
 #include "cFileDIB.h"
 
@@ -183,8 +184,9 @@ TEST_F(ShellTest, FailedOpensLeaveEverythingAsItWas) {
   open(bad.fileName());
   open(writePicture("odd.psd", 5, 5));  // not a format the program reads
 
-  EXPECT_EQ(messages, (QStringList{"File doesn't exist!", "Failed to open " + bad.fileName(),
-                                   "Failed to open " + dir.filePath("odd.psd")}));
+  EXPECT_EQ(messages,
+            (QStringList{"File doesn't exist!", "Failed to open " + bad.fileName() + ": not a BMP file",
+                         "Failed to open " + dir.filePath("odd.psd") + ": unknown format"}));
   EXPECT_EQ(orvane::CurrentImage().Width(), 20);
   EXPECT_EQ(orvane::OriginalImage().Width(), 20);
   EXPECT_TRUE(main->picture()->isVisible() || main->picture()->isVisibleTo(main.get()));
@@ -193,6 +195,37 @@ TEST_F(ShellTest, FailedOpensLeaveEverythingAsItWas) {
   EXPECT_TRUE(main->headFilter()->isEnabled());  // stays enabled after a failed open
   EXPECT_TRUE(main->isEnabled());
   EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
+
+TEST_F(ShellTest, ADamagedFileOpensOnlyWhenTheUserSaysOpenAnyway) {
+  open(writePicture("good.bmp", 20, 10));
+  // A PCX cut short inside its pixel data.
+  const QString cut = dir.filePath("cut.pcx");
+  orvane::CDIB picture;
+  picture.Clone(QImage(writePicture("noise.bmp", 30, 12)), true);
+  ASSERT_TRUE(orvane::cFileDIB().MainSave(cut, picture));
+  QFile file(cut);
+  ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+  ASSERT_TRUE(file.resize(file.size() - 200));
+  file.close();
+
+  QStringList asked;
+  bool anyway = false;
+  orvane::SetOpenAnywayHandler([&](const QString& text) {
+    asked << text;
+    return anyway;
+  });
+  open(cut);  // declined: nothing changes and no other message
+  EXPECT_EQ(asked, QStringList{"Failed to open " + cut + ": damaged or truncated"});
+  EXPECT_TRUE(messages.isEmpty());
+  EXPECT_EQ(orvane::CurrentImage().Width(), 20);
+
+  anyway = true;
+  open(cut);  // accepted: opened at its full size, and the damage is said
+  orvane::SetOpenAnywayHandler(nullptr);
+  EXPECT_EQ(orvane::CurrentImage().Width(), 30);
+  EXPECT_EQ(orvane::OriginalImage().Width(), 30);
+  EXPECT_EQ(messages, QStringList{cut + " was opened as far as it could be read: damaged or truncated"});
 }
 
 TEST_F(ShellTest, SaveAsRoutesByExtension) {
@@ -224,14 +257,15 @@ TEST_F(ShellTest, SaveAsRoutesByExtension) {
     EXPECT_EQ(QImage(answer).size(), QSize(12, 8));
   }
 
-  EXPECT_TRUE(messages.isEmpty() ||
-              messages == QStringList{"Failed to save!"});  // jpeg needs the codec library
+  EXPECT_TRUE(
+      messages.isEmpty() ||
+      (messages.size() == 1 && messages[0].startsWith("Failed to save! ")));  // jpeg needs the codec library
   messages.clear();
   for (const char* name : {"out", "out.psd"}) {
     answer = dir.filePath(name);
     main->Stuff().SaveImageAs();
   }
-  EXPECT_EQ(messages, (QStringList{"Failed to save!", "Failed to save!"}));
+  EXPECT_EQ(messages, (QStringList{"Failed to save! unknown format", "Failed to save! unknown format"}));
   EXPECT_FALSE(QFile::exists(dir.filePath("out.psd")));
 }
 
