@@ -400,19 +400,25 @@ int32_t dllmiximage(const uint8_t* picture, uint8_t* image, int32_t size, int32_
                     int32_t keyRed, int32_t keyGreen, int32_t keyBlue, int32_t tolerance, int32_t percent) {
   const double h = percent * 0.01;
   const bool keyed = keyRed >= 0;
-  const KeyTest key(keyRed, keyGreen, keyBlue, tolerance, picture);
-  const KeyTest* const test = keyed ? &key : nullptr;
-  if (qrix::narrowBlend(1.0 - h, h)) {
-    mixImageWalk<true>(picture, image, size, test, h);
-  } else {
-    mixImageWalk<false>(picture, image, size, test, h);
-  }
+  const bool narrow = qrix::narrowBlend(1.0 - h, h);
+  qrix::flatBands(size, [&](int64_t at, int32_t part) {
+    const KeyTest key(keyRed, keyGreen, keyBlue, tolerance, picture + at);
+    const KeyTest* const test = keyed ? &key : nullptr;
+    if (narrow) {
+      mixImageWalk<true>(picture + at, image + at, part, test, h);
+    } else {
+      mixImageWalk<false>(picture + at, image + at, part, test, h);
+    }
+  });
   return 1;
 }
 
 int32_t dllframeimage(const uint8_t* source, uint8_t* destination, int32_t size, int32_t keyRed,
                       int32_t keyGreen, int32_t keyBlue, int32_t tolerance) {
-  frameImageWalk(source, destination, size, KeyTest(keyRed, keyGreen, keyBlue, tolerance, source));
+  qrix::flatBands(size, [&](int64_t at, int32_t part) {
+    frameImageWalk(source + at, destination + at, part,
+                   KeyTest(keyRed, keyGreen, keyBlue, tolerance, source + at));
+  });
   return 1;
 }
 

@@ -26,10 +26,9 @@ inline uint8_t middle(uint8_t a, uint8_t b, uint8_t c) { return upper(lower(a, b
 // shared by the three neighbourhoods that contain it; the median is then the middle of the largest
 // column minimum, the middle of the column middles and the smallest column maximum. Byte minimum and
 // maximum only, so both loops vectorise a whole vector of channel bytes at a time.
-void medianSweep(const uint8_t* src, uint8_t* dst, int32_t size, int32_t stride) {
+// Bytes first .. end - 1.
+void medianSweep(const uint8_t* src, uint8_t* dst, int64_t first, int64_t end, int32_t stride) {
   constexpr ptrdiff_t kBlock = 1024;
-  const int64_t first = int64_t(stride) + 3;
-  const int64_t end = first + 3 * qrix::tripleCount(first, int64_t(size) - stride - 5);
   const ptrdiff_t s = stride;
   alignas(64) uint8_t lo[kBlock + 6], mid[kBlock + 6], hi[kBlock + 6];
   for (int64_t i0 = first; i0 < end; i0 += kBlock) {
@@ -218,7 +217,11 @@ int32_t dllspecialblur(const uint8_t* source, uint8_t* destination, int32_t size
 }
 
 int32_t medianfiltering(const uint8_t* source, uint8_t* destination, int32_t size, int32_t stride) {
-  medianSweep(source, destination, size, stride);
+  const int64_t first = int64_t(stride) + 3;
+  const int64_t bytes = 3 * qrix::tripleCount(first, int64_t(size) - stride - 5);
+  const int64_t reach = (stride < 0 ? -int64_t(stride) : int64_t(stride)) + 8;
+  qrix::tripleBands(source, destination, first, bytes, reach,
+                    [&](int64_t from, int64_t to) { medianSweep(source, destination, from, to, stride); });
   return 1;
 }
 

@@ -526,12 +526,9 @@ QRIX_VECTOR_CLONES void greyVector(uint8_t* image, int32_t size, int32_t mode) {
   }
 }
 
-}  // namespace
-
-extern "C" {
-
-int32_t pno(uint8_t* image, int32_t size, int32_t mode) {
-  if (mapVector(image, size, mode)) return 1;
+// The modes whose every triple depends on that triple alone.
+void pixelModes(uint8_t* image, int32_t size, int32_t mode) {
+  if (mapVector(image, size, mode)) return;
   switch (mode) {
     case 26: {  // HardRed
       const auto& hard = hardTable();
@@ -560,30 +557,15 @@ int32_t pno(uint8_t* image, int32_t size, int32_t mode) {
       });
       break;
     }
-    case 50:  // Noise: draws red, green, blue in that order
-#if defined(__x86_64__)
-      if (hasAvx512()) {
-        noise512(image, size);
-        break;
-      }
-#endif
-      noise(image, size);
-      break;
     case 52: {  // WetPaper: each channel on its own
       uint8_t wet[3][256];
       for (int32_t v = 0; v < 256; ++v) {
         wet[0][v] = wet[1][v] = wet[2][v] =
             atMost255(v + std::abs(truncToInt(64 * std::sin(static_cast<double>(v)))));
       }
-      qrix::mapChannelTables(image, size, wet);
+      qrix::mapChannelTablesHere(image, size, wet);
       break;
     }
-    case 57:  // AutoContrast
-      autoContrast(image, size);
-      break;
-    case 58:  // AutoLevel
-      autoLevel(image, size);
-      break;
     case 60: {  // Unreal: blue and green are raised to 1 before they divide
       const auto& unreal = unrealTable();
       forEachTriple(image, size, [&](uint8_t* p) {
@@ -597,11 +579,39 @@ int32_t pno(uint8_t* image, int32_t size, int32_t mode) {
     default:  // every other mode leaves the image alone
       break;
   }
+}
+
+}  // namespace
+
+extern "C" {
+
+int32_t pno(uint8_t* image, int32_t size, int32_t mode) {
+  switch (mode) {
+    case 50:  // Noise: draws red, green, blue in that order, so it stays on this thread
+#if defined(__x86_64__)
+      if (hasAvx512()) {
+        noise512(image, size);
+        break;
+      }
+#endif
+      noise(image, size);
+      break;
+    case 57:  // AutoContrast
+      autoContrast(image, size);
+      break;
+    case 58:  // AutoLevel
+      autoLevel(image, size);
+      break;
+    default:
+      qrix::eachBand(image, size,
+                     [mode](uint8_t* part, int32_t partSize) { pixelModes(part, partSize, mode); });
+      break;
+  }
   return 1;
 }
 
 int32_t dllgreyadvance(uint8_t* image, int32_t size, int32_t mode) {
-  greyVector(image, size, mode);
+  qrix::eachBand(image, size, [mode](uint8_t* part, int32_t partSize) { greyVector(part, partSize, mode); });
   return 1;
 }
 
