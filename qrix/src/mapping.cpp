@@ -602,6 +602,12 @@ int32_t pno(uint8_t* image, int32_t size, int32_t mode) {
     case 58:  // AutoLevel
       autoLevel(image, size);
       break;
+    case 47:  // Eclipse walks size - 3: the bands are cut from that shorter walk
+      if (size > 5) {
+        qrix::eachBand(image, size - 3,
+                       [](uint8_t* part, int32_t partSize) { pixelModes(part, partSize + 3, 47); });
+      }
+      break;
     default:
       qrix::eachBand(image, size,
                      [mode](uint8_t* part, int32_t partSize) { pixelModes(part, partSize, mode); });
