@@ -1,7 +1,9 @@
 // Relief filters: emboss against a partner pixel, engrave in place, contour lines, and the two
 // interior embosses.
 #include <algorithm>
+#include <cstring>
 #include <iterator>
+#include <vector>
 
 #include "neighbourhood.h"
 
@@ -48,31 +50,34 @@ int32_t dllemboss(const uint8_t* source, uint8_t* destination, int32_t size, int
   for (int64_t& c : cuts) c = std::clamp<int64_t>(c, 0, count);
   std::sort(std::begin(cuts), std::end(cuts));
   const uint32_t bias[3] = {uint32_t(blueBias), uint32_t(greenBias), uint32_t(redBias)};
-  for (int i = 0; i + 1 < 6; ++i) {
-    const int64_t from = cuts[i], to = cuts[i + 1];
-    if (from >= to) continue;
-    const int64_t k0 = 3 * from;
-    if (!inside(k0 + offset) && !inside(k0 - offset)) continue;  // neither partner inside
-    const int64_t partner = inside(k0 + offset) ? offset : -offset;
-    const uint8_t* p = source + k0;
-    const uint8_t* q = source + k0 + partner;
-    uint8_t* out = destination + k0;
-    const int64_t n = to - from;
-    if (greyFlag == 0) {
-      for (int64_t t = 0; t < n; ++t) {
-        out[3 * t] = static_cast<uint8_t>(relief(p[3 * t], q[3 * t], bias[0]));
-        out[3 * t + 1] = static_cast<uint8_t>(relief(p[3 * t + 1], q[3 * t + 1], bias[1]));
-        out[3 * t + 2] = static_cast<uint8_t>(relief(p[3 * t + 2], q[3 * t + 2], bias[2]));
-      }
-    } else {
-      for (int64_t t = 0; t < n; ++t) {
-        const int64_t sum = int64_t(relief(p[3 * t], q[3 * t], bias[0])) +
-                            relief(p[3 * t + 1], q[3 * t + 1], bias[1]) +
-                            relief(p[3 * t + 2], q[3 * t + 2], bias[2]);
-        out[3 * t] = out[3 * t + 1] = out[3 * t + 2] = static_cast<uint8_t>(low32(sum) / 3);
+  const int64_t reach = (offset < 0 ? -offset : offset) + 3;
+  qrix::tripleBands(source, destination, 0, 3 * count, reach, [&](int64_t bandFrom, int64_t bandTo) {
+    for (int i = 0; i + 1 < 6; ++i) {
+      const int64_t from = std::max(cuts[i], bandFrom / 3), to = std::min(cuts[i + 1], bandTo / 3);
+      if (from >= to) continue;
+      const int64_t k0 = 3 * from;
+      if (!inside(k0 + offset) && !inside(k0 - offset)) continue;  // neither partner inside
+      const int64_t partner = inside(k0 + offset) ? offset : -offset;
+      const uint8_t* p = source + k0;
+      const uint8_t* q = source + k0 + partner;
+      uint8_t* out = destination + k0;
+      const int64_t n = to - from;
+      if (greyFlag == 0) {
+        for (int64_t t = 0; t < n; ++t) {
+          out[3 * t] = static_cast<uint8_t>(relief(p[3 * t], q[3 * t], bias[0]));
+          out[3 * t + 1] = static_cast<uint8_t>(relief(p[3 * t + 1], q[3 * t + 1], bias[1]));
+          out[3 * t + 2] = static_cast<uint8_t>(relief(p[3 * t + 2], q[3 * t + 2], bias[2]));
+        }
+      } else {
+        for (int64_t t = 0; t < n; ++t) {
+          const int64_t sum = int64_t(relief(p[3 * t], q[3 * t], bias[0])) +
+                              relief(p[3 * t + 1], q[3 * t + 1], bias[1]) +
+                              relief(p[3 * t + 2], q[3 * t + 2], bias[2]);
+          out[3 * t] = out[3 * t + 1] = out[3 * t + 2] = static_cast<uint8_t>(low32(sum) / 3);
+        }
       }
     }
-  }
+  });
   return 1;
 }
 
@@ -83,12 +88,41 @@ int32_t dllengrave(uint8_t* image, int32_t size, int32_t stride, int32_t redSwit
   const bool on[3] = {(blueSwitch & 0xff) != 0, (greenSwitch & 0xff) != 0, (redSwitch & 0xff) != 0};
   const int64_t end = int64_t(size) - stride - 5;
   const int64_t ahead = int64_t(stride) + 3;
-  for (int64_t k = 0; k < end; k += 3)
-    for (int c = 0; c < 3; ++c)
-      if (on[c]) {
-        const int32_t v = image[k + ahead + c] - image[k + c] + 128;
-        image[k + c] = static_cast<uint8_t>(v < 0 ? -v : v);
-      }
+  // Pixel k reads pixel k + ahead as it was: in bands, the first `ahead` bytes after each band are
+  // copied before any band starts, as the next band rewrites them. Only where the partner lies ahead.
+  auto pixels = [&](int64_t from, int64_t to, const uint8_t* partnerFrom, const uint8_t* saved) {
+    for (int64_t k = from; k < to; k += 3)
+      for (int c = 0; c < 3; ++c)
+        if (on[c]) {
+          const int64_t at = k + ahead + c;
+          const uint8_t partner =
+              saved != nullptr && image + at >= partnerFrom ? saved[image + at - partnerFrom] : image[at];
+          const int32_t v = partner - image[k + c] + 128;
+          image[k + c] = static_cast<uint8_t>(v < 0 ? -v : v);
+        }
+  };
+  const int64_t triples = qrix::tripleCount(0, end);
+  int32_t bands = stride >= 0 ? qrix::bandsFor(3 * triples) : 1;
+  if (bands > 1 && ahead > 64 * 1024) bands = 1;  // rows too long to copy a row's worth per band
+  if (bands <= 1) {
+    pixels(0, 3 * triples, nullptr, nullptr);
+    return 1;
+  }
+  auto cut = [&](int32_t b) { return 3 * qrix::bandCut(triples, bands, b); };
+  const int64_t edge = ahead + 3;  // bytes a band reads past its end
+  std::vector<uint8_t> saved(static_cast<size_t>(edge) * static_cast<size_t>(bands));
+  for (int32_t b = 1; b < bands; ++b) {
+    const int64_t from = cut(b), n = std::min<int64_t>(edge, int64_t(size) + 1 - from);
+    if (n > 0) std::memcpy(saved.data() + (b - 1) * edge, image + from, static_cast<size_t>(n));
+  }
+  qrix::runBands(bands, [&](int32_t b) {
+    const int64_t from = cut(b), to = cut(b + 1);
+    if (b == bands - 1) {
+      pixels(from, to, nullptr, nullptr);
+    } else {
+      pixels(from, to, image + to, saved.data() + b * edge);
+    }
+  });
   return 1;
 }
 

@@ -141,6 +141,52 @@ std::vector<Case> cases() {
       {"MixWord", [](Bytes& image, Bytes& other,
                      const Picture& p) { DllMixWord(image.data(), other.data(), p.size, 30); }},
   };
+  for (int32_t flag : {0, 1}) {
+    const std::string d = flag != 0 ? " across" : " down";
+    c.push_back({"gradientbright" + d, [flag](Bytes& image, Bytes&, const Picture& p) {
+                   dllgradientbright(image.data(), p.pixels.width, p.pixels.height, p.pixels.stride, flag,
+                                     -90, 200);
+                 }});
+    c.push_back({"gradientcontrast" + d, [flag](Bytes& image, Bytes&, const Picture& p) {
+                   dllgradientcontrast(image.data(), p.pixels.width, p.pixels.height, p.pixels.stride, flag,
+                                       300, 0);
+                 }});
+    c.push_back({"gradientexposal" + d, [flag](Bytes& image, Bytes&, const Picture& p) {
+                   dllgradientexposal(image.data(), p.pixels.width, p.pixels.height, p.pixels.stride, flag, 0,
+                                      255);
+                 }});
+    c.push_back({"gradientrgb" + d, [flag](Bytes& image, Bytes&, const Picture& p) {
+                   dllgradientrgb(image.data(), p.pixels.width, p.pixels.height, p.pixels.stride, flag, 0,
+                                  250, INT32_MIN, INT32_MAX, 90, -90);
+                 }});
+    for (int32_t style : {0, 1}) {
+      c.push_back({"blinds" + d + " style " + std::to_string(style),
+                   [flag, style](Bytes& image, Bytes&, const Picture& p) {
+                     dllblinds(image.data(), p.pixels.width, p.pixels.height, 7, style, flag, style);
+                   }});
+    }
+  }
+  c.push_back({"blinds beyond the exact size", [](Bytes& image, Bytes&, const Picture& p) {
+                 dllblinds(image.data(), p.pixels.width, p.pixels.height, 70000, 0, 0, 0);
+               }});
+  c.push_back({"fliphor", [](Bytes& image, Bytes& other, const Picture& p) {
+                 dllfliphor(other.data(), image.data(), p.pixels.width, p.pixels.height);
+               }});
+  c.push_back(flat("SetBkColor", [](uint8_t* i, int32_t s) { DllSetBkColor(i, s, 10, 20, 30); }));
+  for (int32_t direction : {1, 2, 3, 4, 5, 6, 7, 8}) {
+    for (int32_t grey : {0, 1}) {
+      c.push_back({"emboss " + std::to_string(direction) + (grey != 0 ? " grey" : ""),
+                   [direction, grey](Bytes& image, Bytes& other, const Picture& p) {
+                     dllemboss(image.data(), other.data(), p.size, p.pixels.stride, 3, direction, 128, 100,
+                               90, grey);
+                   }});
+    }
+  }
+  c.push_back({"engrave", [](Bytes& image, Bytes&, const Picture& p) {
+                 dllengrave(image.data(), p.size, p.pixels.stride, 1, 0, 1);
+               }});
+  c.push_back({"engrave, short stride",
+               [](Bytes& image, Bytes&, const Picture& p) { dllengrave(image.data(), p.size, 1, 1, 1, 1); }});
   for (int32_t direction = 1; direction <= 8; ++direction) {
     for (int32_t amount : {0, 300, 20000}) {
       c.push_back({"sharpen " + std::to_string(direction) + " " + std::to_string(amount),
