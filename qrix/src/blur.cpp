@@ -327,7 +327,13 @@ int32_t dllfastblurplus(const uint8_t* source, uint8_t* destination, int32_t siz
   const bool inside = yA <= yB && r <= 8;
   const size_t sumBytes = 8 * sizeof(uint32_t) * static_cast<size_t>(columns);
   const size_t columnBytes = inside ? sizeof(uint16_t) * 3 * static_cast<size_t>(w - 2 + 2 * r) : 0;
-  auto* sums = static_cast<uint32_t*>(std::malloc(sumBytes + columnBytes));
+  // The rows whose boxes lie inside are cut into bands, each sliding its own column sums.
+  const bool apart = destination + size + 1 <= source || source + size + 1 <= destination;
+  const int32_t bands =
+      inside && apart
+          ? static_cast<int32_t>(std::min<int64_t>(qrix::bandsFor(3 * w * (yB - yA + 1)), yB - yA + 1))
+          : 1;
+  auto* sums = static_cast<uint32_t*>(std::malloc(sumBytes + bands * columnBytes));
   if (sums == nullptr) {
     boxDirect(source, destination, size, width, height, radius);
     return 1;
@@ -410,7 +416,12 @@ int32_t dllfastblurplus(const uint8_t* source, uint8_t* destination, int32_t siz
   };
   if (inside) {
     rowsFromRuns(0, yA);
-    boxRowsInside(source, destination, w, yA, yB, reinterpret_cast<uint16_t*>(sums + 8 * columns), r);
+    auto* columnSums = reinterpret_cast<uint16_t*>(sums + 8 * columns);
+    const int64_t rows = yB - yA + 1;
+    qrix::runBands(bands, [&](int32_t k) {
+      const int64_t y0 = yA + qrix::bandCut(rows, bands, k), y1 = yA + qrix::bandCut(rows, bands, k + 1);
+      if (y0 < y1) boxRowsInside(source, destination, w, y0, y1 - 1, columnSums + k * (columnBytes / 2), r);
+    });
     rowsFromRuns(yB + 1, height - 1);
   } else {
     rowsFromRuns(0, height - 1);

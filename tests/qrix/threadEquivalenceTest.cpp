@@ -172,6 +172,15 @@ std::vector<Case> cases() {
   c.push_back({"fliphor", [](Bytes& image, Bytes& other, const Picture& p) {
                  dllfliphor(other.data(), image.data(), p.pixels.width, p.pixels.height);
                }});
+  for (int32_t radius : {1, 3, 8, 9}) {
+    c.push_back(
+        {"fastblurplus " + std::to_string(radius), [radius](Bytes& image, Bytes& other, const Picture& p) {
+           dllfastblurplus(image.data(), other.data(), p.size, p.pixels.width, p.pixels.height, radius);
+         }});
+  }
+  c.push_back({"fastblurplus in place", [](Bytes& image, Bytes&, const Picture& p) {
+                 dllfastblurplus(image.data(), image.data(), p.size, p.pixels.width, p.pixels.height, 2);
+               }});
   c.push_back(flat("SetBkColor", [](uint8_t* i, int32_t s) { DllSetBkColor(i, s, 10, 20, 30); }));
   for (int32_t direction : {1, 2, 3, 4, 5, 6, 7, 8}) {
     for (int32_t grey : {0, 1}) {
