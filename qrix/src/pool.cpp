@@ -10,6 +10,7 @@
 #include <condition_variable>
 #include <cstdlib>
 #include <deque>
+#include <exception>
 #include <memory>
 #include <mutex>
 #include <thread>
@@ -57,8 +58,12 @@ class Pool {
     job.bands = bands;
     {
       std::lock_guard<std::mutex> lock(mutex_);
-      while (static_cast<int32_t>(workers_.size()) < std::min(bands, threads()) - 1) {
-        workers_.emplace_back([this] { work(); });
+      try {
+        while (static_cast<int32_t>(workers_.size()) < std::min(bands, threads()) - 1) {
+          workers_.emplace_back([this] { work(); });
+        }
+      } catch (const std::exception&) {
+        // No more threads to be had: the caller and the workers there are do the bands.
       }
       queue_.push_back(&job);
     }
