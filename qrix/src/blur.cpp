@@ -261,14 +261,11 @@ int32_t dllmotionblur(const uint8_t* source, uint8_t* destination, int32_t size,
     destination[o + 1] = static_cast<uint8_t>(g / count);
     destination[o + 2] = static_cast<uint8_t>(r / count);
   };
-  // The pixels o = from, from + 3, ... while o <= to and o < last, each counting `count` samples.
-  auto band = [&](int64_t count, int64_t from, int64_t to) {
-    from = std::max<int64_t>(0, (from + 2) / 3 * 3);
-    to = std::min(to, last - 1);
-    if (to < from) return;
-    const int64_t bytes = 3 * ((to - from) / 3 + 1);
-    const uint8_t* in = source + from;
-    uint8_t* out = destination + from;
+  // Bytes a .. b - 1, whole pixels, each pixel counting `count` samples.
+  auto pixelsOf = [&](int64_t count, int64_t a, int64_t b) {
+    const uint8_t* in = source + a;
+    uint8_t* out = destination + a;
+    const int64_t bytes = b - a;
     if (count == 1) {
       std::memmove(out, in, static_cast<size_t>(bytes));
     } else if (count <= kRunSamples) {
@@ -290,8 +287,18 @@ int32_t dllmotionblur(const uint8_t* source, uint8_t* destination, int32_t size,
         for (ptrdiff_t j = 0; j < n; ++j) out[i0 + j] = static_cast<uint8_t>((sum[j] * m) >> shift);
       }
     } else {
-      for (int64_t o = from; o <= to; o += 3) onePixel(o);
+      for (int64_t o = a; o < b; o += 3) onePixel(o);
     }
+  };
+  // The pixels o = from, from + 3, ... while o <= to and o < last, each counting `count` samples; spread
+  // over the pool when the destination is apart from the samples read.
+  auto band = [&](int64_t count, int64_t from, int64_t to) {
+    from = std::max<int64_t>(0, (from + 2) / 3 * 3);
+    to = std::min(to, last - 1);
+    if (to < from) return;
+    const int64_t reachRead = (count - 1) * count / 2 * absStep + 3;
+    qrix::tripleBands(source, destination, from, 3 * ((to - from) / 3 + 1), reachRead,
+                      [&](int64_t a, int64_t b) { pixelsOf(count, a, b); });
   };
   // A pixel o counts at least c samples when sample c - 1, T(c - 1) * step bytes away, lies inside:
   // o <= last - T(c - 1) * step for a forward step, o >= T(c - 1) * |step| for a backward one.

@@ -178,6 +178,24 @@ std::vector<Case> cases() {
            dllfastblurplus(image.data(), other.data(), p.size, p.pixels.width, p.pixels.height, radius);
          }});
   }
+  for (int32_t direction : {1, 3, 5, 7}) {
+    for (int32_t distance : {1, 4, 12}) {
+      c.push_back({"motionblur " + std::to_string(direction) + " " + std::to_string(distance),
+                   [direction, distance](Bytes& image, Bytes& other, const Picture& p) {
+                     dllmotionblur(image.data(), other.data(), p.size, p.pixels.stride, distance, direction);
+                   }});
+    }
+  }
+  // Long horizontal runs: counts past the compiled runs and past the multiply-and-shift.
+  for (int32_t distance : {20, 70}) {
+    c.push_back({"motionblur across " + std::to_string(distance),
+                 [distance](Bytes& image, Bytes& other, const Picture& p) {
+                   dllmotionblur(image.data(), other.data(), p.size, p.pixels.stride, distance, 5);
+                 }});
+  }
+  c.push_back({"motionblur in place", [](Bytes& image, Bytes&, const Picture& p) {
+                 dllmotionblur(image.data(), image.data(), p.size, p.pixels.stride, 6, 4);
+               }});
   c.push_back({"fastblurplus in place", [](Bytes& image, Bytes&, const Picture& p) {
                  dllfastblurplus(image.data(), image.data(), p.size, p.pixels.width, p.pixels.height, 2);
                }});
