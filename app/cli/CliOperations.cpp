@@ -16,13 +16,15 @@ constexpr ArgSpec B(const char* name) { return {name, ArgKind::Bool}; }
 constexpr ArgSpec U8(const char* name) { return {name, ArgKind::Byte}; }
 constexpr ArgSpec S16(const char* name) { return {name, ArgKind::Short}; }
 
+// One set of operation objects per thread: they keep working copies between calls, and a batch
+// runs its files on threads of their own.
 cFilterDIB& filters() {
-  static cFilterDIB object;
+  thread_local cFilterDIB object;
   return object;
 }
 
 cEffectDIB& effects() {
-  static cEffectDIB object;
+  thread_local cEffectDIB object;
   return object;
 }
 
