@@ -126,9 +126,9 @@ inline int32_t interiorFromCopy(uint8_t* image, int32_t size, ptrdiff_t s, int32
   if (copy == nullptr) return 0;
   std::memcpy(copy, image, count);
   const ptrdiff_t runBytes = 3 * ptrdiff_t(width - 2 * Reach);
-  // Every read comes from the copy, so rows may be rewritten in any order. Bands of rows each
-  // write their own runs; overlapping rows share bytes only when a run is longer than the stride,
-  // which the caller rules out for the bands (they are cut only where s >= runBytes).
+  // Every read comes from the copy, so rows may be rewritten in any order, and in bands side by
+  // side as long as no two runs share a byte: a run longer than the stride overlaps the next row's,
+  // and then the rows keep their order.
   auto rowsOf = [&](int64_t y0, int64_t y1) {
     for (int64_t y = y0; y < y1; ++y) {
       const uint8_t* row[2 * Reach + 1];
