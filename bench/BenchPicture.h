@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "AllocationMeter.h"
+#include "qrix.h"
 
 namespace bench {
 
@@ -29,9 +30,21 @@ Picture& picture(int32_t width);
 
 constexpr int32_t kHeight = 3000;
 
-// Registers fn for both picture widths, timed in milliseconds.
+// The last argument of every benchmark: the library's threads, 1 or 0 for every processor.
+inline const std::vector<int64_t> kThreads = {1, 0};
+
+// Sets the library's threads from argument Pos before each run.
+template <int Pos>
+void threadsFrom(const benchmark::State& state) {
+  dllsetthreads(static_cast<int32_t>(state.range(Pos)), 0);
+}
+
+// Registers fn for both picture widths, at one thread and at every processor, timed in milliseconds.
 inline void widths(benchmark::internal::Benchmark* b) {
-  b->Arg(4000)->Arg(4001)->Unit(benchmark::kMillisecond)->UseRealTime();
+  b->ArgsProduct({{4000, 4001}, kThreads})
+      ->Setup(threadsFrom<1>)
+      ->Unit(benchmark::kMillisecond)
+      ->UseRealTime();
 }
 
 // Runs call once more, untimed, and reports the most heap memory it held at any moment beyond

@@ -1,4 +1,5 @@
-// OpenCV's nearest equivalents on the same pictures, one thread, for comparison.
+// OpenCV's nearest equivalents on the same pictures, for comparison: at one thread and at OpenCV's
+// default thread count (the benchmark's thread argument 1 or 0).
 #ifdef ORVANE_WITH_OPENCV
 #include <opencv2/core.hpp>
 #include <opencv2/imgproc.hpp>
@@ -14,7 +15,7 @@ cv::Mat sourceMat(Picture& p) { return cv::Mat(p.height, p.width, CV_8UC3, p.sou
 
 template <typename Body>
 void runOpenCV(benchmark::State& state, Body body) {
-  cv::setNumThreads(1);
+  cv::setNumThreads(state.range(1) == 1 ? 1 : -1);
   bench::runInPlace(state, body);
 }
 

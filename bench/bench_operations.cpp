@@ -149,7 +149,8 @@ void BM_op_Rotate(benchmark::State& state) {
   runOperation(state, [angle](CDIB& image) { effects().Rotate(image, angle); });
 }
 BENCHMARK(BM_op_Rotate)
-    ->ArgsProduct({{4000, 4001}, {90, 180, 270}})
+    ->ArgsProduct({{4000, 4001}, {90, 180, 270}, bench::kThreads})
+    ->Setup(bench::threadsFrom<2>)
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();
 

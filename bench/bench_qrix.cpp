@@ -30,8 +30,11 @@ void BM_pno(benchmark::State& state) {
   bench::runInPlace(state, [mode](Picture& p) { pno(p.image.data(), p.size(), mode); });
 }
 BENCHMARK(BM_pno)
-    ->ArgsProduct({{4000, 4001}, {1,  2,  5,  8,  10, 15, 21, 26, 30, 31, 33, 34, 47,
-                                  48, 49, 50, 51, 52, 53, 54, 55, 56, 57, 58, 60}})
+    ->ArgsProduct({{4000, 4001},
+                   {1,  2,  5,  8,  10, 15, 21, 26, 30, 31, 33, 34, 47,
+                    48, 49, 50, 51, 52, 53, 54, 55, 56, 57, 58, 60},
+                   bench::kThreads})
+    ->Setup(bench::threadsFrom<2>)
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();
 
@@ -40,7 +43,8 @@ void BM_dllgreyadvance(benchmark::State& state) {
   bench::runInPlace(state, [mode](Picture& p) { dllgreyadvance(p.image.data(), p.size(), mode); });
 }
 BENCHMARK(BM_dllgreyadvance)
-    ->ArgsProduct({{4000, 4001}, {1, 2, 3, 4, 5, 6}})
+    ->ArgsProduct({{4000, 4001}, {1, 2, 3, 4, 5, 6}, bench::kThreads})
+    ->Setup(bench::threadsFrom<2>)
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();
 

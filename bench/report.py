@@ -1,7 +1,9 @@
 #!/usr/bin/env python3
-"""Turns the benchmark's JSON output into bench/RESULTS.md: every timing as a
-ratio to memcpy of the same buffer and, where one exists, to OpenCV's
-nearest equivalent; then the open/save table (bench/open_save.py's JSON).
+"""Turns the benchmark's JSON output into bench/RESULTS.md: every timing at one
+thread and at every processor, the speed-up between the two, as a ratio to
+memcpy of the same buffer and, where one exists, to OpenCV's nearest
+equivalent at one thread and at its default thread count; then the open/save
+table (bench/open_save.py's JSON).
 
   report.py RESULTS_JSON OUT_MD [OPEN_SAVE_JSON]
   report.py --open-save-only OPEN_SAVE_JSON OUT_MD   (replaces just that table)"""
@@ -86,7 +88,7 @@ def splice_open_save(open_save_path, out_path):
 
 def main(json_path, out_path, open_save_path=None):
     data = json.loads(Path(json_path).read_text())
-    times = {}
+    times = {}  # (key, width, threads) -> ms; threads "1" or "all"
     extra = {}  # the most heap memory one call held beyond what was there before, in pictures
     for b in data["benchmarks"]:
         if b.get("run_type") == "aggregate":
@@ -94,46 +96,64 @@ def main(json_path, out_path, open_save_path=None):
         name = b["name"].removeprefix("BM_")
         name = re.sub(r"/real_time$", "", name)
         parts = name.split("/")
-        base, width, rest = parts[0], parts[1], parts[2:]
+        # name/width[/argument...]/threads, threads 1 or 0 for every processor
+        base, width, rest, threads = parts[0], parts[1], parts[2:-1], parts[-1]
         key = "/".join([base] + rest)
+        t = "1" if threads == "1" else "all"
         # With repetitions, the fastest run: the one the shared machine disturbed least.
         ms = b["real_time"]
-        times[(key, width)] = min(ms, times.get((key, width), ms))
+        times[(key, width, t)] = min(ms, times.get((key, width, t), ms))
         if "extra_memory" in b:
-            extra[(key, width)] = max(b["extra_memory"], extra.get((key, width), 0.0))
+            extra[(key, width, t)] = max(b["extra_memory"], extra.get((key, width, t), 0.0))
     repetitions = max((b.get("repetitions", 1) for b in data["benchmarks"]), default=1)
+
+    def fmt(v):
+        return "" if v is None else f"{v:.2f}"
+
     rows = []
-    for (key, width), ms in sorted(times.items()):
-        if key == "memcpy" or key.startswith("opencv_"):
+    for (key, width, t), ms in sorted(times.items()):
+        if t != "1" or key == "memcpy" or key.startswith("opencv_"):
             continue
-        floor = times.get(("memcpy", width))
+        everyCore = times.get((key, width, "all"))
+        floor = times.get(("memcpy", width, "1"))
         counterpart = COUNTERPARTS.get(key) or COUNTERPARTS.get(key.split("/")[0])
-        cv = times.get(("opencv_" + counterpart, width)) if counterpart else None
-        rows.append((key, width, ms, ms / floor if floor else None, counterpart, ms / cv if cv else None,
-                     extra.get((key, width))))
+        cv1 = times.get(("opencv_" + counterpart, width, "1")) if counterpart else None
+        cvAll = times.get(("opencv_" + counterpart, width, "all")) if counterpart else None
+        rows.append((key, width, ms, everyCore, everyCore / ms if everyCore else None,
+                     ms / floor if floor else None, counterpart, ms / cv1 if cv1 else None,
+                     everyCore / cvAll if everyCore and cvAll else None, extra.get((key, width, "1"))))
+    cores = data['context'].get('num_cpus', '?')
     lines = [
         "# Benchmark results",
         "",
-        f"Machine: {machine()}; {data['context'].get('num_cpus', '?')} cores; one thread.",
+        f"Machine: {machine()}; {cores} cores.",
         f"Run: {data['context'].get('date', '')}. Pictures 4000 × 3000 (no row padding) and 4001 × 3000"
         " (one padding byte per row)."
         f" Each time is the fastest of {repetitions} interleaved repetitions.",
         "",
-        f"memcpy of the picture: {times.get(('memcpy', '4000'), 0):.2f} ms (4000), "
-        f"{times.get(('memcpy', '4001'), 0):.2f} ms (4001).",
+        f"memcpy of the picture: {times.get(('memcpy', '4000', '1'), 0):.2f} ms (4000), "
+        f"{times.get(('memcpy', '4001', '1'), 0):.2f} ms (4001).",
+        "",
+        "Threads: \"1 thread\" is QRIX_THREADS=1; \"all\" is every processor. \"all ÷ 1\" is the"
+        " all-thread time over the one-thread time (below 1 is a gain). \"÷ OpenCV 1\" sets the one-thread"
+        " time against OpenCV at one thread, \"÷ OpenCV all\" the all-thread time against OpenCV at its"
+        " default thread count. The other engineers' builds share the machine, so the all-thread times"
+        " are the noisier ones.",
         "",
         "Extra memory: the most heap memory one call held at any moment beyond what was held before it,"
-        " in pictures (an operation starts without a working copy, so its own counts).",
+        " in pictures (an operation starts without a working copy, so its own counts), at one thread.",
         "",
-        "| function | width | ms | ÷ memcpy | OpenCV counterpart | ÷ OpenCV | extra memory |",
-        "|---|---|---|---|---|---|---|",
+        "| function | width | ms 1 thread | ms all | all ÷ 1 | ÷ memcpy | OpenCV counterpart | ÷ OpenCV 1 |"
+        " ÷ OpenCV all | extra memory |",
+        "|---|---|---|---|---|---|---|---|---|---|",
     ]
-    for key, width, ms, rm, cp, rc, mem in rows:
-        lines.append(f"| {key} | {width} | {ms:.2f} | {'' if rm is None else f'{rm:.2f}'} | {cp or ''} | "
-                     f"{'' if rc is None else f'{rc:.2f}'} | {'' if mem is None else f'{mem:.2f}'} |")
+    for key, width, ms, msAll, speed, rm, cp, rc1, rcAll, mem in rows:
+        lines.append(f"| {key} | {width} | {ms:.2f} | {fmt(msAll)} | {fmt(speed)} | {fmt(rm)} | {cp or ''} | "
+                     f"{fmt(rc1)} | {fmt(rcAll)} | {fmt(mem)} |")
     lines.append("")
-    lines.append("OpenCV timings (ms): " + ", ".join(
-        f"{k.removeprefix('opencv_')} {w}: {v:.2f}" for (k, w), v in sorted(times.items()) if k.startswith("opencv_")))
+    lines.append("OpenCV timings (ms, 1 thread / default threads): " + ", ".join(
+        f"{k.removeprefix('opencv_')} {w}: {v:.2f} / {fmt(times.get((k, w, 'all')))}"
+        for (k, w, t), v in sorted(times.items()) if k.startswith("opencv_") and t == "1"))
     if open_save_path:
         lines += [""] + open_save_lines(open_save_path)
     Path(out_path).write_text("\n".join(lines) + "\n")

@@ -2,7 +2,8 @@
 # Installs what is missing, builds, and runs every test:
 #   1. the whole suite (build/), then an install of it (scripts/check-install.sh);
 #   2. the whole suite again under AddressSanitizer and UndefinedBehaviorSanitizer (build-asan/);
-#   3. each fuzz target for about a minute (build-fuzz/, clang and libFuzzer; see fuzz/run.sh).
+#   3. the library's thread tests under ThreadSanitizer (build-tsan/, qrix_tests only);
+#   4. each fuzz target for about a minute (build-fuzz/, clang and libFuzzer; see fuzz/run.sh).
 # `scripts/test.sh --quick` runs step 1 only.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -27,6 +28,13 @@ cmake --build build-asan
     if [ -x "bin/$suite" ]; then ASAN_OPTIONS="detect_leaks=1:$checks" "bin/$suite" --gtest_brief=1; fi
   done
 )
+
+echo "== the library's threads under ThreadSanitizer (library tests only)"
+tsan="-fsanitize=thread -g"
+cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DORVANE_GUI=OFF \
+  -DCMAKE_CXX_FLAGS="$tsan" -DCMAKE_EXE_LINKER_FLAGS="$tsan" -DCMAKE_SHARED_LINKER_FLAGS="$tsan" >/dev/null
+cmake --build build-tsan --target qrix_tests
+TSAN_OPTIONS="halt_on_error=1" build-tsan/bin/qrix_tests --gtest_filter='ThreadEquivalence.*' --gtest_brief=1
 
 echo "== fuzzing"
 fuzz/run.sh "${ORVANE_FUZZ_SECONDS:-60}"

@@ -10,10 +10,13 @@
 #include <QGuiApplication>
 #include <QSet>
 #include <cerrno>
+#include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
+#include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "CDIB.h"
@@ -39,6 +42,8 @@ void printUsage(std::FILE* to) {
       "  --max-pixels N    refuse pictures of more than N pixels (default 256 megapixels,\n"
       "                    fewer on machines with little memory)\n"
       "  --lenient         open damaged or truncated files as far as they decode (with a warning)\n"
+      "  -j N              files done at once (default: one per processor)\n"
+      "  --threads N       threads sharing each filter (default: every processor)\n"
       "  --list            print every operation with its arguments\n"
       "  --list=NAME       print NAME's arguments with their ranges and defaults\n"
       "  -h, --help        print this help\n",
@@ -71,6 +76,55 @@ bool optionValue(const std::vector<std::string>& args, size_t& i, const std::str
   return false;
 }
 
+// A whole number from 1 up, or 0 when the text is none.
+int positiveNumber(const std::string& text) {
+  char* end = nullptr;
+  const long n = std::strtol(text.c_str(), &end, 10);
+  return end != text.c_str() && *end == '\0' && n >= 1 && n <= 4096 ? static_cast<int>(n) : 0;
+}
+
+// What became of one input: its report line and whether it failed.
+struct FileOutcome {
+  std::string line;
+  bool failed = false;
+};
+
+// What every file of the run is opened and saved with.
+struct FileSettings {
+  orvane::OpenOptions open;
+  int quality = 75;  // JPEG and WebP
+  bool grey = false;
+};
+
+// Loads one picture, applies the steps and the text stamps, and saves it to target.
+FileOutcome processFile(const std::string& input, const QString& target, const std::string& where,
+                        const std::vector<orvane::cli::Step>& steps,
+                        const std::vector<orvane::cli::TextStamp>& texts, const FileSettings& settings) {
+  std::string warning;  // damage a lenient open accepted, said before the file's outcome
+  auto fail = [&](const std::string& why) { return FileOutcome{warning + where + ": failed: " + why, true}; };
+  orvane::CDIB image;
+  orvane::FileReport report;
+  if (!orvane::cli::loadPicture(QString::fromLocal8Bit(input.c_str()), image, settings.open, report))
+    return fail(report.error.toLocal8Bit().toStdString());
+  if (!report.warning.isEmpty())
+    warning = where + ": warning: " + report.warning.toLocal8Bit().toStdString() + "\n";
+  std::string error;
+  for (const auto& step : steps) {
+    try {
+      if (!step.op->apply(image, step.args)) error = step.op->name + " could not be done";
+    } catch (const std::exception& e) {
+      error = step.op->name + ": " + e.what();
+    }
+    if (!error.empty()) break;
+  }
+  if (error.empty()) orvane::cli::applyTextStamps(image, texts, error);
+  if (!error.empty()) return fail(error);
+  if (!orvane::cli::savePicture(image, target, report, settings.quality, settings.grey))
+    return fail("cannot save '" + target.toLocal8Bit().toStdString() +
+                "': " + report.error.toLocal8Bit().toStdString());
+  return {warning + where + " -> " + target.toLocal8Bit().toStdString(), false};
+}
+
 void quietMessages(QtMsgType type, const QMessageLogContext&, const QString& message) {
   if (type == QtDebugMsg || type == QtInfoMsg) return;
   if (type == QtWarningMsg && message.startsWith("QStandardPaths:")) return;
@@ -86,11 +140,11 @@ int main(int argc, char** argv) {
   std::vector<std::string> inputs;
   std::string output;
   bool haveOutput = false;
-  int quality = 75;
-  bool grey = false;
   bool list = false;
   bool optionsEnded = false;
-  orvane::OpenOptions openOptions;
+  FileSettings settings;
+  const unsigned processors = std::thread::hardware_concurrency();
+  int jobs = processors == 0 ? 1 : static_cast<int>(processors);
 
   for (size_t i = 0; i < args.size(); ++i) {
     const std::string& arg = args[i];
@@ -127,18 +181,25 @@ int main(int argc, char** argv) {
     } else if (optionValue(args, i, "--quality", value, missing)) {
       std::string error;
       if (missing) return usageError("--quality needs a number from 1 to 100");
-      if (!orvane::cli::parseQuality(value, quality, error)) return usageError(error);
+      if (!orvane::cli::parseQuality(value, settings.quality, error)) return usageError(error);
     } else if (arg == "--grey") {
-      grey = true;
+      settings.grey = true;
     } else if (optionValue(args, i, "--max-pixels", value, missing)) {
       char* end = nullptr;
       errno = 0;
       const long long pixels = missing ? 0 : std::strtoll(value.c_str(), &end, 10);
       if (missing || errno != 0 || end == value.c_str() || *end != '\0' || pixels <= 0)
         return usageError("--max-pixels needs a whole number of pixels above 0");
-      openOptions.maxPixels = pixels;
+      settings.open.maxPixels = pixels;
     } else if (arg == "--lenient") {
-      openOptions.lenient = true;
+      settings.open.lenient = true;
+    } else if (optionValue(args, i, "-j", value, missing) || optionValue(args, i, "--jobs", value, missing)) {
+      jobs = missing ? 0 : positiveNumber(value);
+      if (jobs == 0) return usageError(arg + " needs a number of files from 1 up");
+    } else if (optionValue(args, i, "--threads", value, missing)) {
+      if (missing || positiveNumber(value) == 0) return usageError("--threads needs a number from 1 up");
+      // Read by the pixel library when its first filter runs.
+      setenv("QRIX_THREADS", value.c_str(), 1);
     } else if (orvane::cli::parseTextOption(args, i, texts, value)) {
       if (!value.empty()) return usageError(value);
     } else {
@@ -166,49 +227,57 @@ int main(int argc, char** argv) {
 
   int failed = 0;
   const size_t total = inputs.size();
-  QSet<QString> written;  // two inputs of one name must not overwrite each other's result
+  // Targets are claimed in input order: two inputs of one name must not overwrite each other's result.
+  std::vector<QString> targets(total);
+  std::vector<FileOutcome> outcomes(total);
+  std::vector<bool> claimed(total, false), done(total, false);
+  QSet<QString> written;
   for (size_t n = 0; n < total; ++n) {
     const QString inPath = QString::fromLocal8Bit(inputs[n].c_str());
-    const QString target = toFolder ? QDir(outPath).filePath(QFileInfo(inPath).fileName()) : outPath;
-    const std::string where = "[" + std::to_string(n + 1) + "/" + std::to_string(total) + "] " + inputs[n];
-    auto fail = [&](const std::string& why) {
-      std::fprintf(stderr, "%s: failed: %s\n", where.c_str(), why.c_str());
-      ++failed;
-    };
+    targets[n] = toFolder ? QDir(outPath).filePath(QFileInfo(inPath).fileName()) : outPath;
+    claimed[n] = !written.contains(QFileInfo(targets[n]).absoluteFilePath());
+    written.insert(QFileInfo(targets[n]).absoluteFilePath());
+  }
+  auto where = [&](size_t n) {
+    return "[" + std::to_string(n + 1) + "/" + std::to_string(total) + "] " + inputs[n];
+  };
 
-    if (written.contains(QFileInfo(target).absoluteFilePath())) {
-      fail("'" + target.toLocal8Bit().toStdString() + "' was already written by this run");
-      continue;
-    }
-    orvane::CDIB image;
-    orvane::FileReport report;
-    if (!orvane::cli::loadPicture(inPath, image, openOptions, report)) {
-      fail(report.error.toLocal8Bit().toStdString());
-      continue;
-    }
-    if (!report.warning.isEmpty())
-      std::fprintf(stderr, "%s: warning: %s\n", where.c_str(), report.warning.toLocal8Bit().constData());
-    std::string error;
-    for (const auto& step : steps) {
-      try {
-        if (!step.op->apply(image, step.args)) error = step.op->name + " could not be done";
-      } catch (const std::exception& e) {
-        error = step.op->name + ": " + e.what();
+  // Each file runs on a thread of its own, so its random operations start from the generator's
+  // first state wherever it stands in the batch; at most `jobs` run at once, and their lines are
+  // printed in input order.
+  std::mutex mutex;
+  std::condition_variable changed;
+  std::vector<std::thread> threads(total);
+  size_t next = 0, running = 0;
+  for (size_t printed = 0; printed < total; ++printed) {
+    std::unique_lock<std::mutex> lock(mutex);
+    for (;;) {
+      while (running < static_cast<size_t>(jobs) && next < total) {
+        const size_t n = next++;
+        if (!claimed[n]) {
+          outcomes[n] = {where(n) + ": failed: '" + targets[n].toLocal8Bit().toStdString() +
+                             "' was already written by this run",
+                         true};
+          done[n] = true;
+          continue;
+        }
+        ++running;
+        threads[n] = std::thread([&, n] {
+          FileOutcome outcome = processFile(inputs[n], targets[n], where(n), steps, texts, settings);
+          std::lock_guard<std::mutex> hold(mutex);
+          outcomes[n] = std::move(outcome);
+          done[n] = true;
+          --running;
+          changed.notify_all();
+        });
       }
-      if (!error.empty()) break;
+      if (done[printed]) break;
+      changed.wait(lock);
     }
-    if (error.empty()) orvane::cli::applyTextStamps(image, texts, error);
-    if (!error.empty()) {
-      fail(error);
-      continue;
-    }
-    if (!orvane::cli::savePicture(image, target, report, quality, grey)) {
-      fail("cannot save '" + target.toLocal8Bit().toStdString() +
-           "': " + report.error.toLocal8Bit().toStdString());
-      continue;
-    }
-    written.insert(QFileInfo(target).absoluteFilePath());
-    std::fprintf(stderr, "%s -> %s\n", where.c_str(), target.toLocal8Bit().constData());
+    lock.unlock();
+    if (threads[printed].joinable()) threads[printed].join();
+    std::fprintf(stderr, "%s\n", outcomes[printed].line.c_str());
+    if (outcomes[printed].failed) ++failed;
   }
   if (failed > 0) {
     std::fprintf(stderr, "orvane-cli: %d of %zu file%s failed\n", failed, total, total == 1 ? "" : "s");

@@ -251,8 +251,10 @@ std::vector<OperationDef> buildOperations() {
 }  // namespace
 
 bool OperationDef::apply(CDIB& image, OperationArgs args) const {
-  static cFilterDIB filters;
-  static cEffectDIB effects;
+  // One set of operation objects per thread: they keep working copies between
+  // calls, and a batch runs its files on threads of their own.
+  thread_local cFilterDIB filters;
+  thread_local cEffectDIB effects;
   OperationTools tools{filters, effects};
   return run(tools, image, args);
 }

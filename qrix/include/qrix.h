@@ -157,6 +157,11 @@ QRIX_API int32_t DllFillImage(uint8_t* mask, const uint8_t* picture, int32_t siz
 QRIX_API int32_t DllUnShowBlack(uint8_t* destination, const uint8_t* source, int32_t size);
 QRIX_API int32_t DllMixWord(uint8_t* mask, const uint8_t* picture, int32_t size, int32_t percent);
 
+// Threads that share one call's work, the caller included; 0 or less restores the default
+// (QRIX_THREADS, else every online processor). Work below minimumBandBytes per thread stays on
+// fewer threads; 0 or less restores the default. Returns the thread count now in effect.
+QRIX_API int32_t dllsetthreads(int32_t count, int32_t minimumBandBytes);
+
 // Exports kept for callers that bind them; they ignore their arguments and return 1.
 QRIX_API int32_t dllcomparesamelen(int32_t a, int32_t b, int32_t c);
 QRIX_API int32_t dlltestarr(int32_t a, int32_t b, int32_t c);

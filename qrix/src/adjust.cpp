@@ -417,40 +417,54 @@ QRIX_VECTOR_CLONES void blackWhiteWalk(uint8_t* image, int32_t size, bool eachCh
       });
 }
 
-}  // namespace
-
-extern "C" {
-
-int32_t dllbrightness(uint8_t* image, int32_t size, int32_t amount) {
+// Adds the amount to every byte of the walk, or the three amounts to blue, green and red. Out of line,
+// with the amounts limited here, so the loops vectorise on 16-bit lanes whichever band they are handed.
+[[gnu::noinline]] void brightnessWalk(uint8_t* image, int32_t size, int32_t amount) {
   const int32_t a = limitAmount(amount);
   forEachTriple(image, size, [a](uint8_t* p) {
     p[0] = static_cast<uint8_t>(clampByte(p[0] + a));
     p[1] = static_cast<uint8_t>(clampByte(p[1] + a));
     p[2] = static_cast<uint8_t>(clampByte(p[2] + a));
   });
+}
+
+[[gnu::noinline]] void rgbBalanceWalk(uint8_t* image, int32_t size, int32_t blueDelta, int32_t greenDelta,
+                                      int32_t redDelta) {
+  const int32_t db = limitAmount(blueDelta), dg = limitAmount(greenDelta), dr = limitAmount(redDelta);
+  forEachTriple(image, size, [=](uint8_t* p) {
+    p[0] = static_cast<uint8_t>(clampByte(p[0] + db));
+    p[1] = static_cast<uint8_t>(clampByte(p[1] + dg));
+    p[2] = static_cast<uint8_t>(clampByte(p[2] + dr));
+  });
+}
+
+}  // namespace
+
+extern "C" {
+
+int32_t dllbrightness(uint8_t* image, int32_t size, int32_t amount) {
+  qrix::eachBand(image, size,
+                 [amount](uint8_t* part, int32_t partSize) { brightnessWalk(part, partSize, amount); });
   return 1;
 }
 
 int32_t dllcontrast(uint8_t* image, int32_t size, int32_t factor) {
   // From |factor| = 128 * 128 on every byte but 128 already lands on 0 or 255.
   const int32_t f = std::clamp(factor, -16384, 16384);
-  contrastWalk(image, size, f);
+  qrix::eachBand(image, size, [f](uint8_t* part, int32_t partSize) { contrastWalk(part, partSize, f); });
   return 1;
 }
 
 int32_t dllexposal(uint8_t* image, int32_t size, int32_t level) {
   // level - v for v < 128 is 0 for every v from level 0 down and 255 from level 382 up.
   const int32_t l = std::clamp(level, 0, 382);
-  exposalWalk(image, size, l);
+  qrix::eachBand(image, size, [l](uint8_t* part, int32_t partSize) { exposalWalk(part, partSize, l); });
   return 1;
 }
 
 int32_t dllrgbbalance(uint8_t* image, int32_t size, int32_t redDelta, int32_t greenDelta, int32_t blueDelta) {
-  const int32_t dr = limitAmount(redDelta), dg = limitAmount(greenDelta), db = limitAmount(blueDelta);
-  forEachTriple(image, size, [=](uint8_t* p) {
-    p[0] = static_cast<uint8_t>(clampByte(p[0] + db));
-    p[1] = static_cast<uint8_t>(clampByte(p[1] + dg));
-    p[2] = static_cast<uint8_t>(clampByte(p[2] + dr));
+  qrix::eachBand(image, size, [=](uint8_t* part, int32_t partSize) {
+    rgbBalanceWalk(part, partSize, blueDelta, greenDelta, redDelta);
   });
   return 1;
 }
@@ -462,25 +476,30 @@ int32_t dllyuvbalance(uint8_t* image, int32_t size, int32_t yDelta, int32_t uDel
       std::abs(int64_t{vDelta}) <= kSmall) {
 #if defined(__x86_64__)
     if (hasAvx512()) {
-      yuvWalk512(image, size, yDelta, uDelta, vDelta);
+      qrix::eachBand(image, size, [=](uint8_t* part, int32_t partSize) {
+        yuvWalk512(part, partSize, yDelta, uDelta, vDelta);
+      });
       return 1;
     }
 #endif
-    yuvWalk(image, size, yDelta, uDelta, vDelta);
+    qrix::eachBand(image, size,
+                   [=](uint8_t* part, int32_t partSize) { yuvWalk(part, partSize, yDelta, uDelta, vDelta); });
     return 1;
   }
   // The deltas enter the green formula together, so they are carried in 64 bits rather
   // than limited one by one; every value stays exact in a double.
-  forEachTriple(image, size, [=](uint8_t* p) {
-    const int32_t b = p[0], g = p[1], r = p[2];
-    const int64_t y = truncToInt(0.587 * g + 0.299 * r + 0.114 * b);
-    const int64_t u = b - y + uDelta;
-    const int64_t v = r - y + vDelta;
-    const int64_t y1 = y + yDelta;
-    p[2] = clampByte64(y1 + v);
-    p[0] = clampByte64(y1 + u);
-    p[1] = clampByte64(static_cast<int64_t>(static_cast<double>(y1) - 0.192 * static_cast<double>(u) -
-                                            0.509 * static_cast<double>(v)));
+  qrix::eachBand(image, size, [=](uint8_t* part, int32_t partSize) {
+    forEachTriple(part, partSize, [=](uint8_t* p) {
+      const int32_t b = p[0], g = p[1], r = p[2];
+      const int64_t y = truncToInt(0.587 * g + 0.299 * r + 0.114 * b);
+      const int64_t u = b - y + uDelta;
+      const int64_t v = r - y + vDelta;
+      const int64_t y1 = y + yDelta;
+      p[2] = clampByte64(y1 + v);
+      p[0] = clampByte64(y1 + u);
+      p[1] = clampByte64(static_cast<int64_t>(static_cast<double>(y1) - 0.192 * static_cast<double>(u) -
+                                              0.509 * static_cast<double>(v)));
+    });
   });
   return 1;
 }
@@ -490,7 +509,8 @@ int32_t dllycbcr(uint8_t* image, int32_t size, int32_t yDelta, int32_t cbDelta, 
   const int32_t dy = std::clamp(yDelta, -512, 512);
   const int32_t dcb = std::clamp(cbDelta, -512, 512);
   const int32_t dcr = std::clamp(crDelta, -512, 512);
-  ycbcrWalk(image, size, dy, dcb, dcr);
+  qrix::eachBand(image, size,
+                 [=](uint8_t* part, int32_t partSize) { ycbcrWalk(part, partSize, dy, dcb, dcr); });
   return 1;
 }
 
@@ -500,17 +520,25 @@ int32_t dllhsl(uint8_t* image, int32_t size, int32_t hueDelta, int32_t saturatio
                lightnessStep = lightnessDelta * 0.01;
 #if defined(__x86_64__)
   if (hasAvx512()) {
-    hslWalk512(image, size, hueStep, saturationStep, lightnessStep);
+    qrix::eachBand(image, size, [=](uint8_t* part, int32_t partSize) {
+      hslWalk512(part, partSize, hueStep, saturationStep, lightnessStep);
+    });
     return 1;
   }
 #endif
-  hslWalk(image, size, hueStep, saturationStep, lightnessStep);
+  qrix::eachBand(image, size, [=](uint8_t* part, int32_t partSize) {
+    hslWalk(part, partSize, hueStep, saturationStep, lightnessStep);
+  });
   return 1;
 }
 
 int32_t dllblackwhite(uint8_t* image, int32_t size, int32_t averageSwitch, int32_t level) {
   // Bytes and their thirds lie in 0..255: a level beyond 0..256 decides nothing more.
-  blackWhiteWalk(image, size, averageSwitch == 0, std::clamp(level, 0, 256));
+  const bool eachChannel = averageSwitch == 0;
+  const int32_t bound = std::clamp(level, 0, 256);
+  qrix::eachBand(image, size, [=](uint8_t* part, int32_t partSize) {
+    blackWhiteWalk(part, partSize, eachChannel, bound);
+  });
   return 1;
 }
 
@@ -529,7 +557,9 @@ int32_t dllcolorbound(uint8_t* image, int32_t size, int32_t redMax, int32_t gree
                                    static_cast<uint8_t>(redMax));
   const ChannelPattern<uint8_t> lo(static_cast<uint8_t>(blueMin), static_cast<uint8_t>(greenMin),
                                    static_cast<uint8_t>(redMin));
-  mapWalkBytes(image, size, [&](uint8_t v, int j) { return std::min(std::max(v, lo.at[j]), hi.at[j]); });
+  qrix::eachBand(image, size, [&](uint8_t* part, int32_t partSize) {
+    mapWalkBytes(part, partSize, [&](uint8_t v, int j) { return std::min(std::max(v, lo.at[j]), hi.at[j]); });
+  });
   return 1;
 }
 

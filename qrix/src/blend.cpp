@@ -126,29 +126,36 @@ void rampFill(uint8_t* image, int32_t width, int32_t height, int32_t stride, int
       v = down ? v - step : v + step;
       tableFor(v, tables.data() + 256 * static_cast<size_t>(c));
     }
-    for (int32_t r = 0; r < height; ++r) {
-      uint8_t* p = image + pixelOffset(r, 0, stride);
-      const uint8_t* t = tables.data();
-      for (int32_t c = 0; c < width; ++c, p += 3, t += 256) {
-        p[0] = t[p[0]];
-        p[1] = t[p[1]];
-        p[2] = t[p[2]];
+    qrix::rowBands(0, height, 3 * int64_t{width}, [&](int64_t r0, int64_t r1) {
+      for (int64_t r = r0; r < r1; ++r) {
+        uint8_t* p = image + pixelOffset(static_cast<int32_t>(r), 0, stride);
+        const uint8_t* t = tables.data();
+        for (int32_t c = 0; c < width; ++c, p += 3, t += 256) {
+          p[0] = t[p[0]];
+          p[1] = t[p[1]];
+          p[2] = t[p[2]];
+        }
       }
-    }
+    });
   } else {
     const int32_t step = (hi - lo) / height;
-    uint8_t table[3][256];
-    double tableValue = 0.0;
-    for (int32_t r = 0; r < height; ++r) {
-      v = down ? v - step : v + step;
-      if (r == 0 || v != tableValue) {
-        tableFor(v, table[0]);
-        std::memcpy(table[1], table[0], 256);
-        std::memcpy(table[2], table[0], 256);
-        tableValue = v;
+    // The value of row r is lo +- (r + 1) * step: whole numbers far inside a double's exact range, so
+    // a band may start from its own first row and reach the bits the running sum reaches.
+    qrix::rowBands(0, height, 3 * int64_t{width}, [&](int64_t r0, int64_t r1) {
+      uint8_t table[3][256];
+      double tableValue = 0.0;
+      for (int64_t r = r0; r < r1; ++r) {
+        const double rowValue = down ? lo - static_cast<double>(step) * static_cast<double>(r + 1)
+                                     : lo + static_cast<double>(step) * static_cast<double>(r + 1);
+        if (r == r0 || rowValue != tableValue) {
+          tableFor(rowValue, table[0]);
+          std::memcpy(table[1], table[0], 256);
+          std::memcpy(table[2], table[0], 256);
+          tableValue = rowValue;
+        }
+        qrix::mapChannelTablesHere(image + pixelOffset(static_cast<int32_t>(r), 0, stride), 3 * width, table);
       }
-      qrix::mapChannelTables(image + pixelOffset(r, 0, stride), 3 * width, table);
-    }
+    });
   }
 }
 
@@ -379,7 +386,8 @@ extern "C" {
 
 int32_t DllSetBkColor(uint8_t* image, int32_t size, int32_t red, int32_t green, int32_t blue) {
   const uint8_t colour[3] = {lowByte(blue), lowByte(green), lowByte(red)};
-  fillTriples(image, walkTriples(size), colour);
+  qrix::flatBands(size,
+                  [&](int64_t at, int32_t part) { fillTriples(image + at, walkTriples(part), colour); });
   return 1;
 }
 
@@ -400,19 +408,25 @@ int32_t dllmiximage(const uint8_t* picture, uint8_t* image, int32_t size, int32_
                     int32_t keyRed, int32_t keyGreen, int32_t keyBlue, int32_t tolerance, int32_t percent) {
   const double h = percent * 0.01;
   const bool keyed = keyRed >= 0;
-  const KeyTest key(keyRed, keyGreen, keyBlue, tolerance, picture);
-  const KeyTest* const test = keyed ? &key : nullptr;
-  if (qrix::narrowBlend(1.0 - h, h)) {
-    mixImageWalk<true>(picture, image, size, test, h);
-  } else {
-    mixImageWalk<false>(picture, image, size, test, h);
-  }
+  const bool narrow = qrix::narrowBlend(1.0 - h, h);
+  qrix::flatBands(size, [&](int64_t at, int32_t part) {
+    const KeyTest key(keyRed, keyGreen, keyBlue, tolerance, picture + at);
+    const KeyTest* const test = keyed ? &key : nullptr;
+    if (narrow) {
+      mixImageWalk<true>(picture + at, image + at, part, test, h);
+    } else {
+      mixImageWalk<false>(picture + at, image + at, part, test, h);
+    }
+  });
   return 1;
 }
 
 int32_t dllframeimage(const uint8_t* source, uint8_t* destination, int32_t size, int32_t keyRed,
                       int32_t keyGreen, int32_t keyBlue, int32_t tolerance) {
-  frameImageWalk(source, destination, size, KeyTest(keyRed, keyGreen, keyBlue, tolerance, source));
+  qrix::flatBands(size, [&](int64_t at, int32_t part) {
+    frameImageWalk(source + at, destination + at, part,
+                   KeyTest(keyRed, keyGreen, keyBlue, tolerance, source + at));
+  });
   return 1;
 }
 
@@ -516,23 +530,22 @@ int32_t dllgradientrgb(uint8_t* image, int32_t width, int32_t height, int32_t st
   const int32_t red = stepOf(redStart, redEnd);
   const int32_t green = stepOf(greenStart, greenEnd);
   const int32_t blue = stepOf(blueStart, blueEnd);
-  int32_t accRed = 0, accGreen = 0, accBlue = 0;
-  auto apply = [&](uint8_t* p) {
-    p[2] = static_cast<uint8_t>(clampByte(p[2] + accRed));
-    p[1] = static_cast<uint8_t>(clampByte(p[1] + accGreen));
-    p[0] = static_cast<uint8_t>(clampByte(p[0] + accBlue));
+  // Line k (a column with the flag set, else a row) moves by (k + 1) steps, the 32-bit sum of k + 1
+  // steps; every pixel lies on one line, so rows can be done in any order.
+  auto moved = [](int32_t step, int32_t line) {
+    return static_cast<int32_t>(static_cast<uint32_t>(step) * static_cast<uint32_t>(line + 1));
   };
-  const int32_t lines = count;
-  for (int32_t line = 0; line < lines; ++line) {
-    accRed += red;
-    accGreen += green;
-    accBlue += blue;
-    if (directionFlag != 0) {
-      for (int32_t r = 0; r < height; ++r) apply(image + pixelOffset(r, line, stride));
-    } else {
-      for (int32_t c = 0; c < width; ++c) apply(image + pixelOffset(line, c, stride));
+  qrix::rowBands(0, height, 3 * int64_t{width}, [&](int64_t r0, int64_t r1) {
+    for (auto r = static_cast<int32_t>(r0); r < r1; ++r) {
+      for (int32_t c = 0; c < width; ++c) {
+        const int32_t line = directionFlag != 0 ? c : r;
+        uint8_t* p = image + pixelOffset(r, c, stride);
+        p[2] = static_cast<uint8_t>(clampByte(p[2] + moved(red, line)));
+        p[1] = static_cast<uint8_t>(clampByte(p[1] + moved(green, line)));
+        p[0] = static_cast<uint8_t>(clampByte(p[0] + moved(blue, line)));
+      }
     }
-  }
+  });
   return 1;
 }
 

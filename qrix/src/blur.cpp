@@ -26,10 +26,9 @@ inline uint8_t middle(uint8_t a, uint8_t b, uint8_t c) { return upper(lower(a, b
 // shared by the three neighbourhoods that contain it; the median is then the middle of the largest
 // column minimum, the middle of the column middles and the smallest column maximum. Byte minimum and
 // maximum only, so both loops vectorise a whole vector of channel bytes at a time.
-void medianSweep(const uint8_t* src, uint8_t* dst, int32_t size, int32_t stride) {
+// Bytes first .. end - 1.
+void medianSweep(const uint8_t* src, uint8_t* dst, int64_t first, int64_t end, int32_t stride) {
   constexpr ptrdiff_t kBlock = 1024;
-  const int64_t first = int64_t(stride) + 3;
-  const int64_t end = first + 3 * qrix::tripleCount(first, int64_t(size) - stride - 5);
   const ptrdiff_t s = stride;
   alignas(64) uint8_t lo[kBlock + 6], mid[kBlock + 6], hi[kBlock + 6];
   for (int64_t i0 = first; i0 < end; i0 += kBlock) {
@@ -218,7 +217,11 @@ int32_t dllspecialblur(const uint8_t* source, uint8_t* destination, int32_t size
 }
 
 int32_t medianfiltering(const uint8_t* source, uint8_t* destination, int32_t size, int32_t stride) {
-  medianSweep(source, destination, size, stride);
+  const int64_t first = int64_t(stride) + 3;
+  const int64_t bytes = 3 * qrix::tripleCount(first, int64_t(size) - stride - 5);
+  const int64_t reach = (stride < 0 ? -int64_t(stride) : int64_t(stride)) + 8;
+  qrix::tripleBands(source, destination, first, bytes, reach,
+                    [&](int64_t from, int64_t to) { medianSweep(source, destination, from, to, stride); });
   return 1;
 }
 
@@ -258,14 +261,11 @@ int32_t dllmotionblur(const uint8_t* source, uint8_t* destination, int32_t size,
     destination[o + 1] = static_cast<uint8_t>(g / count);
     destination[o + 2] = static_cast<uint8_t>(r / count);
   };
-  // The pixels o = from, from + 3, ... while o <= to and o < last, each counting `count` samples.
-  auto band = [&](int64_t count, int64_t from, int64_t to) {
-    from = std::max<int64_t>(0, (from + 2) / 3 * 3);
-    to = std::min(to, last - 1);
-    if (to < from) return;
-    const int64_t bytes = 3 * ((to - from) / 3 + 1);
-    const uint8_t* in = source + from;
-    uint8_t* out = destination + from;
+  // Bytes a .. b - 1, whole pixels, each pixel counting `count` samples.
+  auto pixelsOf = [&](int64_t count, int64_t a, int64_t b) {
+    const uint8_t* in = source + a;
+    uint8_t* out = destination + a;
+    const int64_t bytes = b - a;
     if (count == 1) {
       std::memmove(out, in, static_cast<size_t>(bytes));
     } else if (count <= kRunSamples) {
@@ -287,8 +287,18 @@ int32_t dllmotionblur(const uint8_t* source, uint8_t* destination, int32_t size,
         for (ptrdiff_t j = 0; j < n; ++j) out[i0 + j] = static_cast<uint8_t>((sum[j] * m) >> shift);
       }
     } else {
-      for (int64_t o = from; o <= to; o += 3) onePixel(o);
+      for (int64_t o = a; o < b; o += 3) onePixel(o);
     }
+  };
+  // The pixels o = from, from + 3, ... while o <= to and o < last, each counting `count` samples; spread
+  // over the pool when the destination is apart from the samples read.
+  auto band = [&](int64_t count, int64_t from, int64_t to) {
+    from = std::max<int64_t>(0, (from + 2) / 3 * 3);
+    to = std::min(to, last - 1);
+    if (to < from) return;
+    const int64_t reachRead = (count - 1) * count / 2 * absStep + 3;
+    qrix::tripleBands(source, destination, from, 3 * ((to - from) / 3 + 1), reachRead,
+                      [&](int64_t a, int64_t b) { pixelsOf(count, a, b); });
   };
   // A pixel o counts at least c samples when sample c - 1, T(c - 1) * step bytes away, lies inside:
   // o <= last - T(c - 1) * step for a forward step, o >= T(c - 1) * |step| for a backward one.
@@ -324,7 +334,13 @@ int32_t dllfastblurplus(const uint8_t* source, uint8_t* destination, int32_t siz
   const bool inside = yA <= yB && r <= 8;
   const size_t sumBytes = 8 * sizeof(uint32_t) * static_cast<size_t>(columns);
   const size_t columnBytes = inside ? sizeof(uint16_t) * 3 * static_cast<size_t>(w - 2 + 2 * r) : 0;
-  auto* sums = static_cast<uint32_t*>(std::malloc(sumBytes + columnBytes));
+  // The rows whose boxes lie inside are cut into bands, each sliding its own column sums.
+  const bool apart = destination + size + 1 <= source || source + size + 1 <= destination;
+  const int32_t bands =
+      inside && apart
+          ? static_cast<int32_t>(std::min<int64_t>(qrix::bandsFor(3 * w * (yB - yA + 1)), yB - yA + 1))
+          : 1;
+  auto* sums = static_cast<uint32_t*>(std::malloc(sumBytes + bands * columnBytes));
   if (sums == nullptr) {
     boxDirect(source, destination, size, width, height, radius);
     return 1;
@@ -407,7 +423,12 @@ int32_t dllfastblurplus(const uint8_t* source, uint8_t* destination, int32_t siz
   };
   if (inside) {
     rowsFromRuns(0, yA);
-    boxRowsInside(source, destination, w, yA, yB, reinterpret_cast<uint16_t*>(sums + 8 * columns), r);
+    auto* columnSums = reinterpret_cast<uint16_t*>(sums + 8 * columns);
+    const int64_t rows = yB - yA + 1;
+    qrix::runBands(bands, [&](int32_t k) {
+      const int64_t y0 = yA + qrix::bandCut(rows, bands, k), y1 = yA + qrix::bandCut(rows, bands, k + 1);
+      if (y0 < y1) boxRowsInside(source, destination, w, y0, y1 - 1, columnSums + k * (columnBytes / 2), r);
+    });
     rowsFromRuns(yB + 1, height - 1);
   } else {
     rowsFromRuns(0, height - 1);

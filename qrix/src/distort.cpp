@@ -183,12 +183,14 @@ int32_t dllfliphor(uint8_t* destination, const uint8_t* source, int32_t width, i
   const int64_t rowBytes = 3 * int64_t{width};
   if (width <= 0 || height <= 0) return 1;
   const bool apart = destination + rowBytes * height <= source || source + rowBytes * height <= destination;
+  if (apart) {
+    qrix::rowBands(0, height, rowBytes, [&](int64_t r0, int64_t r1) {
+      for (int64_t r = r0; r < r1; ++r) mirrorRow(destination + r * rowBytes, source + r * rowBytes, width);
+    });
+    return 1;
+  }
   for (int64_t r = 0; r < height; ++r) {
     const int64_t base = r * rowBytes;
-    if (apart) {
-      mirrorRow(destination + base, source + base, width);
-      continue;
-    }
     for (int64_t k = 0; k < width; ++k) {
       const int64_t from = base + 3 * (width - 1 - k);
       const int64_t to = base + 3 * k;
@@ -247,11 +249,13 @@ int32_t dllblinds(uint8_t* image, int32_t width, int32_t height, int32_t blindSi
   }
   for (int64_t b = 0; b < bands; ++b) bandTable[b] = tables.data() + bandAt[b];
   if (directionFlag) {
-    for (int64_t b = 0; b < bands; ++b) {
-      const uint8_t* t = bandTable[b];
-      uint8_t* p = image + 3 * b * width;
-      for (int64_t i = 0; i < 3 * along; ++i) p[i] = t[p[i]];
-    }
+    qrix::rowBands(0, bands, 3 * along, [&](int64_t b0, int64_t b1) {
+      for (int64_t b = b0; b < b1; ++b) {
+        const uint8_t* t = bandTable[b];
+        uint8_t* p = image + 3 * b * width;
+        for (int64_t i = 0; i < 3 * along; ++i) p[i] = t[p[i]];
+      }
+    });
   } else if (n <= kExactBlindSize &&
              std::all_of(phases.begin(), phases.end(), [n](int64_t f) { return f >= 0 && f <= n; })) {
     // Bands are columns: one multiplier per byte of a row, the same for every row.
@@ -260,15 +264,19 @@ int32_t dllblinds(uint8_t* image, int32_t width, int32_t height, int32_t blindSi
       const auto m = static_cast<uint32_t>((phases[b] << 24) / n + 1);
       factor[3 * b] = factor[3 * b + 1] = factor[3 * b + 2] = m;
     }
-    for (int64_t r = 0; r < along; ++r) darkenRow(image + 3 * r * width, factor.data(), 3 * bands);
+    qrix::rowBands(0, along, 3 * bands, [&](int64_t r0, int64_t r1) {
+      for (int64_t r = r0; r < r1; ++r) darkenRow(image + 3 * r * width, factor.data(), 3 * bands);
+    });
   } else {
-    for (int64_t r = 0; r < along; ++r) {
-      uint8_t* p = image + 3 * r * width;
-      for (int64_t b = 0; b < bands; ++b, p += 3) {
-        const uint8_t* t = bandTable[b];
-        p[0] = t[p[0]], p[1] = t[p[1]], p[2] = t[p[2]];
+    qrix::rowBands(0, along, 3 * bands, [&](int64_t r0, int64_t r1) {
+      for (int64_t r = r0; r < r1; ++r) {
+        uint8_t* p = image + 3 * r * width;
+        for (int64_t b = 0; b < bands; ++b, p += 3) {
+          const uint8_t* t = bandTable[b];
+          p[0] = t[p[0]], p[1] = t[p[1]], p[2] = t[p[2]];
+        }
       }
-    }
+    });
   }
   return 1;
 }

@@ -4,6 +4,7 @@
 #include <stddef.h>
 #include <stdint.h>
 
+#include "pool.h"
 #include "qrix.h"
 
 #if defined(__x86_64__)
@@ -152,7 +153,7 @@ __attribute__((target("avx512f,avx512bw,avx512vbmi"))) inline ptrdiff_t mapChann
 
 // applyChannelTables, by byte permutes where the processor has them, otherwise three
 // 8-byte words at a time: a third of the loads and stores.
-inline void mapChannelTables(uint8_t* image, int32_t size, const uint8_t (&table)[3][256]) {
+inline void mapChannelTablesHere(uint8_t* image, int32_t size, const uint8_t (&table)[3][256]) {
   const ptrdiff_t n = 3 * static_cast<ptrdiff_t>(walkTriples(size));
 #ifdef QRIX_HAVE_VBMI
   static const bool permutes = __builtin_cpu_supports("avx512vbmi") && __builtin_cpu_supports("avx512bw");
@@ -170,6 +171,12 @@ inline void mapChannelTables(uint8_t* image, int32_t size, const uint8_t (&table
     __builtin_memcpy(image + i, o, 24);
   }
   for (; i < n; ++i) image[i] = table[i % 3][image[i]];
+}
+
+// mapChannelTablesHere spread over the pool.
+inline void mapChannelTables(uint8_t* image, int32_t size, const uint8_t (&table)[3][256]) {
+  eachBand(image, size,
+           [&](uint8_t* part, int32_t partSize) { mapChannelTablesHere(part, partSize, table); });
 }
 
 // The histogram of each channel over the flat walk. Four partial counts, taken by turns,

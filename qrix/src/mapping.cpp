@@ -527,12 +527,9 @@ QRIX_VECTOR_CLONES void greyVector(uint8_t* image, int32_t size, int32_t mode) {
   }
 }
 
-}  // namespace
-
-extern "C" {
-
-int32_t pno(uint8_t* image, int32_t size, int32_t mode) {
-  if (mapVector(image, size, mode)) return 1;
+// The modes whose every triple depends on that triple alone.
+void pixelModes(uint8_t* image, int32_t size, int32_t mode) {
+  if (mapVector(image, size, mode)) return;
   switch (mode) {
     case QRIX_PNO_HARD_RED: {
       const auto& hard = hardTable();
@@ -561,30 +558,15 @@ int32_t pno(uint8_t* image, int32_t size, int32_t mode) {
       });
       break;
     }
-    case QRIX_PNO_NOISE:  // draws red, green, blue in that order
-#if defined(__x86_64__)
-      if (hasAvx512()) {
-        noise512(image, size);
-        break;
-      }
-#endif
-      noise(image, size);
-      break;
     case QRIX_PNO_WET_PAPER: {  // each channel on its own
       uint8_t wet[3][256];
       for (int32_t v = 0; v < 256; ++v) {
         wet[0][v] = wet[1][v] = wet[2][v] =
             atMost255(v + std::abs(truncToInt(64 * std::sin(static_cast<double>(v)))));
       }
-      qrix::mapChannelTables(image, size, wet);
+      qrix::mapChannelTablesHere(image, size, wet);
       break;
     }
-    case QRIX_PNO_AUTO_CONTRAST:
-      autoContrast(image, size);
-      break;
-    case QRIX_PNO_AUTO_LEVEL:
-      autoLevel(image, size);
-      break;
     case QRIX_PNO_UNREAL: {  // blue and green are raised to 1 before they divide
       const auto& unreal = unrealTable();
       forEachTriple(image, size, [&](uint8_t* p) {
@@ -598,11 +580,45 @@ int32_t pno(uint8_t* image, int32_t size, int32_t mode) {
     default:  // every other mode leaves the image alone
       break;
   }
+}
+
+}  // namespace
+
+extern "C" {
+
+int32_t pno(uint8_t* image, int32_t size, int32_t mode) {
+  switch (mode) {
+    case QRIX_PNO_NOISE:  // draws red, green, blue in that order, so it stays on this thread
+#if defined(__x86_64__)
+      if (hasAvx512()) {
+        noise512(image, size);
+        break;
+      }
+#endif
+      noise(image, size);
+      break;
+    case QRIX_PNO_AUTO_CONTRAST:
+      autoContrast(image, size);
+      break;
+    case QRIX_PNO_AUTO_LEVEL:
+      autoLevel(image, size);
+      break;
+    case QRIX_PNO_ECLIPSE:  // walks size - 3: the bands are cut from that shorter walk
+      if (size > 5) {
+        qrix::eachBand(image, size - 3,
+                       [](uint8_t* part, int32_t partSize) { pixelModes(part, partSize + 3, 47); });
+      }
+      break;
+    default:
+      qrix::eachBand(image, size,
+                     [mode](uint8_t* part, int32_t partSize) { pixelModes(part, partSize, mode); });
+      break;
+  }
   return 1;
 }
 
 int32_t dllgreyadvance(uint8_t* image, int32_t size, int32_t mode) {
-  greyVector(image, size, mode);
+  qrix::eachBand(image, size, [mode](uint8_t* part, int32_t partSize) { greyVector(part, partSize, mode); });
   return 1;
 }
 

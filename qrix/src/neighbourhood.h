@@ -15,6 +15,7 @@
 #include <cstring>
 
 #include "internal.h"
+#include "pool.h"
 
 namespace qrix {
 
@@ -40,13 +41,38 @@ struct Around {
 // Number of triples at offsets first, first + 3, ... while the offset < end.
 inline int64_t tripleCount(int64_t first, int64_t end) { return first < end ? (end - first + 2) / 3 : 0; }
 
+// Calls part(from, to) for consecutive byte runs of [first, first + bytes), cut on triples,
+// spread over the pool. Only when the bytes written cannot be read by another run: the written
+// range must not meet what is read, `reach` bytes either side of it, in the source.
+template <class Part>
+inline void tripleBands(const uint8_t* src, const uint8_t* dst, int64_t first, int64_t bytes, int64_t reach,
+                        Part&& part) {
+  if (bytes <= 0) return;
+  const uint8_t* readFrom = src + first - reach;
+  const uint8_t* readTo = src + first + bytes + reach;
+  const bool apart = dst + first + bytes <= readFrom || dst + first >= readTo;
+  if (!apart) {
+    part(first, first + bytes);
+    return;
+  }
+  rowBands(0, bytes / 3, 3, [&](int64_t t0, int64_t t1) { part(first + 3 * t0, first + 3 * t1); });
+}
+
+// Writes rule(Around) into bytes from .. to - 1. Everything arrives by value, so the compiler
+// knows no store can change it and the loop vectorises.
+template <class Rule>
+inline void ruleRun(const uint8_t* src, uint8_t* dst, int64_t from, int64_t to, ptrdiff_t s, Rule rule) {
+  for (int64_t i = from; i < to; ++i) dst[i] = static_cast<uint8_t>(rule(Around{src + i, s}));
+}
+
 // Writes rule(Around) into every byte of the triples first, first + 3, ... while < end.
 template <class Rule>
 inline void walkTriples(const uint8_t* src, uint8_t* dst, int64_t first, int64_t end, int32_t stride,
                         Rule rule) {
   const int64_t bytes = 3 * tripleCount(first, end);
-  const ptrdiff_t s = stride;
-  for (int64_t i = first; i < first + bytes; ++i) dst[i] = static_cast<uint8_t>(rule(Around{src + i, s}));
+  const int64_t reach = (stride < 0 ? -int64_t(stride) : int64_t(stride)) + 5;
+  tripleBands(src, dst, first, bytes, reach,
+              [=](int64_t from, int64_t to) { ruleRun(src, dst, from, to, stride, rule); });
 }
 
 // Sweep: centre offsets stride + 3, stride + 6, ... while < size - stride - 5, so the 3 x 3
@@ -100,10 +126,20 @@ inline int32_t interiorFromCopy(uint8_t* image, int32_t size, ptrdiff_t s, int32
   if (copy == nullptr) return 0;
   std::memcpy(copy, image, count);
   const ptrdiff_t runBytes = 3 * ptrdiff_t(width - 2 * Reach);
-  for (int32_t y = Reach; y < height - Reach; ++y) {
-    const uint8_t* row[2 * Reach + 1];
-    for (int dy = -Reach; dy <= Reach; ++dy) row[Reach + dy] = copy + s * (y + dy) + 3 * Reach;
-    runs(static_cast<const uint8_t* const*>(row), image + s * y + 3 * Reach, runBytes);
+  // Every read comes from the copy, so rows may be rewritten in any order, and in bands side by
+  // side as long as no two runs share a byte: a run longer than the stride overlaps the next row's,
+  // and then the rows keep their order.
+  auto rowsOf = [&](int64_t y0, int64_t y1) {
+    for (int64_t y = y0; y < y1; ++y) {
+      const uint8_t* row[2 * Reach + 1];
+      for (int dy = -Reach; dy <= Reach; ++dy) row[Reach + dy] = copy + s * (y + dy) + 3 * Reach;
+      runs(static_cast<const uint8_t* const*>(row), image + s * y + 3 * Reach, runBytes);
+    }
+  };
+  if (s >= runBytes) {
+    rowBands(Reach, height - Reach, runBytes, rowsOf);
+  } else {
+    rowsOf(Reach, height - Reach);
   }
   std::free(copy);
   return 1;
@@ -135,19 +171,50 @@ inline int32_t interiorRuns(uint8_t* image, int32_t size, int32_t rowBytes, int3
   // The ring is carved from a block as large as a copy of the whole buffer, so a size the process
   // cannot hold fails exactly as a whole copy would; only the ring's pages are ever touched.
   // (Rows fit: size + 1 >= 2 * Reach * s + used >= kRing * used.)
-  auto* ring = static_cast<uint8_t*>(std::malloc(static_cast<size_t>(size) + 1));
-  if (ring == nullptr) return 0;
-  for (int32_t y = 0; y < Reach; ++y) std::memcpy(ring + (y % kRing) * used, image + s * y, used);
+  auto* block = static_cast<uint8_t*>(std::malloc(static_cast<size_t>(size) + 1));
+  if (block == nullptr) return 0;
   const ptrdiff_t runBytes = 3 * ptrdiff_t(width - 2 * Reach);
-  for (int32_t y = Reach; y < height - Reach; ++y) {
-    std::memcpy(ring + (y % kRing) * used, image + s * y, used);
-    const uint8_t* row[2 * Reach + 1];
-    for (int dy = -Reach; dy <= Reach; ++dy) {
-      row[Reach + dy] = (dy <= 0 ? ring + ((y + dy) % kRing) * used : image + s * (y + dy)) + 3 * Reach;
-    }
-    runs(static_cast<const uint8_t* const*>(row), image + s * y + 3 * Reach, runBytes);
+  // Bands of rows run side by side. A band reads the Reach rows on either side of it as they were,
+  // before the neighbouring band rewrites them: those rows (2 * Reach at each cut) are copied
+  // before any band starts. Each band has its own ring; rings and edge rows are carved from the
+  // block, so fewer bands are used when they would not fit.
+  const int32_t rows = height - 2 * Reach;
+  int32_t bands = bandsFor(int64_t(rows) * used);
+  if (bands > rows) bands = rows;
+  while (bands > 1 && (int64_t(bands) * kRing + int64_t(bands - 1) * 2 * Reach) * used > int64_t(size) + 1)
+    --bands;
+  uint8_t* const edges = block + ptrdiff_t(bands) * kRing * used;
+  auto start = [&](int32_t k) { return Reach + static_cast<int32_t>(bandCut(rows, bands, k)); };
+  for (int32_t k = 1; k < bands; ++k) {
+    for (int32_t j = 0; j < 2 * Reach; ++j)
+      std::memcpy(edges + ((k - 1) * 2 * Reach + j) * used, image + s * (start(k) - Reach + j), used);
   }
-  std::free(ring);
+  runBands(bands, [&](int32_t k) {
+    uint8_t* const ring = block + ptrdiff_t(k) * kRing * used;
+    const int32_t y0 = start(k), y1 = start(k + 1);
+    // Rows of the neighbouring bands as they were; rows before Reach and from height - Reach on are
+    // never rewritten.
+    auto before = [&](int32_t Y) -> const uint8_t* {
+      return k == 0 ? image + s * Y : edges + ((k - 1) * 2 * Reach + (Y - y0 + Reach)) * used;
+    };
+    auto after = [&](int32_t Y) -> const uint8_t* {
+      return k == bands - 1 ? image + s * Y : edges + (k * 2 * Reach + (Y - y1 + Reach)) * used;
+    };
+    for (int32_t Y = y0 - Reach; Y < y0; ++Y) std::memcpy(ring + (Y % kRing) * used, before(Y), used);
+    for (int32_t y = y0; y < y1; ++y) {
+      std::memcpy(ring + (y % kRing) * used, image + s * y, used);
+      const uint8_t* row[2 * Reach + 1];
+      for (int dy = -Reach; dy <= Reach; ++dy) {
+        const int32_t Y = y + dy;
+        row[Reach + dy] = (dy <= 0   ? ring + (Y % kRing) * used
+                           : Y >= y1 ? after(Y)
+                                     : image + s * Y) +
+                          3 * Reach;
+      }
+      runs(static_cast<const uint8_t* const*>(row), image + s * y + 3 * Reach, runBytes);
+    }
+  });
+  std::free(block);
   return 1;
 }
 

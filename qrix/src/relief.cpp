@@ -1,7 +1,9 @@
 // Relief filters: emboss against a partner pixel, engrave in place, contour lines, and the two
 // interior embosses.
 #include <algorithm>
+#include <cstring>
 #include <iterator>
+#include <vector>
 
 #include "neighbourhood.h"
 
@@ -20,6 +22,50 @@ inline int32_t relief(int32_t p, int32_t q, uint32_t bias) {
 
 // Floor division by a positive divisor.
 inline int64_t floorDiv(int64_t a, int64_t b) { return a >= 0 ? a / b : -((-a + b - 1) / b); }
+
+// n triples of out from p against its partner q. Out of line, with everything by value, so the
+// loops vectorise whichever band they are handed.
+[[gnu::noinline]] void reliefRun(const uint8_t* p, const uint8_t* q, uint8_t* out, int64_t n, uint32_t b0,
+                                 uint32_t b1, uint32_t b2, bool grey) {
+  if (!grey) {
+    for (int64_t t = 0; t < n; ++t) {
+      out[3 * t] = static_cast<uint8_t>(relief(p[3 * t], q[3 * t], b0));
+      out[3 * t + 1] = static_cast<uint8_t>(relief(p[3 * t + 1], q[3 * t + 1], b1));
+      out[3 * t + 2] = static_cast<uint8_t>(relief(p[3 * t + 2], q[3 * t + 2], b2));
+    }
+  } else {
+    for (int64_t t = 0; t < n; ++t) {
+      const int64_t sum = int64_t(relief(p[3 * t], q[3 * t], b0)) + relief(p[3 * t + 1], q[3 * t + 1], b1) +
+                          relief(p[3 * t + 2], q[3 * t + 2], b2);
+      out[3 * t] = out[3 * t + 1] = out[3 * t + 2] = static_cast<uint8_t>(low32(sum) / 3);
+    }
+  }
+}
+
+// No saved bytes: far beyond any buffer, and far from overflowing when offsets are taken from it.
+constexpr int64_t kNoSaved = int64_t(1) << 60;
+
+// Engraves the triples from, from + 3, ... while < to, each against the byte `ahead` later; bytes from
+// `saved` on are read from savedBytes instead (as they were before another band rewrote them).
+[[gnu::noinline]] void engraveRun(uint8_t* image, int64_t from, int64_t to, int64_t ahead, bool b, bool g,
+                                  bool r, int64_t saved, const uint8_t* savedBytes) {
+  const bool on[3] = {b, g, r};
+  const int64_t direct = std::min(to, saved - ahead - 2);  // triples whose partners all lie before `saved`
+  int64_t k = from;
+  for (; k < direct; k += 3)
+    for (int c = 0; c < 3; ++c)
+      if (on[c]) {
+        const int32_t v = image[k + ahead + c] - image[k + c] + 128;
+        image[k + c] = static_cast<uint8_t>(v < 0 ? -v : v);
+      }
+  for (; k < to; k += 3)
+    for (int c = 0; c < 3; ++c)
+      if (on[c]) {
+        const int64_t at = k + ahead + c;
+        const int32_t v = (at >= saved ? savedBytes[at - saved] : image[at]) - image[k + c] + 128;
+        image[k + c] = static_cast<uint8_t>(v < 0 ? -v : v);
+      }
+}
 
 }  // namespace
 
@@ -48,31 +94,18 @@ int32_t dllemboss(const uint8_t* source, uint8_t* destination, int32_t size, int
   for (int64_t& c : cuts) c = std::clamp<int64_t>(c, 0, count);
   std::sort(std::begin(cuts), std::end(cuts));
   const uint32_t bias[3] = {uint32_t(blueBias), uint32_t(greenBias), uint32_t(redBias)};
-  for (int i = 0; i + 1 < 6; ++i) {
-    const int64_t from = cuts[i], to = cuts[i + 1];
-    if (from >= to) continue;
-    const int64_t k0 = 3 * from;
-    if (!inside(k0 + offset) && !inside(k0 - offset)) continue;  // neither partner inside
-    const int64_t partner = inside(k0 + offset) ? offset : -offset;
-    const uint8_t* p = source + k0;
-    const uint8_t* q = source + k0 + partner;
-    uint8_t* out = destination + k0;
-    const int64_t n = to - from;
-    if (greyFlag == 0) {
-      for (int64_t t = 0; t < n; ++t) {
-        out[3 * t] = static_cast<uint8_t>(relief(p[3 * t], q[3 * t], bias[0]));
-        out[3 * t + 1] = static_cast<uint8_t>(relief(p[3 * t + 1], q[3 * t + 1], bias[1]));
-        out[3 * t + 2] = static_cast<uint8_t>(relief(p[3 * t + 2], q[3 * t + 2], bias[2]));
-      }
-    } else {
-      for (int64_t t = 0; t < n; ++t) {
-        const int64_t sum = int64_t(relief(p[3 * t], q[3 * t], bias[0])) +
-                            relief(p[3 * t + 1], q[3 * t + 1], bias[1]) +
-                            relief(p[3 * t + 2], q[3 * t + 2], bias[2]);
-        out[3 * t] = out[3 * t + 1] = out[3 * t + 2] = static_cast<uint8_t>(low32(sum) / 3);
-      }
+  const int64_t reach = (offset < 0 ? -offset : offset) + 3;
+  qrix::tripleBands(source, destination, 0, 3 * count, reach, [&](int64_t bandFrom, int64_t bandTo) {
+    for (int i = 0; i + 1 < 6; ++i) {
+      const int64_t from = std::max(cuts[i], bandFrom / 3), to = std::min(cuts[i + 1], bandTo / 3);
+      if (from >= to) continue;
+      const int64_t k0 = 3 * from;
+      if (!inside(k0 + offset) && !inside(k0 - offset)) continue;  // neither partner inside
+      const int64_t partner = inside(k0 + offset) ? offset : -offset;
+      reliefRun(source + k0, source + k0 + partner, destination + k0, to - from, bias[0], bias[1], bias[2],
+                greyFlag != 0);
     }
-  }
+  });
   return 1;
 }
 
@@ -83,12 +116,27 @@ int32_t dllengrave(uint8_t* image, int32_t size, int32_t stride, int32_t redSwit
   const bool on[3] = {(blueSwitch & 0xff) != 0, (greenSwitch & 0xff) != 0, (redSwitch & 0xff) != 0};
   const int64_t end = int64_t(size) - stride - 5;
   const int64_t ahead = int64_t(stride) + 3;
-  for (int64_t k = 0; k < end; k += 3)
-    for (int c = 0; c < 3; ++c)
-      if (on[c]) {
-        const int32_t v = image[k + ahead + c] - image[k + c] + 128;
-        image[k + c] = static_cast<uint8_t>(v < 0 ? -v : v);
-      }
+  // Pixel k reads pixel k + ahead as it was: in bands, the first `ahead` bytes after each band are
+  // copied before any band starts, as the next band rewrites them. Only where the partner lies ahead.
+  const int64_t triples = qrix::tripleCount(0, end);
+  int32_t bands = stride >= 0 ? qrix::bandsFor(3 * triples) : 1;
+  if (bands <= 1) {
+    engraveRun(image, 0, 3 * triples, ahead, on[0], on[1], on[2], kNoSaved, nullptr);
+    return 1;
+  }
+  auto cut = [&](int32_t k) { return 3 * qrix::bandCut(triples, bands, k); };
+  const int64_t edge = ahead + 3;  // bytes a band reads past its end
+  std::vector<uint8_t> saved(static_cast<size_t>(edge) * static_cast<size_t>(bands));
+  for (int32_t k = 1; k < bands; ++k) {
+    const int64_t from = cut(k), n = std::min<int64_t>(edge, int64_t(size) + 1 - from);
+    if (n > 0) std::memcpy(saved.data() + (k - 1) * edge, image + from, static_cast<size_t>(n));
+  }
+  qrix::runBands(bands, [&](int32_t k) {
+    const int64_t from = cut(k), to = cut(k + 1);
+    const bool lastBand = k == bands - 1;
+    engraveRun(image, from, to, ahead, on[0], on[1], on[2], lastBand ? kNoSaved : to,
+               lastBand ? nullptr : saved.data() + k * edge);
+  });
   return 1;
 }
 

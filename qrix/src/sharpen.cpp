@@ -115,13 +115,17 @@ int32_t dllsharpen(const uint8_t* source, uint8_t* destination, int32_t size, in
   if (bytes == 0) return 1;
   // k * (v - w) is an exact integer in double precision; its conversion keeps the low 32 bits, and
   // the sum wraps as signed 32-bit arithmetic does. With k = 0 every byte keeps its value.
-  if (k == 0) {
-    std::memmove(destination + first, source + first, static_cast<size_t>(bytes));
-  } else if (k >= -127 && k <= 127) {
-    pushAwayNarrow(source + first, destination + first, bytes, at, static_cast<int16_t>(k));
-  } else {
-    pushAway(source + first, destination + first, bytes, at, k);
-  }
+  const int64_t reach = neighbour < 0 ? -neighbour : neighbour;
+  qrix::tripleBands(source, destination, first, bytes, reach, [&](int64_t from, int64_t to) {
+    const auto n = static_cast<ptrdiff_t>(to - from);
+    if (k == 0) {
+      std::memmove(destination + from, source + from, static_cast<size_t>(n));
+    } else if (k >= -127 && k <= 127) {
+      pushAwayNarrow(source + from, destination + from, n, at, static_cast<int16_t>(k));
+    } else {
+      pushAway(source + from, destination + from, n, at, k);
+    }
+  });
   return 1;
 }
 

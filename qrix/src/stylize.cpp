@@ -378,14 +378,14 @@ QRIX_VECTOR_CLONES void waveTargets(int32_t* __restrict to, const double* __rest
 extern "C" {
 
 int32_t dllcharcoal(uint8_t* image, int32_t size) {
-  charcoalWalk(image, size);
+  qrix::eachBand(image, size, [](uint8_t* part, int32_t partSize) { charcoalWalk(part, partSize); });
   return 1;
 }
 
 int32_t dllcomedy(uint8_t* image, int32_t size, int32_t amount) {
   const double divisor = amount * 0.01;
   const SumTable red([divisor](int s) { return atMost255(truncAny(s / divisor)); });
-  comedyWalk(image, size, red);
+  qrix::eachBand(image, size, [&red](uint8_t* part, int32_t partSize) { comedyWalk(part, partSize, red); });
   return 1;
 }
 
@@ -435,7 +435,8 @@ int32_t dllerode(uint8_t* image, int32_t size, int32_t amount) {
 }
 
 int32_t dllice(uint8_t* image, int32_t size, int32_t amount) {
-  iceWalk(image, size, static_cast<uint32_t>(amount / 100));
+  const auto k = static_cast<uint32_t>(amount / 100);
+  qrix::eachBand(image, size, [k](uint8_t* part, int32_t partSize) { iceWalk(part, partSize, k); });
   return 1;
 }
 
@@ -454,17 +455,19 @@ int32_t dllwatercolour(uint8_t* image, int32_t size, int32_t amount) {
     bright[v] = static_cast<uint8_t>(truncAny(v / h));
     dark[v] = static_cast<uint8_t>(atMost255(truncAny(v * h)));
   }
+  qrix::eachBand(image, size, [&](uint8_t* part, int32_t partSize) {
 #ifdef QRIX_HAVE_VBMI
-  static const bool permutes = __builtin_cpu_supports("avx512vbmi") && __builtin_cpu_supports("avx512bw");
-  if (permutes) {
-    // Whole 192-byte blocks by permutes, the rest (fewer than 64 pixels) by the plane walk.
-    const ptrdiff_t n = 3 * static_cast<ptrdiff_t>(qrix::walkTriples(size));
-    const ptrdiff_t done = watercolourVbmi(image, n, bright, dark);
-    if (n > done) watercolourWalk(image + done, static_cast<int32_t>(n - done), bright, dark);
-    return 1;
-  }
+    static const bool permutes = __builtin_cpu_supports("avx512vbmi") && __builtin_cpu_supports("avx512bw");
+    if (permutes) {
+      // Whole 192-byte blocks by permutes, the rest (fewer than 64 pixels) by the plane walk.
+      const ptrdiff_t n = 3 * static_cast<ptrdiff_t>(qrix::walkTriples(partSize));
+      const ptrdiff_t done = watercolourVbmi(part, n, bright, dark);
+      if (n > done) watercolourWalk(part + done, static_cast<int32_t>(n - done), bright, dark);
+      return;
+    }
 #endif
-  watercolourWalk(image, size, bright, dark);
+    watercolourWalk(part, partSize, bright, dark);
+  });
   return 1;
 }
 
@@ -488,7 +491,9 @@ int32_t dllnost(uint8_t* image, int32_t size, int32_t amount) {
   const bool unit = magnitude == 1;
   const auto m =
       magnitude >= 2 && magnitude <= 1530 ? static_cast<uint32_t>((uint64_t{1} << 32) / magnitude + 1) : 0u;
-  nostWalk(image, size, m, unit, a < 0);
+  const bool negative = a < 0;
+  qrix::eachBand(image, size,
+                 [=](uint8_t* part, int32_t partSize) { nostWalk(part, partSize, m, unit, negative); });
   return 1;
 }
 

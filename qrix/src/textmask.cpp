@@ -38,23 +38,29 @@ int32_t DllSetBlack(uint8_t* buffer, int32_t byteCount) {
 }
 
 int32_t DllFillImage(uint8_t* mask, const uint8_t* picture, int32_t size) {
-  copyUnlessBlack(mask, picture, mask, size);
+  qrix::flatBands(
+      size, [&](int64_t at, int32_t part) { copyUnlessBlack(mask + at, picture + at, mask + at, part); });
   return 1;
 }
 
 int32_t DllUnShowBlack(uint8_t* destination, const uint8_t* source, int32_t size) {
-  copyUnlessBlack(destination, source, source, size);
+  qrix::flatBands(size, [&](int64_t at, int32_t part) {
+    copyUnlessBlack(destination + at, source + at, source + at, part);
+  });
   return 1;
 }
 
 int32_t DllMixWord(uint8_t* mask, const uint8_t* picture, int32_t size, int32_t percent) {
   const double x = percent * 0.01;
   // x * a + (1 - x) * b for mask byte a over picture byte b, in that order.
-  if (qrix::narrowBlend(x, 1.0 - x)) {
-    mixWordWalk<true>(mask, picture, size, x);
-  } else {
-    mixWordWalk<false>(mask, picture, size, x);
-  }
+  const bool narrow = qrix::narrowBlend(x, 1.0 - x);
+  qrix::flatBands(size, [&](int64_t at, int32_t part) {
+    if (narrow) {
+      mixWordWalk<true>(mask + at, picture + at, part, x);
+    } else {
+      mixWordWalk<false>(mask + at, picture + at, part, x);
+    }
+  });
   return 1;
 }
 
