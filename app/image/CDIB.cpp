@@ -46,7 +46,9 @@ bool CDIB::Allocate(int32_t W, int32_t H) {
     Release();
     return false;
   }
-  const size_t allocation = (static_cast<size_t>(bytes) + kAlignment - 1) / kAlignment * kAlignment;
+  // One spare byte (0) after the pixels: flat walks are handed the whole byte
+  // count as their size so that they reach the last pixel.
+  const size_t allocation = (static_cast<size_t>(bytes) + kAlignment) / kAlignment * kAlignment;
   // Memory that fits without wasting more than a quarter is kept: repeated
   // operations on one picture size then neither allocate nor fault in pages.
   if (!pixels_ || capacity_ < allocation || capacity_ - allocation > allocation / 4) {
@@ -63,6 +65,7 @@ bool CDIB::Allocate(int32_t W, int32_t H) {
   header_.bitCount = 24;
   header_.compression = 0;
   header_.sizeImage = static_cast<uint32_t>(bytes);
+  pixels_[static_cast<size_t>(bytes)] = 0;
   surface_ = DrawingSurface{pixels_.get(), W, H, static_cast<int32_t>(stride)};
   return true;
 }
