@@ -88,13 +88,32 @@ void CDIB::Cls() {
   if (pixels_) std::memset(pixels_.get(), 0, header_.sizeImage);
 }
 
+QImage CDIB::OverWhite(const QImage& pic) {
+  const QImage argb = pic.convertToFormat(QImage::Format_ARGB32);
+  QImage out(argb.size(), QImage::Format_RGB888);
+  if (out.isNull()) return out;
+  for (int32_t y = 0; y < argb.height(); ++y) {
+    const auto* in = reinterpret_cast<const QRgb*>(argb.constScanLine(y));
+    uchar* to = out.scanLine(y);
+    for (int32_t x = 0; x < argb.width(); ++x) {
+      const int a = qAlpha(in[x]);
+      const int colour[3] = {qRed(in[x]), qGreen(in[x]), qBlue(in[x])};
+      for (int c = 0; c < 3; ++c)
+        to[3 * x + c] = static_cast<uchar>((colour[c] * a + 255 * (255 - a) + 127) / 255);
+    }
+  }
+  return out;
+}
+
 void CDIB::Clone(const QImage& pic, bool fitSize) {
   if (fitSize && !Create(pic.width(), pic.height())) return;
   if (!pixels_ || pic.isNull()) return;
   // Bring the picture into our own layout, then stretch it onto the buffer.
   CDIB source;
   if (!source.Create(pic.width(), pic.height())) return;
-  const QImage rgb = pic.convertToFormat(QImage::Format_RGB888);
+  // Transparent pixels are laid over white (a plain conversion would drop the
+  // cover and show the colours as over black).
+  const QImage rgb = pic.hasAlphaChannel() ? OverWhite(pic) : pic.convertToFormat(QImage::Format_RGB888);
   for (int32_t y = 0; y < rgb.height(); ++y) {
     const uchar* in = rgb.constScanLine(y);
     uint8_t* out = source.surface_.pixel(0, y);

@@ -66,8 +66,11 @@ class CDIB {
   void Swap(CDIB& other);
 
   // Copies a picture in, stretched to the buffer's size; with fitSize the buffer
-  // is first re-created at the picture's size.
+  // is first re-created at the picture's size. Transparency is laid over white.
   void Clone(const QImage& pic, bool fitSize = false);
+
+  // The picture as RGB888 with its transparent pixels laid over white.
+  static QImage OverWhite(const QImage& pic);
 
   // Copies the Width x Height area at (X, Y) of theHDC onto the whole buffer.
   void CloneHDC(HDC theHDC, uint32_t dwRop = SRCCOPY, int32_t X = 0, int32_t Y = 0);
