@@ -3,6 +3,7 @@
 #include <QGuiApplication>
 #include <QLocale>
 #include <QMessageBox>
+#include <algorithm>
 #include <cfenv>
 #include <cmath>
 
@@ -22,6 +23,22 @@ std::optional<double> ParseNumber(const QString& text) {
   const double v = QLocale::c().toDouble(t, &ok);
   if (!ok || !std::isfinite(v)) return std::nullopt;
   return v;
+}
+
+QPoint PlaceBeside(const QRect& mainFrame, const QSize& size, const QRect& screen) {
+  constexpr int kGap = 8;
+  const bool bounded = !screen.isEmpty();
+  int x = mainFrame.right() + 1 + kGap;
+  if (bounded && x + size.width() > screen.right() + 1) {
+    const int left = mainFrame.left() - kGap - size.width();
+    x = left >= screen.left() ? left : screen.right() + 1 - size.width();
+  }
+  int y = mainFrame.top();
+  if (bounded) {
+    x = std::max(screen.left(), x);
+    y = std::clamp(y, screen.top(), std::max(screen.top(), screen.bottom() + 1 - size.height()));
+  }
+  return {x, y};
 }
 
 double RoundHalfEven(double value) {
