@@ -22,7 +22,8 @@ inline constexpr const char* kOpenPictureFilter =
     "All Support File|*.bmp;*.jpg;*.jpeg;*.gif;*.emf;*.wmf;*.ico;*.tif;*.tiff;*.pcx|BMP Format|*.bmp|"
     "JPG/JPEG Format|*.jpg;*.jpeg|TIFF Format|*.tif;*.tiff|PCX Format|*.pcx|GIF Format|*.gif|"
     "ICO Format|*.ico|WMF/EMF Format|*.wmf;*.emf";
-inline constexpr const char* kSavePictureFilter = "BMP Format|*.bmp|JPG/JPEG Format|*.jpg|TIFF Format|*.tif";
+inline constexpr const char* kSavePictureFilter =
+    "BMP Format|*.bmp|JPG/JPEG Format|*.jpg|TIFF Format|*.tif|PCX Format|*.pcx";
 
 class cFileDIB {
  public:

@@ -1,5 +1,6 @@
 // The open and save commands of the File menu and the keyboard.
 #include <QCoreApplication>
+#include <QFileInfo>
 #include <exception>
 
 #include "DialogLaunch.h"
@@ -53,8 +54,14 @@ void frmStuff::SaveImageAs() {
   MyCD.Filter = QString::fromLatin1(kSavePictureFilter);
   MyCD.Flags = 3;
   MyCD.ShowSave(&main_);
-  const QString fileName = MyCD.FileName;
+  QString fileName = MyCD.FileName;
   if (fileName.isEmpty()) return;
+  // Without an extension the name takes the one of the type chosen in the dialog.
+  // (The name's own suffix: a dot in a folder's name does not count.)
+  if (QFileInfo(fileName).suffix().isEmpty()) {
+    const QString extension = CommonDialog::FilterExtension(MyCD.Filter, MyCD.FilterIndex);
+    if (!extension.isEmpty()) fileName += '.' + extension;
+  }
   try {
     if (SameText(GetExtension(fileName), QStringLiteral("jpg"))) {
       saveJpegWithDialog(fileName);  // the JPEG settings save

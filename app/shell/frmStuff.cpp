@@ -4,6 +4,7 @@
 #include <QCoreApplication>
 #include <QFileDialog>
 #include <QMenu>
+#include <algorithm>
 #include <exception>
 #include <initializer_list>
 #include <utility>
@@ -262,9 +263,17 @@ QString CommonDialog::QtFilter(const QString& filter) {
   return out.join(QStringLiteral(";;"));
 }
 
+QString CommonDialog::FilterExtension(const QString& filter, int index) {
+  const QStringList parts = filter.split('|');
+  const int at = 2 * (index - 1) + 1;
+  if (index < 1 || at >= parts.size()) return QString();
+  const QString first = parts[at].section(';', 0, 0).trimmed();
+  return first.startsWith(QStringLiteral("*.")) ? first.mid(2) : QString();
+}
+
 void CommonDialog::ShowOpen(QWidget* parent) {
   if (runnerHook()) {
-    FileName = runnerHook()(false, Filter, Flags, parent);
+    FileName = runnerHook()(false, Filter, Flags, FilterIndex, parent);
     return;
   }
   FileName = QFileDialog::getOpenFileName(parent, QString(), QString(), QtFilter(Filter));
@@ -272,11 +281,25 @@ void CommonDialog::ShowOpen(QWidget* parent) {
 
 void CommonDialog::ShowSave(QWidget* parent) {
   if (runnerHook()) {
-    FileName = runnerHook()(true, Filter, Flags, parent);
+    FileName = runnerHook()(true, Filter, Flags, FilterIndex, parent);
     return;
   }
-  // QFileDialog asks before replacing an existing file.
-  FileName = QFileDialog::getSaveFileName(parent, QString(), QString(), QtFilter(Filter));
+  QFileDialog dialog(parent);
+  dialog.setAcceptMode(QFileDialog::AcceptSave);
+  const QStringList filters = QtFilter(Filter).split(QStringLiteral(";;"));
+  dialog.setNameFilters(filters);
+  const int start = std::clamp(FilterIndex, 1, static_cast<int>(std::max<qsizetype>(1, filters.size())));
+  if (start <= filters.size()) dialog.selectNameFilter(filters[start - 1]);
+  // A name typed without an extension takes the chosen type's, before the
+  // dialog asks about replacing an existing file.
+  dialog.setDefaultSuffix(FilterExtension(Filter, start));
+  QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, [&](const QString& chosen) {
+    dialog.setDefaultSuffix(FilterExtension(Filter, static_cast<int>(filters.indexOf(chosen)) + 1));
+  });
+  FileName.clear();
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
+  FileName = dialog.selectedFiles().first();
+  FilterIndex = static_cast<int>(filters.indexOf(dialog.selectedNameFilter())) + 1;
 }
 
 // ---- the form ----------------------------------------------------------------

@@ -220,12 +220,40 @@ TEST_F(ShellTest, SaveAsRoutesByExtension) {
   EXPECT_TRUE(messages.isEmpty() ||
               messages == QStringList{"Failed to save!"});  // jpeg needs the codec library
   messages.clear();
-  for (const char* name : {"out", "out.png"}) {
-    answer = dir.filePath(name);
-    main->Stuff().SaveImageAs();
-  }
-  EXPECT_EQ(messages, (QStringList{"Failed to save!", "Failed to save!"}));
+  answer = dir.filePath("out.png");
+  main->Stuff().SaveImageAs();
+  EXPECT_EQ(messages, (QStringList{"Failed to save!"}));
   EXPECT_FALSE(QFile::exists(dir.filePath("out.png")));
+}
+
+TEST_F(ShellTest, SaveAsWithoutAnExtensionTakesTheChosenType) {
+  open(writePicture("src.bmp", 12, 8));
+  // Every written format is offered, PCX among them.
+  EXPECT_TRUE(QString::fromLatin1(orvane::kSavePictureFilter).contains("PCX Format|*.pcx"));
+  const QStringList types = QString::fromLatin1(orvane::kSavePictureFilter).split('|');
+  auto typeOf = [&](const QString& pattern) { return static_cast<int>(types.indexOf(pattern) / 2 + 1); };
+
+  answer = dir.filePath("plain");
+  typeAnswer = typeOf("*.bmp");
+  main->Stuff().SaveImageAs();
+  EXPECT_TRUE(QFile::exists(dir.filePath("plain.bmp")));
+  EXPECT_EQ(QImage(dir.filePath("plain.bmp")).size(), QSize(12, 8));
+
+  typeAnswer = typeOf("*.pcx");
+  main->Stuff().SaveImageAs();
+  EXPECT_TRUE(QFile::exists(dir.filePath("plain.pcx")));
+
+  typeAnswer = typeOf("*.jpg");  // through the JPEG settings
+  main->Stuff().SaveImageAs();
+  EXPECT_EQ(jpegPaths, QStringList{dir.filePath("plain.jpg")});
+
+  typeAnswer = typeOf("*.tif");  // an extension typed by hand wins over the type
+  answer = dir.filePath("typed.bmp");
+  main->Stuff().SaveImageAs();
+  EXPECT_TRUE(QFile::exists(dir.filePath("typed.bmp")));
+  EXPECT_FALSE(QFile::exists(dir.filePath("typed.bmp.tif")));
+  EXPECT_FALSE(QFile::exists(dir.filePath("plain")));
+  EXPECT_TRUE(messages.isEmpty()) << messages.join(", ").toStdString();
 }
 
 TEST_F(ShellTest, HeaderButtonsPopUpTheirMenusBelowThem) {

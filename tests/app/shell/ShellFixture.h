@@ -36,10 +36,12 @@ class ShellTest : public testing::Test {
     });
     orvane::LumbraButton::SetUrlOpener(
         [this](const QString& url, bool viaShell) { urls << (viaShell ? "shell:" : "web:") + url; });
-    orvane::CommonDialog::SetRunner([this](bool save, const QString& filter, int flags, QWidget*) {
-      dialogs << QStringLiteral("%1 %2 %3").arg(save ? "save" : "open").arg(flags).arg(filter);
-      return answer;
-    });
+    orvane::CommonDialog::SetRunner(
+        [this](bool save, const QString& filter, int flags, int& filterIndex, QWidget*) {
+          dialogs << QStringLiteral("%1 %2 %3").arg(save ? "save" : "open").arg(flags).arg(filter);
+          filterIndex = typeAnswer;
+          return answer;
+        });
     main = std::make_unique<orvane::frmMain>();
     main->endProgram = [this] { ++ends; };
   }
@@ -76,7 +78,8 @@ class ShellTest : public testing::Test {
 
   std::unique_ptr<orvane::frmMain> main;
   QTemporaryDir dir;
-  QString answer;  // what the file dialog returns
+  QString answer;      // what the file dialog returns
+  int typeAnswer = 1;  // the type chosen in it (1 for the first)
   QStringList dialogs, messages, titles, opened, urls, jpegPaths;
   QList<int> adjustModes;
   int ends = 0;
