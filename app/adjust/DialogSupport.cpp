@@ -56,6 +56,7 @@ void DialogWarning(QWidget* parent, const QString& text, const QString& title) {
     return;
   }
   QMessageBox box(QMessageBox::Warning, caption, text, QMessageBox::Ok, parent);
+  box.setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);  // can be copied
   box.exec();
 }
 

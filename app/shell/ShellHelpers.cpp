@@ -8,8 +8,8 @@
 #include <QUrl>
 
 #include "DialogSupport.h"
-#include "FileHelpers.h"
 #include "Globals.h"
+#include "HelpWindow.h"
 
 namespace orvane {
 
@@ -50,9 +50,6 @@ QString HelpFilePath() {
   return QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("Help.txt"));
 }
 
-void OpenHelpFile(QWidget* owner) {
-  const QString path = HelpFilePath();
-  if (FileExists(path)) ShellOpen(path, owner);
-}
+void OpenHelpFile(QWidget* owner) { ShowHelpWindow(owner); }
 
 }  // namespace orvane

@@ -9,6 +9,7 @@
 #include <QMouseEvent>
 #include <QUrl>
 
+#include "HelpWindow.h"
 #include "MyXPFrm.h"
 #include "ShellFixture.h"
 #include "XPTopButtons.h"
@@ -128,7 +129,9 @@ TEST_F(ShellTest, KeysReachTheWindowBeforeItsControls) {
 TEST_F(ShellTest, TitleButtonsCloseMinimiseAndHelp) {
   emit main->helpButton()->Click();
   if (QFileInfo::exists(orvane::HelpFilePath())) {
-    EXPECT_EQ(opened.size(), 1);
+    ASSERT_NE(orvane::ShownHelpWindow(), nullptr);
+    EXPECT_TRUE(orvane::ShownHelpWindow()->isVisible());
+    orvane::ShownHelpWindow()->close();
   }
   emit main->closeButton()->Click();
   EXPECT_EQ(ends, 1);

@@ -34,8 +34,10 @@ class ShellTest : public testing::Test {
       opened << what;
       return true;
     });
-    orvane::LumbraButton::SetUrlOpener(
-        [this](const QString& url, bool viaShell) { urls << (viaShell ? "shell:" : "web:") + url; });
+    orvane::LumbraButton::SetUrlOpener([this](const QString& url, bool viaShell) {
+      urls << (viaShell ? "shell:" : "web:") + url;
+      return urlsOpen;
+    });
     orvane::CommonDialog::SetRunner(
         [this](bool save, const QString& filter, int flags, int& filterIndex, QWidget*) {
           dialogs << QStringLiteral("%1 %2 %3").arg(save ? "save" : "open").arg(flags).arg(filter);
@@ -78,8 +80,9 @@ class ShellTest : public testing::Test {
 
   std::unique_ptr<orvane::frmMain> main;
   QTemporaryDir dir;
-  QString answer;      // what the file dialog returns
-  int typeAnswer = 1;  // the type chosen in it (1 for the first)
+  QString answer;  // what the file dialog returns
+  int typeAnswer = 1;
+  bool urlsOpen = true;  // whether the desktop opens addresses  // the type chosen in it (1 for the first)
   QStringList dialogs, messages, titles, opened, urls, jpegPaths;
   QList<int> adjustModes;
   int ends = 0;
