@@ -99,6 +99,8 @@ class frmMain : public QWidget, public ShellServices {
   void Load();
   void Layout();
   Qt::Edges edgesAt(const QPoint& windowPos) const;
+  // True when the picture is shown and lies wholly inside the image area.
+  bool PictureFits() const;
 
   MyXPFrm* XPFrm = nullptr;
   XPTopButtons* bHelp = nullptr;
