@@ -3,6 +3,7 @@
 #include <QGuiApplication>
 #include <QLocale>
 #include <QMessageBox>
+#include <algorithm>
 #include <cfenv>
 #include <cmath>
 
@@ -24,6 +25,22 @@ std::optional<double> ParseNumber(const QString& text) {
   return v;
 }
 
+QPoint PlaceBeside(const QRect& mainFrame, const QSize& size, const QRect& screen) {
+  constexpr int kGap = 8;
+  const bool bounded = !screen.isEmpty();
+  int x = mainFrame.right() + 1 + kGap;
+  if (bounded && x + size.width() > screen.right() + 1) {
+    const int left = mainFrame.left() - kGap - size.width();
+    x = left >= screen.left() ? left : screen.right() + 1 - size.width();
+  }
+  int y = mainFrame.top();
+  if (bounded) {
+    x = std::max(screen.left(), x);
+    y = std::clamp(y, screen.top(), std::max(screen.top(), screen.bottom() + 1 - size.height()));
+  }
+  return {x, y};
+}
+
 double RoundHalfEven(double value) {
   const int saved = std::fegetround();
   std::fesetround(FE_TONEAREST);
@@ -39,6 +56,7 @@ void DialogWarning(QWidget* parent, const QString& text, const QString& title) {
     return;
   }
   QMessageBox box(QMessageBox::Warning, caption, text, QMessageBox::Ok, parent);
+  box.setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);  // can be copied
   box.exec();
 }
 

@@ -2,6 +2,8 @@
 // the text boxes understand it, the warning box, and the busy pointer.
 #pragma once
 
+#include <QPoint>
+#include <QRect>
 #include <QString>
 #include <functional>
 #include <optional>
@@ -23,6 +25,12 @@ void DialogWarning(QWidget* parent, const QString& text, const QString& title = 
 
 // Replaces the warning box (tests record instead of showing); null restores it.
 void SetDialogWarningHandler(std::function<void(const QString& text, const QString& title)> handler);
+
+// Where a dialog of the given size goes beside the main window's frame: to
+// its right when it fits on the screen, else to its left, else against the
+// screen's right edge; top edges level, kept on the screen. An empty screen
+// rectangle means no bounds.
+QPoint PlaceBeside(const QRect& mainFrame, const QSize& size, const QRect& screen);
 
 // Shows the hourglass pointer for its lifetime.
 class BusyPointer {

@@ -8,9 +8,11 @@
 #include <QCoreApplication>
 #include <QGridLayout>
 #include <QGroupBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
+#include <QScreen>
 #include <QScrollBar>
 #include <QThread>
 #include <algorithm>
@@ -23,7 +25,9 @@
 #include "AdjustModes.h"
 #include "AdjustWidgets.h"
 #include "DialogSupport.h"
+#include "FileReport.h"
 #include "Globals.h"
+#include "KeySlider.h"
 #include "LumbraButton.h"
 #include "MyXPFrm.h"
 #include "Operations.h"
@@ -264,7 +268,7 @@ void frmAdjust::BuildSliderRows(QGroupBox* frame, int mode) {
   g->setVerticalSpacing(1);
   g->setColumnStretch(1, 1);
   for (const SliderSpec* desc : SlidersOfMode(mode)) {
-    auto* s = new QScrollBar(Qt::Horizontal, frame);
+    auto* s = new KeySlider(frame);
     s->setObjectName(desc->name);
     s->setFixedHeight(15);
     // The designer's state until the pane is set up.
@@ -313,12 +317,28 @@ int frmAdjust::Value(const char* name) const {
   return s ? s->value() : 0;
 }
 
+std::optional<QPoint>& frmAdjust::LastPlace() {
+  static std::optional<QPoint> place;
+  return place;
+}
+
+void frmAdjust::Place() {
+  // Where the user last put it; otherwise beside the main window, so that the
+  // picture it previews stays in view.
+  if (LastPlace()) {
+    move(*LastPlace());
+    return;
+  }
+  QWidget* main = Shell().MainWidget();
+  if (main == nullptr) return;
+  const QScreen* screen = main->screen();
+  const QRect available = screen ? screen->availableGeometry() : QRect();
+  move(PlaceBeside(main->frameGeometry(), frameGeometry().size(), available));
+}
+
 int frmAdjust::ShowModal() {
   Load();
-  if (QWidget* main = Shell().MainWidget()) {
-    const QPoint centre = main->frameGeometry().center();
-    move(centre - QPoint(width() / 2, height() / 2));
-  }
+  Place();
   return exec();
 }
 
@@ -421,6 +441,9 @@ void frmAdjust::SetUpPane() {
   const int mode = AdjustType;
   const AdjustMode* info = FindAdjustMode(mode);
   if (info == nullptr) return;
+  // Setting the start values is not a change: nothing runs until the user
+  // changes a control (some start values are not neutral).
+  settingUp_ = true;
 
   switch (mode) {
     case 5:
@@ -471,9 +494,12 @@ void frmAdjust::SetUpPane() {
   if (mode == kResizeMode) {
     txtResizeWid->setText(QString::number(CurrentImage().Width()));
     txtResizeHei->setText(QString::number(CurrentImage().Height()));
-    // Nothing runs in this pane; the box still shows the picture being resized.
-    ShowPreview();
   }
+  settingUp_ = false;
+  for (const SliderSpec* desc : SlidersOfMode(mode))
+    valueLabels_[desc->valueLabel]->setText(QString::number(Value(desc->name)));
+  RestorePreview();
+  ShowPreview();
   SetTitle(QString::fromLatin1(info->title));
 }
 
@@ -501,7 +527,8 @@ bool frmAdjust::CorrectMinMaxPairs() {
 }
 
 void frmAdjust::PrimaryChanged() {
-  if (!loaded_ || closed_) return;
+  if (!loaded_ || closed_ || settingUp_) return;
+  touched_ = true;
   const int mode = AdjustType;
   if (mode == 3 || mode == 7) CorrectMinMaxPairs();
 
@@ -510,8 +537,7 @@ void frmAdjust::PrimaryChanged() {
     valueLabels_[desc->valueLabel]->setText(QString::number(Value(desc->name)));
   RunOperation(PreviewDIB);
   ShowPreview();
-  // Erode's slider changes the preview only.
-  if (CheckPre->isChecked() && mode != kErodeMode) RequestApply();
+  if (CheckPre->isChecked()) RequestApply();
 }
 
 void frmAdjust::RunOperation(CDIB& image) {
@@ -574,7 +600,7 @@ void frmAdjust::PickColor(ColorBox* box) {
 
 void frmAdjust::PreviewClicked(bool checked) {
   if (!loaded_ || closed_) return;
-  if (checked) RequestApply();
+  if (checked && touched_) RequestApply();
 }
 
 void frmAdjust::RequestApply() {
@@ -651,10 +677,19 @@ void frmAdjust::OKClicked() {
   const AdjustMode* named = FindAdjustMode(AdjustType);
   const QString label = QString::fromUtf8(named != nullptr ? named->title : "Adjust");
   if (AdjustType == kResizeMode) {
-    Guarded([this, &label] {
-      Shell().RecordChange(CurrentImage(), label);
-      ResizeOnOK();
+    bool keepOpen = false;
+    Guarded([this, &keepOpen, &label] {
+      const int32_t oldW = CurrentImage().Width(), oldH = CurrentImage().Height();
+      keepOpen = !ResizeOnOK();
+      // The backup is the picture as it was; without one the history cannot
+      // keep this step and is emptied instead.
+      CDIB none;
+      if (CurrentImage().Width() != oldW || CurrentImage().Height() != oldH)
+        Shell().RecordChange(haveBackup_ ? BackupDIB : none, label);
     });
+    if (keepOpen) return;
+  } else if (!touched_) {
+    // Nothing was changed, so nothing was applied: the picture stays as it was.
   } else if (haveBackup_) {
     // The live apply changed the picture already; the backup is how it was.
     Guarded([this, &label] {
@@ -672,19 +707,29 @@ void frmAdjust::OKClicked() {
   done(QDialog::Accepted);
 }
 
-void frmAdjust::ResizeOnOK() {
+bool frmAdjust::ResizeOnOK() {
   const CDIB& image = CurrentImage();
   const std::optional<double> w = ParseNumber(txtResizeWid->text());
   const std::optional<double> h = ParseNumber(txtResizeHei->text());
   const double maxW = 10.0 * image.Width();
   const double maxH = 10.0 * image.Height();
-  if (!w || !h || *w < 32 || *w > maxW || *h < 32 || *h > maxH) return;
+  if (!w || !h || *w < 32 || *w > maxW || *h < 32 || *h > maxH) return true;
   const int newW = static_cast<int>(RoundHalfEven(*w));
   const int newH = static_cast<int>(RoundHalfEven(*h));
   const bool resized = EffectObject().Zoom(CurrentImage(), newW, newH, false);
-  // A resize that could not be made must not leave the picture lost.
-  if (!resized || CurrentImage().Width() != newW || CurrentImage().Height() != newH) RestoreImage();
+  // A resize that could not be made must not leave the picture lost; the user
+  // is told why and may choose another size.
+  if (!resized || CurrentImage().Width() != newW || CurrentImage().Height() != newH) {
+    RestoreImage();
+    Shell().ChangePic();
+    DialogWarning(this, QStringLiteral("Cannot resize: %1 for %2 × %3 pixels.")
+                            .arg(QString::fromLatin1(kNoMemory))
+                            .arg(newW)
+                            .arg(newH));
+    return false;
+  }
   Shell().ChangePic();
+  return true;
 }
 
 void frmAdjust::ValidateResizeText(QLineEdit* box, bool width) {
@@ -727,8 +772,18 @@ void frmAdjust::Unload() {
 }
 
 void frmAdjust::done(int result) {
+  if (isVisible()) LastPlace() = pos();
   if (!closed_) Unload();
   QDialog::done(result);
+}
+
+void frmAdjust::keyPressEvent(QKeyEvent* event) {
+  // Enter is OK wherever the focus is (Escape is Cancel, through reject).
+  if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+    OKClicked();
+    return;
+  }
+  QDialog::keyPressEvent(event);
 }
 
 void frmAdjust::reject() {

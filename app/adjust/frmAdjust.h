@@ -7,17 +7,20 @@
 
 #include <QColor>
 #include <QDialog>
+#include <QPoint>
 #include <QString>
 #include <functional>
 #include <map>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 
 #include "CDIB.h"
 
 class QCheckBox;
 class QGroupBox;
+class QKeyEvent;
 class QLabel;
 class QLineEdit;
 class QRadioButton;
@@ -81,6 +84,7 @@ class frmAdjust : public QDialog {
 
  protected:
   void closeEvent(QCloseEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
 
  private:
   void BuildWindow();
@@ -110,7 +114,10 @@ class frmAdjust : public QDialog {
   void PreviewClicked(bool checked);
   void OKClicked();
   void CloseClicked();
-  void ResizeOnOK();
+  // False when the new size could not be had (the user was told; the dialog stays).
+  bool ResizeOnOK();
+  void Place();
+  static std::optional<QPoint>& LastPlace();
   void ValidateResizeText(QLineEdit* box, bool width);
   void Unload();
 
@@ -164,6 +171,8 @@ class frmAdjust : public QDialog {
   std::unique_ptr<cFilterDIB> liveFilter_;
   std::unique_ptr<cEffectDIB> liveEffect_;
   bool validating_ = false;
+  bool settingUp_ = false;  // the pane's start values are being set
+  bool touched_ = false;    // the user has changed a control
 };
 
 }  // namespace orvane

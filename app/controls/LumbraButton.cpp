@@ -19,8 +19,8 @@ namespace orvane {
 
 namespace {
 
-std::function<void(const QString&, bool)>& urlHook() {
-  static std::function<void(const QString&, bool)> hook;
+std::function<bool(const QString&, bool)>& urlHook() {
+  static std::function<bool(const QString&, bool)> hook;
   return hook;
 }
 
@@ -72,7 +72,7 @@ int ButtonCode(Qt::MouseButton button) {
   }
 }
 
-void LumbraButton::SetUrlOpener(std::function<void(const QString&, bool)> opener) {
+void LumbraButton::SetUrlOpener(std::function<bool(const QString&, bool)> opener) {
   urlHook() = std::move(opener);
 }
 
@@ -454,11 +454,8 @@ void LumbraButton::accessKey() {
 void LumbraButton::GoToURL() {
   if (url_.isEmpty()) return;
   const bool viaShell = url_.left(7) == QLatin1String("mailto:");
-  if (urlHook()) {
-    urlHook()(url_, viaShell);
-    return;
-  }
-  QDesktopServices::openUrl(QUrl(url_));
+  const bool opened = urlHook() ? urlHook()(url_, viaShell) : QDesktopServices::openUrl(QUrl(url_));
+  if (!opened) emit UrlNotOpened(url_);
 }
 
 // ---- events --------------------------------------------------------------
@@ -547,6 +544,12 @@ void LumbraButton::overTimerTick() {
 
 void LumbraButton::keyPressEvent(QKeyEvent* event) {
   const int shift = ShiftMask(event->modifiers());
+  if (event->key() == Qt::Key_Escape) {
+    // Not a button's key: it travels on to the window, which closes.
+    emit KeyDown(event->key(), shift);
+    event->ignore();
+    return;
+  }
   if (!keyHeld_) {
     if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
       emit Click();

@@ -108,6 +108,7 @@ class LumbraButton : public QWidget {
   bool propertiesChanged() const { return changed_; }
 
   void Refresh();
+  // Opens the button's address; when nothing could open it, UrlNotOpened is emitted.
   void GoToURL();
 
   bool isPressed() const { return pressed_; }
@@ -122,13 +123,16 @@ class LumbraButton : public QWidget {
 
   // Where addresses go: mailto links through the shell, others through the
   // hyperlink service. Both default to QDesktopServices; tests record instead.
-  static void SetUrlOpener(std::function<void(const QString& url, bool viaShell)> opener);
+  // The opener answers whether the address could be opened.
+  static void SetUrlOpener(std::function<bool(const QString& url, bool viaShell)> opener);
 
   // One tick of the hover timer; public so the leave rule can be driven directly.
   void overTimerTick();
 
  signals:
   void Click();
+  // No desktop opener took the address (e.g. a machine without one).
+  void UrlNotOpened(const QString& url);
   void KeyDown(int keyCode, int shift);
   void KeyPress(int keyAscii);
   void KeyUp(int keyCode, int shift);

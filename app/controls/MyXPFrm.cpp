@@ -94,25 +94,37 @@ void MyXPFrm::repaintFrame() {
 }
 
 void MyXPFrm::drawTitle(QPainter& p) const {
-  const QRect box(QPoint(5, 6), QPoint(width(), 24));
+  // The text boxes are as high as their fonts (ascent and descent) so that
+  // descenders are not cut off; the name is the largest size up to 19 pixels
+  // whose full height and shadow fit the title bar, and the small text shares
+  // its baseline.
+  const int bar = std::max(titleBarHeight(), 1);
+  QFont nameFont = titleFont(19, 10, 800);
+  for (int px = 18; px >= 8 && QFontMetrics(nameFont).height() + 2 > bar; --px)
+    nameFont = titleFont(px, 10, 800);
+  const QFontMetrics nameMetrics(nameFont);
+  const int top = std::max(0, (bar - 2 - nameMetrics.height()) / 2);
+  const QRect box(5, top, std::max(width() - 5, 1), nameMetrics.height());
   const int flags = Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine;
   p.setBackgroundMode(Qt::TransparentMode);
   if (!programName_.isEmpty()) {
-    p.setFont(titleFont(19, 10, 800));
+    p.setFont(nameFont);
     p.setPen(Qt::black);
     p.drawText(box.translated(2, 2), flags, programName_);
     p.setPen(Qt::white);
     p.drawText(box, flags, programName_);
   }
   if (!version_.isEmpty()) {
-    QRect vbox = box;
+    const QFont smallFont = titleFont(10, 6, 400);
+    const QFontMetrics smallMetrics(smallFont);
+    QRect vbox(box.left(), box.top() + nameMetrics.ascent() - smallMetrics.ascent(), box.width(),
+               smallMetrics.height());
     // The small text follows the name at 6.7 pixels a character, but never over the bold
     // name itself when the face drawn is wider than that.
     const int byCharacters = static_cast<int>(std::lround(programName_.size() * 6.7 + 3));
-    const int nameEnd =
-        box.left() + 2 + QFontMetrics(titleFont(19, 10, 800)).horizontalAdvance(programName_.trimmed());
+    const int nameEnd = box.left() + 2 + nameMetrics.horizontalAdvance(programName_.trimmed());
     vbox.setLeft(programName_.trimmed().isEmpty() ? byCharacters : std::max(byCharacters, nameEnd + 4));
-    p.setFont(titleFont(10, 6, 400));
+    p.setFont(smallFont);
     p.setPen(Qt::black);
     p.drawText(vbox.translated(1, 1), flags, version_);
     p.setPen(Qt::white);

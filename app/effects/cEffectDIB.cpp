@@ -260,16 +260,21 @@ bool cEffectDIB::RedrawFromCopy(CDIB& xDIB, ShapeFn* fn, int32_t a, int32_t b, i
   return true;
 }
 
+// The library draws no shape for a share of 0 or less; the picture then stays
+// as it was instead of becoming the empty black canvas.
 void cEffectDIB::Pentagon(CDIB& xDIB, int32_t HighRatio, int32_t MedRatio, int32_t LowRatio) {
+  if (HighRatio <= 0 || MedRatio <= 0 || LowRatio <= 0) return;
   RedrawFromCopy(xDIB, QRIX(dllpentagon), HighRatio, MedRatio, LowRatio);
 }
 
 void cEffectDIB::Trapezia(CDIB& xDIB, int32_t Ratio, bool Rev, bool Hor) {
+  if (Ratio <= 0) return;
   // The library takes the direction flag before the side flag.
   RedrawFromCopy(xDIB, QRIX(dlltrapezia), Ratio, Hor ? 1 : 0, Rev ? 1 : 0);
 }
 
 void cEffectDIB::Parallel(CDIB& xDIB, int32_t Ratio, bool Rev, bool Hor) {
+  if (Ratio <= 0) return;
   RedrawFromCopy(xDIB, QRIX(dllparallel), Ratio, Hor ? 1 : 0, Rev ? 1 : 0);
 }
 

@@ -28,10 +28,4 @@ bool ReadWebp(const QByteArray& data, CDIB& out, const OpenOptions& options, Fil
 // Lossy at the given quality (1-99), lossless at 100; grey writes the luma only.
 bool WriteWebp(const CDIB& picture, const QString& fileName, int quality, bool grey, FileReport& report);
 
-// Alpha over white, exactly rounded: what a transparent pixel looks like on the
-// page it will most likely be printed or shown on.
-inline uint8_t OverWhite(unsigned value, unsigned alpha) {
-  return static_cast<uint8_t>((value * alpha + 255u * (255u - alpha) + 127u) / 255u);
-}
-
 }  // namespace orvane

@@ -32,7 +32,7 @@ inline constexpr const char* kOpenPictureFilter =
     "Format|*.pcx|"
     "GIF Format|*.gif|ICO Format|*.ico|WMF/EMF Format|*.wmf;*.emf";
 inline constexpr const char* kSavePictureFilter =
-    "BMP Format|*.bmp|JPG/JPEG Format|*.jpg|PNG Format|*.png|WebP Format|*.webp|TIFF Format|*.tif";
+    "BMP Format|*.bmp|JPG/JPEG Format|*.jpg|PNG Format|*.png|WebP Format|*.webp|TIFF Format|*.tif|PCX Format|*.pcx";
 
 class cFileDIB {
  public:

@@ -8,7 +8,10 @@ PackedPixels::PackedPixels(CDIB& image) : image_(&image) {
   uint8_t* pixels = image.DIBPointer();
   if (pixels == nullptr || !padded(image.Width())) {
     data_ = pixels;
-    size_ = image.RGBSize();
+    if (pixels != nullptr) {
+      size_ = static_cast<int32_t>(image.ByteCount());
+      pixels[image.ByteCount()] = 0;  // the spare byte
+    }
     return;
   }
   const size_t row = static_cast<size_t>(image.Width()) * 3;
@@ -46,6 +49,7 @@ uint8_t* PackedPixels::packedCopy(CDIB& source, CDIB& scratch) {
   const uint8_t* from = source.DIBPointer();
   if (!padded(source.Width())) {
     std::memcpy(to, from, source.ByteCount());
+    to[source.ByteCount()] = 0;
     return to;
   }
   const size_t row = static_cast<size_t>(source.Width()) * 3;

@@ -7,7 +7,8 @@
 // (0), so that size (the packed byte count) still covers the last pixel. The
 // image's layout comes back, pad bytes included, on writeBack or when the view
 // ends (also when the call in between throws). No second picture-sized buffer
-// is needed. Unpadded images are used as they are and size stays RGBSize.
+// is needed. Unpadded images are used as they are, with size their byte count
+// (CDIB keeps a spare byte after the pixels).
 #pragma once
 
 #include <algorithm>
@@ -65,7 +66,7 @@ void withPackedPixels(CDIB& image, Fn&& fn) {
 // (and on random draws taken in walk order), so on padded rows they can run over
 // the rows piecewise and see every pixel of each row, as in the packed image,
 // without the image being moved. Unpadded images are handed over in one piece
-// with size RGBSize.
+// with size their byte count.
 
 // One call per row, for functions that cost nothing to start.
 template <typename Fn>
@@ -73,7 +74,8 @@ void forPixelRows(CDIB& image, Fn&& fn) {
   uint8_t* pixels = image.DIBPointer();
   if (pixels == nullptr) return;
   if (!PackedPixels::padded(image.Width())) {
-    fn(pixels, image.RGBSize());
+    pixels[image.ByteCount()] = 0;
+    fn(pixels, static_cast<int32_t>(image.ByteCount()));
     return;
   }
   const size_t stride = static_cast<size_t>(image.SRB());
@@ -88,7 +90,8 @@ void forPixelRuns(CDIB& image, Fn&& fn) {
   uint8_t* pixels = image.DIBPointer();
   if (pixels == nullptr) return;
   if (!PackedPixels::padded(image.Width())) {
-    fn(pixels, image.RGBSize());
+    pixels[image.ByteCount()] = 0;
+    fn(pixels, static_cast<int32_t>(image.ByteCount()));
     return;
   }
   constexpr size_t kRunBytes = 256 * 1024;

@@ -65,22 +65,17 @@ void interior(CDIB& image, InteriorFn* fn) {
   fn(image.DIBPointer(), image.RGBSize(), image.SRB(), image.Width(), image.Height());
 }
 
+// Engrave walks the buffer flat against the pixel a stride and a triple ahead,
+// so it works on the packed rows (stride 3 x width).
 void engrave(CDIB& image, int32_t red, int32_t green, int32_t blue) {
-  if (image.DIBPointer() == nullptr) return;
-  QRIX(dllengrave)(image.DIBPointer(), image.RGBSize(), image.SRB(), red, green, blue);
+  const int32_t stride = 3 * image.Width();
+  onPacked(image, [&](uint8_t* p, int32_t n) { QRIX(dllengrave)(p, n, stride, red, green, blue); });
 }
 
 }  // namespace
 
 cFilterDIB::cFilterDIB() = default;
 cFilterDIB::~cFilterDIB() = default;
-
-bool cFilterDIB::PrepareWorkingCopy(CDIB& xDIB) {
-  if (!work_) work_ = std::make_unique<CDIB>();
-  // The copy keeps its memory between operations; it is overwritten entirely
-  // each time, so it is neither cleared before nor after.
-  return work_->CopyOf(xDIB);
-}
 
 const uint8_t* cFilterDIB::PackedWorkingCopy(CDIB& xDIB) {
   if (!work_) work_ = std::make_unique<CDIB>();
@@ -286,21 +281,15 @@ void cFilterDIB::Emboss(CDIB& xDIB, bool GreyScale, int32_t Intensity, int32_t D
                         int32_t xG, int32_t xB) {
   if (xDIB.DIBPointer() == nullptr) return;
   auto* fn = QRIX(dllemboss);
-  const int32_t size = xDIB.RGBSize(), stride = xDIB.SRB();
-  auto emboss = [&](const uint8_t* source, uint8_t* destination) {
-    fn(source, destination, size, stride, Intensity, Direction, xR, xG, xB, GreyScale ? 1 : 0);
-  };
-  // Each pixel is set against a partner at most |distance| rows and pixels away,
-  // or against the mirrored one. While twice that reach fits in the buffer one of
-  // the two lies inside for every pixel, so every pixel is rewritten; otherwise
-  // pixels with neither partner inside keep their bytes and need a whole copy.
-  const int64_t reach = std::max<int64_t>(1, std::abs(int64_t{Intensity})) * (int64_t{stride} + 3);
-  if (2 * reach <= int64_t{size} - 2) {
-    FilterIntoWorkingCopy(xDIB, emboss);
-    return;
-  }
-  if (!PrepareWorkingCopy(xDIB)) return;
-  emboss(work_->DIBPointer(), xDIB.DIBPointer());
+  // The library walks the buffer as one run of triples with the partner a stride
+  // away: on padded rows the triples would slide against the pixels, so both
+  // sides are packed. Pixels with neither partner inside keep their own bytes.
+  const uint8_t* source = PackedWorkingCopy(xDIB);
+  if (source == nullptr) return;
+  const int32_t stride = 3 * xDIB.Width();
+  withPackedPixels(xDIB, [&](uint8_t* p, int32_t n) {
+    fn(source, p, n, stride, Intensity, Direction, xR, xG, xB, GreyScale ? 1 : 0);
+  });
 }
 
 void cFilterDIB::Engrave(CDIB& xDIB) { engrave(xDIB, 1, 1, 1); }

@@ -146,8 +146,6 @@ class cFilterDIB {
   static std::pair<int32_t, int32_t> CanvasSteps(const CDIB& xDIB, int32_t xScale, int32_t YScale);
 
  private:
-  // False when the copy could not be made; the operation then leaves the image alone.
-  bool PrepareWorkingCopy(CDIB& xDIB);
   // The working copy made with its rows packed (see PackedPixels::packedCopy);
   // null when it could not be had.
   const uint8_t* PackedWorkingCopy(CDIB& xDIB);

@@ -47,7 +47,9 @@ bool CDIB::Allocate(int32_t W, int32_t H) {
     Release();
     return false;
   }
-  const size_t allocation = (static_cast<size_t>(bytes) + kAlignment - 1) / kAlignment * kAlignment;
+  // One spare byte (0) after the pixels: flat walks are handed the whole byte
+  // count as their size so that they reach the last pixel.
+  const size_t allocation = (static_cast<size_t>(bytes) + kAlignment) / kAlignment * kAlignment;
   // Memory that fits without wasting more than a quarter is kept: repeated
   // operations on one picture size then neither allocate nor fault in pages.
   if (!pixels_ || capacity_ < allocation || capacity_ - allocation > allocation / 4) {
@@ -64,6 +66,7 @@ bool CDIB::Allocate(int32_t W, int32_t H) {
   header_.bitCount = 24;
   header_.compression = 0;
   header_.sizeImage = static_cast<uint32_t>(bytes);
+  pixels_[static_cast<size_t>(bytes)] = 0;
   surface_ = DrawingSurface{pixels_.get(), W, H, static_cast<int32_t>(stride)};
   return true;
 }
@@ -86,6 +89,23 @@ void CDIB::Cls() {
   if (pixels_) std::memset(pixels_.get(), 0, header_.sizeImage);
 }
 
+QImage CDIB::LaidOverWhite(const QImage& pic) {
+  const QImage argb = pic.convertToFormat(QImage::Format_ARGB32);
+  QImage out(argb.size(), QImage::Format_RGB888);
+  if (argb.isNull() || out.isNull()) return QImage();
+  for (int32_t y = 0; y < argb.height(); ++y) {
+    const auto* in = reinterpret_cast<const QRgb*>(argb.constScanLine(y));
+    uchar* to = out.scanLine(y);
+    for (int32_t x = 0; x < argb.width(); ++x) {
+      const unsigned a = static_cast<unsigned>(qAlpha(in[x]));
+      to[3 * x] = OverWhite(static_cast<unsigned>(qRed(in[x])), a);
+      to[3 * x + 1] = OverWhite(static_cast<unsigned>(qGreen(in[x])), a);
+      to[3 * x + 2] = OverWhite(static_cast<unsigned>(qBlue(in[x])), a);
+    }
+  }
+  return out;
+}
+
 bool CDIB::Clone(const QImage& pic, bool fitSize) {
   if (pic.isNull()) return false;
   if (fitSize && !Create(pic.width(), pic.height())) return false;
@@ -99,11 +119,16 @@ bool CDIB::Clone(const QImage& pic, bool fitSize) {
   if (!sameSize && !source.Create(pic.width(), pic.height())) return false;
   CDIB& target = sameSize ? *this : source;
   const bool direct = pic.format() == QImage::Format_RGB888;
+  // Transparent pixels are laid over white (a plain conversion would drop the
+  // cover and show the colours as over black).
+  const bool transparent = pic.hasAlphaChannel();
   constexpr int32_t kBandRows = 64;
   for (int32_t top = 0; top < pic.height(); top += kBandRows) {
     const int32_t rows = std::min(kBandRows, pic.height() - top);
-    const QImage band =
-        direct ? pic : pic.copy(0, top, pic.width(), rows).convertToFormat(QImage::Format_RGB888);
+    const QImage part = direct ? pic : pic.copy(0, top, pic.width(), rows);
+    const QImage band = direct        ? pic
+                        : transparent ? LaidOverWhite(part)
+                                      : part.convertToFormat(QImage::Format_RGB888);
     if (band.isNull()) return false;
     for (int32_t r = 0; r < rows; ++r) {
       const uchar* in = band.constScanLine(direct ? top + r : r);

@@ -39,6 +39,13 @@ struct ByteView {
   bool empty() const { return data == nullptr; }
 };
 
+// A colour channel with the given cover laid over white, exactly rounded:
+// what a transparent pixel looks like on the page it will most likely be
+// printed or shown on.
+inline uint8_t OverWhite(unsigned value, unsigned alpha) {
+  return static_cast<uint8_t>((value * alpha + 255u * (255u - alpha) + 127u) / 255u);
+}
+
 class CDIB {
  public:
   CDIB() = default;
@@ -66,9 +73,14 @@ class CDIB {
   void Swap(CDIB& other);
 
   // Copies a picture in, stretched to the buffer's size; with fitSize the buffer
-  // is first re-created at the picture's size. False when the picture is null
-  // or memory for the copy or its conversion cannot be had.
+  // is first re-created at the picture's size. Transparency is laid over
+  // white. False when the picture is null or memory for the copy or its
+  // conversion cannot be had.
   bool Clone(const QImage& pic, bool fitSize = false);
+
+  // The picture as RGB888 with its transparent pixels laid over white; null
+  // when memory cannot be had.
+  static QImage LaidOverWhite(const QImage& pic);
 
   // Copies the Width x Height area at (X, Y) of theHDC onto the whole buffer.
   void CloneHDC(HDC theHDC, uint32_t dwRop = SRCCOPY, int32_t X = 0, int32_t Y = 0);

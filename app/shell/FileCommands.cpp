@@ -89,8 +89,14 @@ bool frmStuff::SaveImageAs() {
   MyCD.Filter = QString::fromLatin1(kSavePictureFilter);
   MyCD.Flags = 3;
   MyCD.ShowSave(&main_);
-  const QString fileName = MyCD.FileName;
+  QString fileName = MyCD.FileName;
   if (fileName.isEmpty()) return false;
+  // Without an extension the name takes the one of the type chosen in the dialog.
+  // (The name's own suffix: a dot in a folder's name does not count.)
+  if (QFileInfo(fileName).suffix().isEmpty()) {
+    const QString extension = CommonDialog::FilterExtension(MyCD.Filter, MyCD.FilterIndex);
+    if (!extension.isEmpty()) fileName += '.' + extension;
+  }
   bool saved = false;
   try {
     // WebP is lossy at a quality too: the same settings dialog asks for it.

@@ -10,8 +10,8 @@
 #include <QUrl>
 
 #include "DialogSupport.h"
-#include "FileHelpers.h"
 #include "Globals.h"
+#include "HelpWindow.h"
 #include "ProgramFiles.h"
 
 namespace orvane {
@@ -73,9 +73,6 @@ QString HelpFilePath() {
   return QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("Help.txt"));
 }
 
-void OpenHelpFile(QWidget* owner) {
-  const QString path = HelpFilePath();
-  if (FileExists(path)) ShellOpen(path, owner);
-}
+void OpenHelpFile(QWidget* owner) { ShowHelpWindow(owner); }
 
 }  // namespace orvane

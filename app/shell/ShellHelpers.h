@@ -33,7 +33,7 @@ void SetShellOpener(std::function<bool(const QString& pathOrAddress)> opener);
 // "Help.txt" in the program's folder, or in its installed data folder when
 // only that one has it.
 QString HelpFilePath();
-// Opens the help file when it exists; otherwise does nothing.
+// Shows the help file in the program's own help window (see HelpWindow.h).
 void OpenHelpFile(QWidget* owner);
 
 }  // namespace orvane

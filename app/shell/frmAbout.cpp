@@ -76,6 +76,13 @@ frmAbout::frmAbout(QWidget* parent) : QDialog(parent, Qt::Dialog | Qt::Frameless
   };
   bHomePage = linkButton(QString::fromLatin1(kHomePageAddress), QString::fromLatin1(kHomePageAddress), 1800);
   bEMail = linkButton(QString::fromLatin1(kMailAddress), QStringLiteral("mailto:") + kMailAddress, 2400);
+  // Without a desktop opener the address is shown, to be copied from the message.
+  for (LumbraButton* b : {bHomePage, bEMail}) {
+    connect(b, &LumbraButton::UrlNotOpened, this, [](const QString& url) {
+      const QString address = url.startsWith(QLatin1String("mailto:")) ? url.mid(7) : url;
+      ShowMessage(QStringLiteral("No program was found to open this address; it is:\n\n%1").arg(address));
+    });
+  }
 
   bClose = new XPTopButtons(this, 2);
   bClose->move(Tw(4680), 0);

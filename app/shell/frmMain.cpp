@@ -10,6 +10,7 @@
 #include <QMouseEvent>
 #include <QScreen>
 #include <QWindow>
+#include <algorithm>
 #include <cmath>
 
 #include "EditHistory.h"
@@ -26,6 +27,7 @@ namespace orvane {
 namespace {
 
 constexpr int kResizeBorder = 4;  // pixels from an edge that resize the window
+constexpr int kHeadGap = 8;       // between the Help and Zoom header buttons at the smallest width
 const QColor kImageAreaColour(25, 118, 218);
 const QColor kHeaderColour(0, 78, 214);
 
@@ -41,9 +43,16 @@ void PictureBox::mousePressEvent(QMouseEvent* event) {
 
 void PictureBox::mouseMoveEvent(QMouseEvent* event) {
   // The picture moves with the pointer while the left button is held; the
-  // image area clips whatever leaves it.
+  // image area clips whatever leaves it, but at least 32 pixels (or all of a
+  // smaller picture) stay in view so that it can always be grabbed again.
   if (!dragging_ || !(event->buttons() & Qt::LeftButton)) return;
-  move(mapToParent(event->position().toPoint()) - grabOffset_);
+  QPoint to = mapToParent(event->position().toPoint()) - grabOffset_;
+  if (const QWidget* area = parentWidget()) {
+    const int keepX = std::min(32, width()), keepY = std::min(32, height());
+    to.setX(std::clamp(to.x(), keepX - width(), std::max(keepX - width(), area->width() - keepX)));
+    to.setY(std::clamp(to.y(), keepY - height(), std::max(keepY - height(), area->height() - keepY)));
+  }
+  move(to);
 }
 
 void PictureBox::mouseReleaseEvent(QMouseEvent*) { dragging_ = false; }
@@ -104,6 +113,9 @@ frmMain::frmMain(QWidget* parent) : QWidget(parent, Qt::Window | Qt::FramelessWi
   HeadEffect = head("HeadEffect", "Effect", 2760, 1335);
   HeadHelp = head("HeadHelp", "Help", 4200, 1335);
   bZoom = head("bZoom", "Zoom", 7200, 1095);
+  // Zoom follows the right edge; the window may not narrow until it covers Help.
+  const int zoomFromRight = kDesignWidth - Tw(7200);
+  setMinimumWidth(std::max(minimumWidth(), HeadHelp->geometry().right() + 1 + kHeadGap + zoomFromRight));
 
   FrameDad = new QFrame(this);
   FrameDad->setObjectName(QStringLiteral("FrameDad"));
@@ -178,7 +190,15 @@ void frmMain::Layout() {
   XPFrm->lower();
 }
 
-void frmMain::resizeEvent(QResizeEvent*) { Layout(); }
+void frmMain::resizeEvent(QResizeEvent*) {
+  const bool fitted = PictureFits();
+  Layout();
+  if (fitted && !PictureFits()) ZoomCenter();
+}
+
+bool frmMain::PictureFits() const {
+  return picMain->isVisibleTo(FrameDad) && FrameDad->rect().contains(picMain->geometry());
+}
 
 void frmMain::ChangePic() { stuff_->ChangePic(); }
 
@@ -224,7 +244,11 @@ void frmMain::Display(CDIB& current) {
   copy.Create(current.Width(), current.Height());
   copy.CloneHDC(current.hDC(), SRCCOPY, 0, 0);
   if (ZoomPercent != 100) EffectObject().Zoom(copy, ZoomPercent, ZoomPercent, true);
+  // A picture that fitted where it was but no longer does (turned, resized,
+  // zoomed) comes back to the centre.
+  const bool fitted = PictureFits();
   picMain->resize(copy.Width(), copy.Height());
+  if (fitted && !PictureFits()) ZoomCenter();
   picMain->setPixmap(copy.Width() > 0 ? QPixmap::fromImage(copy.ToQImage()) : QPixmap());
   picMain->update();
   picMain->show();
@@ -262,6 +286,24 @@ bool frmMain::HandleKey(int key, Qt::KeyboardModifiers modifiers) {
     case Qt::Key_F1:
       OpenHelpFile(this);
       return true;
+    case Qt::Key_F10:
+      if (mods != Qt::NoModifier) return false;
+      PopupHeadMenu(HeadFile);
+      return true;
+    case Qt::Key_F:
+    case Qt::Key_I:
+    case Qt::Key_E:
+    case Qt::Key_H: {
+      // Alt and the letter of a header button open its menu, as F10 opens File.
+      if (mods != Qt::AltModifier) return false;
+      LumbraButton* headButton = key == Qt::Key_F   ? HeadFile
+                                 : key == Qt::Key_I ? HeadFilter
+                                 : key == Qt::Key_E ? HeadEffect
+                                                    : HeadHelp;
+      if (!headButton->isEnabled()) return false;
+      PopupHeadMenu(headButton);
+      return true;
+    }
     case Qt::Key_F2:
       stuff_->Dispatch(QStringLiteral("mnu_Filter_AutoProcess"), 0);
       return true;

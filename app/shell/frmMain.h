@@ -109,6 +109,8 @@ class frmMain : public QWidget, public ShellServices {
   void Display(CDIB& picture);
   // While the backslash key is held, the picture as it was before the last change is shown.
   void ShowBefore(bool show);
+  // True when the picture is shown and lies wholly inside the image area.
+  bool PictureFits() const;
 
   MyXPFrm* XPFrm = nullptr;
   XPTopButtons* bHelp = nullptr;

@@ -148,9 +148,17 @@ QString CommonDialog::QtFilter(const QString& filter) {
   return out.join(QStringLiteral(";;"));
 }
 
+QString CommonDialog::FilterExtension(const QString& filter, int index) {
+  const QStringList parts = filter.split('|');
+  const int at = 2 * (index - 1) + 1;
+  if (index < 1 || at >= parts.size()) return QString();
+  const QString first = parts[at].section(';', 0, 0).trimmed();
+  return first.startsWith(QStringLiteral("*.")) ? first.mid(2) : QString();
+}
+
 void CommonDialog::ShowOpen(QWidget* parent) {
   if (runnerHook()) {
-    FileName = runnerHook()(false, Filter, Flags, parent);
+    FileName = runnerHook()(false, Filter, Flags, FilterIndex, parent);
     return;
   }
   FileName = QFileDialog::getOpenFileName(parent, QString(), QString(), QtFilter(Filter));
@@ -158,21 +166,34 @@ void CommonDialog::ShowOpen(QWidget* parent) {
 
 void CommonDialog::ShowSave(QWidget* parent) {
   if (runnerHook()) {
-    FileName = runnerHook()(true, Filter, Flags, parent);
+    FileName = runnerHook()(true, Filter, Flags, FilterIndex, parent);
     return;
   }
-  // QFileDialog asks before replacing an existing file. A name set before
-  // the call is offered, with the type its extension names.
+  QFileDialog dialog(parent);
+  dialog.setAcceptMode(QFileDialog::AcceptSave);
+  const QStringList filters = QtFilter(Filter).split(QStringLiteral(";;"));
+  dialog.setNameFilters(filters);
+  int start = std::clamp(FilterIndex, 1, static_cast<int>(std::max<qsizetype>(1, filters.size())));
+  // A name set before the call is offered, with the type its extension names.
   const QString offered = FileName;
-  const QString qtFilter = QtFilter(Filter);
-  QString selected;
-  const QString extension = QFileInfo(offered).suffix().toLower();
-  if (!extension.isEmpty())
-    for (const QString& entry : qtFilter.split(QStringLiteral(";;")))
-      if (entry.contains(QStringLiteral("*.") + extension + QLatin1Char(' ')) ||
-          entry.contains(QStringLiteral("*.") + extension + QLatin1Char(')')))
-        selected = entry;
-  FileName = QFileDialog::getSaveFileName(parent, QString(), offered, qtFilter, &selected);
+  const QString offeredExtension = QFileInfo(offered).suffix().toLower();
+  if (!offeredExtension.isEmpty())
+    for (qsizetype i = 0; i < filters.size(); ++i)
+      if (filters[i].contains(QStringLiteral("*.") + offeredExtension + QLatin1Char(' ')) ||
+          filters[i].contains(QStringLiteral("*.") + offeredExtension + QLatin1Char(')')))
+        start = static_cast<int>(i) + 1;
+  if (start <= filters.size()) dialog.selectNameFilter(filters[start - 1]);
+  if (!offered.isEmpty()) dialog.selectFile(offered);
+  // A name typed without an extension takes the chosen type's, before the
+  // dialog asks about replacing an existing file.
+  dialog.setDefaultSuffix(FilterExtension(Filter, start));
+  QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, [&](const QString& chosen) {
+    dialog.setDefaultSuffix(FilterExtension(Filter, static_cast<int>(filters.indexOf(chosen)) + 1));
+  });
+  FileName.clear();
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
+  FileName = dialog.selectedFiles().first();
+  FilterIndex = static_cast<int>(filters.indexOf(dialog.selectedNameFilter())) + 1;
 }
 
 // ---- the form ----------------------------------------------------------------

@@ -48,7 +48,15 @@ class CommonDialog {
   // "A|*.x;*.y|B|*.z" as Qt's "A (*.x *.y);;B (*.z)".
   static QString QtFilter(const QString& filter);
 
-  using Runner = std::function<QString(bool save, const QString& filter, int flags, QWidget* parent)>;
+  // The type chosen in the dialog, 1 for the filter's first pair; set by the dialog.
+  int FilterIndex = 1;
+
+  // The extension (without the dot) of the first pattern of pair `index` of
+  // filter (1 for the first pair); "" when there is none.
+  static QString FilterExtension(const QString& filter, int index);
+
+  using Runner =
+      std::function<QString(bool save, const QString& filter, int flags, int& filterIndex, QWidget* parent)>;
   // Replaces the dialog (tests answer instead); null restores QFileDialog.
   static void SetRunner(Runner runner);
 };

@@ -285,10 +285,13 @@ extern "C" OSTREL_API int32_t GetTIF(const char* fileName, uint8_t* pixels, int3
   for (int32_t row = 0; row < h; ++row) {
     const uint32_t* in = raster.get() + static_cast<size_t>(row) * w;
     uint8_t* out = pixels + static_cast<int64_t>(row) * stride;
+    // The raster's colours come premultiplied by alpha (over black); adding
+    // what the cover leaves open puts them over white. Opaque pixels keep theirs.
     for (int32_t x = 0; x < w; ++x, out += 3) {
-      out[0] = static_cast<uint8_t>(TIFFGetB(in[x]));
-      out[1] = static_cast<uint8_t>(TIFFGetG(in[x]));
-      out[2] = static_cast<uint8_t>(TIFFGetR(in[x]));
+      const uint32_t open = 255 - TIFFGetA(in[x]);
+      out[0] = static_cast<uint8_t>(std::min<uint32_t>(255, TIFFGetB(in[x]) + open));
+      out[1] = static_cast<uint8_t>(std::min<uint32_t>(255, TIFFGetG(in[x]) + open));
+      out[2] = static_cast<uint8_t>(std::min<uint32_t>(255, TIFFGetR(in[x]) + open));
     }
   }
   return 1;

@@ -79,6 +79,29 @@ TEST(Pcx, WriterEncodesRunsAndKeepsLinesEven) {
   EXPECT_EQ(body, expected);
 }
 
+TEST(Pcx, RunsLongerThanACountByteSplitAndRoundTrip) {
+  // A uniform row of 200 pixels: each plane holds 200 equal bytes, more than
+  // the 63 one count byte can say.
+  ScratchDir dir;
+  PixelBuffer picture(200, 2);
+  for (int32_t y = 0; y < 2; ++y)
+    for (int32_t x = 0; x < 200; ++x)
+      picture.at(x, y, 0) = 10, picture.at(x, y, 1) = 0xC7, picture.at(x, y, 2) = 250;
+  const std::string name = dir.file("long runs.pcx");
+  ASSERT_TRUE(writeTopDown(picture, name));
+  int32_t w, h, stride;
+  std::vector<uint8_t> rgb;
+  ASSERT_TRUE(decode(name, w, h, rgb, stride));
+  ASSERT_EQ(w, 200);
+  for (int32_t y = 0; y < h; ++y)
+    for (int32_t x = 0; x < w; ++x) {
+      const uint8_t* p = rgb.data() + static_cast<size_t>(y) * stride + 3 * x;
+      ASSERT_EQ(p[0], 250) << x << "," << y;
+      ASSERT_EQ(p[1], 0xC7) << x << "," << y;
+      ASSERT_EQ(p[2], 10) << x << "," << y;
+    }
+}
+
 TEST(Pcx, ReadsPaletteAndPlanarFiles) {
   ScratchDir dir;
   int32_t w, h, stride;

@@ -289,3 +289,82 @@ TEST(Tiff, HandsOverItsColourProfile) {
   EXPECT_EQ(GetTIFICC(without.c_str(), copy.data(), 300), 0);
   EXPECT_EQ(GetTIFICC(dir.file("missing.tif").c_str(), copy.data(), 300), 0);
 }
+
+TEST(Tiff, TransparencyIsCompositedOverWhite) {
+  ScratchDir dir;
+  PixelBuffer back;
+  // Unassociated alpha: opaque keeps its colour, clear becomes white, half-clear black a mid grey.
+  makeTiff(dir.file("rgba.tif"), [](TIFF* t) {
+    basicTags(t, 3, 1, 8, 4, PHOTOMETRIC_RGB);
+    const uint16_t extra = EXTRASAMPLE_UNASSALPHA;
+    TIFFSetField(t, TIFFTAG_EXTRASAMPLES, 1, &extra);
+    uint8_t row[12] = {200, 100, 50, 255, 200, 100, 50, 0, 0, 0, 0, 128};
+    TIFFWriteScanline(t, row, 0, 0);
+  });
+  ASSERT_TRUE(decode(dir.file("rgba.tif"), back));
+  EXPECT_EQ(back.at(0, 0, 2), 200);
+  EXPECT_EQ(back.at(0, 0, 1), 100);
+  EXPECT_EQ(back.at(0, 0, 0), 50);
+  for (int c = 0; c < 3; ++c) {
+    EXPECT_EQ(back.at(1, 0, c), 255) << c;
+    EXPECT_EQ(back.at(2, 0, c), 127) << c;
+  }
+  // Associated (premultiplied) alpha: 64 at half cover over white is 64 + 127.
+  makeTiff(dir.file("premultiplied.tif"), [](TIFF* t) {
+    basicTags(t, 1, 1, 8, 4, PHOTOMETRIC_RGB);
+    const uint16_t extra = EXTRASAMPLE_ASSOCALPHA;
+    TIFFSetField(t, TIFFTAG_EXTRASAMPLES, 1, &extra);
+    uint8_t row[4] = {64, 0, 128, 128};
+    TIFFWriteScanline(t, row, 0, 0);
+  });
+  ASSERT_TRUE(decode(dir.file("premultiplied.tif"), back));
+  EXPECT_EQ(back.at(0, 0, 2), 191);
+  EXPECT_EQ(back.at(0, 0, 1), 127);
+  EXPECT_EQ(back.at(0, 0, 0), 255);
+}
+
+TEST(Tiff, AStripRunningPastTheEndFailsTheInfoCall) {
+  // Two uncompressed strips (with one, libtiff itself replaces a count that
+  // overruns the file); the last one's byte count is set to reach exactly the
+  // end of the file (accepted) and then one byte further (refused).
+  ScratchDir dir;
+  makeTiff(dir.file("strips.tif"), [](TIFF* t) {
+    basicTags(t, 4, 4, 8, 3, PHOTOMETRIC_RGB);
+    TIFFSetField(t, TIFFTAG_ROWSPERSTRIP, 2);
+    std::vector<uint8_t> row(12, 9);
+    for (uint32_t y = 0; y < 4; ++y) TIFFWriteScanline(t, row.data(), y, 0);
+  });
+  const std::vector<uint8_t> bytes = readBytes(dir.file("strips.tif"));
+  ASSERT_GE(bytes.size(), 16u);
+  ASSERT_EQ(bytes[0], 'I');  // little-endian, as libtiff writes on this machine
+  auto u16 = [&](size_t at) { return static_cast<uint32_t>(bytes[at] | bytes[at + 1] << 8); };
+  auto u32 = [&](size_t at) { return u16(at) | u16(at + 2) << 16; };
+  // Where the value of the strip's entry for `tag` lies, and its width in bytes.
+  auto lastValue = [&](uint32_t tag) -> std::pair<size_t, size_t> {
+    const size_t ifd = u32(4);
+    for (uint32_t i = 0; i < u16(ifd); ++i) {
+      const size_t e = ifd + 2 + 12 * i;
+      if (u16(e) != tag) continue;
+      const size_t width = u16(e + 2) == 3 ? 2 : 4, count = u32(e + 4);
+      const size_t values = count * width <= 4 ? e + 8 : u32(e + 8);
+      return {values + (count - 1) * width, width};
+    }
+    return {0, 0};
+  };
+  const auto [offsetAt, offsetWidth] = lastValue(273);
+  const auto [countAt, countWidth] = lastValue(279);
+  ASSERT_NE(offsetAt, 0u);
+  ASSERT_NE(countAt, 0u);
+  const uint32_t offset = offsetWidth == 2 ? u16(offsetAt) : u32(offsetAt);
+  auto withCount = [&](uint32_t count) {
+    std::vector<uint8_t> changed = bytes;
+    for (size_t k = 0; k < countWidth; ++k) changed[countAt + k] = static_cast<uint8_t>(count >> (8 * k));
+    const std::string name = dir.file("changed.tif");
+    writeBytes(name, changed);
+    int32_t w = 0, h = 0;
+    return GetTIFInfo(name.c_str(), &w, &h) != 0;
+  };
+  const uint32_t remaining = static_cast<uint32_t>(bytes.size()) - offset;
+  EXPECT_TRUE(withCount(remaining));
+  EXPECT_FALSE(withCount(remaining + 1));
+}

@@ -3,13 +3,16 @@
 #include <QCheckBox>
 #include <QFocusEvent>
 #include <QGroupBox>
+#include <QKeyEvent>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QRadioButton>
 #include <memory>
 
 #include "AdjustModes.h"
 #include "AdjustTestSupport.h"
 #include "AdjustWidgets.h"
+#include "DialogSupport.h"
 #include "LumbraButton.h"
 #include "MyXPFrm.h"
 #include "XPTopButtons.h"
@@ -130,32 +133,38 @@ TEST_F(AdjustDialog, StartValuesRangesAndLargeChanges) {
   }
 }
 
-// Opening runs the pane at its start values: the preview always, and with
-// "Preview" ticked the main picture as well (not for Erode, nor Resize).
-TEST_F(AdjustDialog, OpeningPreviewsAndAppliesTheStartValues) {
+// Setting the start values is not a change: opening leaves the picture and
+// the preview as they were, and OK untouched keeps the bytes, even where the
+// start values are not neutral (Brightness/Contrast, Hue/Saturation, ...).
+TEST_F(AdjustDialog, NothingIsAppliedUntilAControlIsChanged) {
   for (int mode = 1; mode <= 29; ++mode) {
     SCOPED_TRACE(mode);
     shell = RecordingShell{};
     auto dlg = Open(mode);
-    const bool identityAtStart = mode == 3 || mode == 7;  // full level and bound ranges
-    const bool changed = Bytes(CurrentImage()) != original;
-    const bool previewChanged = Bytes(dlg->previewImage()) != Bytes(dlg->previewSource());
-    if (mode == 25) {
-      EXPECT_FALSE(changed);
-      EXPECT_EQ(shell.changePics, 0);
-    } else if (mode == 18) {
-      EXPECT_FALSE(changed);
-      EXPECT_TRUE(previewChanged);
-      EXPECT_EQ(shell.changePics, 0);
-    } else if (!identityAtStart) {
-      EXPECT_TRUE(changed);
-      EXPECT_TRUE(previewChanged);
-      EXPECT_GE(shell.changePics, 1);
-    }
-    EXPECT_TRUE(warnings.empty());
-    Cancel(*dlg);
     EXPECT_EQ(Bytes(CurrentImage()), original);
+    EXPECT_EQ(Bytes(dlg->previewImage()), Bytes(dlg->previewSource()));
+    EXPECT_EQ(shell.changePics, 0);
+    // Ticking "Preview" again does not apply the untouched values either.
+    dlg->previewCheck()->setChecked(false);
+    dlg->previewCheck()->setChecked(true);
+    Settle(*dlg);
+    EXPECT_EQ(Bytes(CurrentImage()), original);
+    Ok(*dlg);
+    EXPECT_EQ(Bytes(CurrentImage()), original);
+    EXPECT_TRUE(warnings.empty());
   }
+  // The first change applies the pane with all its values.
+  auto dlg = Open(1);
+  Slider(*dlg, "HSBright")->setValue(5);
+  Settle(*dlg);
+  const auto expected = Expected([](CDIB& c) {
+    orvane::FilterObject().Brightness(c, 5);
+    orvane::FilterObject().Contrast(c, 100);
+  });
+  EXPECT_EQ(Bytes(CurrentImage()), expected);
+  EXPECT_NE(Bytes(dlg->previewImage()), Bytes(dlg->previewSource()));
+  Ok(*dlg);
+  EXPECT_EQ(Bytes(CurrentImage()), expected);
 }
 
 TEST_F(AdjustDialog, ThePreviewKeepsThePicturesProportions) {
@@ -199,6 +208,12 @@ TEST_F(AdjustDialog, CancelAfterSeveralChangesGivesThePictureBack) {
 }
 
 TEST_F(AdjustDialog, EveryOtherWayOfClosingAlsoRestores) {
+  auto Open = [this](int mode) {
+    auto dlg = AdjustDialog::Open(mode);
+    Slider(*dlg, "HSNeon")->setValue(40);
+    Settle(*dlg);
+    return dlg;
+  };
   {
     auto dlg = Open(16);
     ASSERT_NE(Bytes(CurrentImage()), original);
@@ -262,7 +277,11 @@ TEST_F(AdjustDialog, UntickingKeepsTheLastLiveResultAndOkRecomputesFromTheBackup
 
 TEST_F(AdjustDialog, MovingASliderBackLeavesNoTrace) {
   auto dlg = Open(4);
+  Slider(*dlg, "HSHue")->setValue(5);  // a change, then back to the start
+  Slider(*dlg, "HSHue")->setValue(0);
+  Settle(*dlg);
   const auto atStartImage = Bytes(CurrentImage());
+  ASSERT_NE(atStartImage, original);  // saturation 10 applies
   const auto atStartPreview = Bytes(dlg->previewImage());
   for (int hue : {100, -250, 360, 0}) {
     Slider(*dlg, "HSHue")->setValue(hue);
@@ -419,26 +438,21 @@ TEST_F(AdjustDialog, ColourBoxesAskForAColourAndRerunThePreview) {
   }
 }
 
-TEST_F(AdjustDialog, ErodesSliderLeavesTheMainPictureAlone) {
+TEST_F(AdjustDialog, ErodeAppliesLiveLikeTheOtherPanes) {
   auto dlg = Open(18);
   const auto preview = Bytes(dlg->previewImage());
   Slider(*dlg, "HSErode")->setValue(12);
   Settle(*dlg);
   EXPECT_EQ(Label(*dlg, "LabErode"), "12");
-  EXPECT_EQ(Bytes(CurrentImage()), original);
   EXPECT_NE(Bytes(dlg->previewImage()), preview);
-  EXPECT_EQ(shell.changePics, 0);
-  // Ticking "Preview" anew does apply it.
-  dlg->previewCheck()->setChecked(false);
-  dlg->previewCheck()->setChecked(true);
-  Settle(*dlg);
-  const auto eroded = Expected([](CDIB& c) { orvane::FilterObject().Erode(c, 12); });
-  EXPECT_EQ(Bytes(CurrentImage()), eroded);
+  EXPECT_EQ(Bytes(CurrentImage()), Expected([](CDIB& c) { orvane::FilterObject().Erode(c, 12); }));
+  EXPECT_GE(shell.changePics, 1);
   Slider(*dlg, "HSErode")->setValue(2);
   Settle(*dlg);
+  const auto eroded = Expected([](CDIB& c) { orvane::FilterObject().Erode(c, 2); });
   EXPECT_EQ(Bytes(CurrentImage()), eroded);
   Ok(*dlg);
-  EXPECT_EQ(Bytes(CurrentImage()), Expected([](CDIB& c) { orvane::FilterObject().Erode(c, 2); }));
+  EXPECT_EQ(Bytes(CurrentImage()), eroded);
 }
 
 // A burst of changes runs one apply with the latest value, and changes that
@@ -499,6 +513,60 @@ TEST_F(AdjustDialog, CancelWhileAnApplyIsWaitingRestores) {
   Cancel(*dlg);
   QCoreApplication::processEvents();
   EXPECT_EQ(Bytes(CurrentImage()), original);
+}
+
+// Keyboard and mouse: the sliders take the focus and keys, a click in a track
+// moves by a page, and Enter is OK.
+TEST_F(AdjustDialog, SlidersTakeKeysAndClicksAndEnterIsOk) {
+  auto dlg = Open(6);
+  dlg->show();
+  QScrollBar* red = Slider(*dlg, "HSRGBRed");  // -255..255, page 85
+  EXPECT_TRUE(red->focusPolicy() & Qt::TabFocus);
+  auto press = [](QWidget* w, int key) {
+    QKeyEvent down(QEvent::KeyPress, key, Qt::NoModifier);
+    QCoreApplication::sendEvent(w, &down);
+    QKeyEvent up(QEvent::KeyRelease, key, Qt::NoModifier);
+    QCoreApplication::sendEvent(w, &up);
+  };
+  press(red, Qt::Key_Right);
+  EXPECT_EQ(red->value(), 1);
+  press(red, Qt::Key_PageUp);  // a tenth of the range of 510
+  EXPECT_EQ(red->value(), 52);
+  press(red, Qt::Key_PageDown);
+  press(red, Qt::Key_PageDown);
+  press(red, Qt::Key_Left);
+  EXPECT_EQ(red->value(), -51);
+  EXPECT_EQ(Label(*dlg, "LabRGBRed"), "-51");
+
+  // Near the right end of the track, away from the handle: one page up.
+  const QPoint inTrack(red->width() - red->height() - 4, red->height() / 2);
+  QMouseEvent down(QEvent::MouseButtonPress, inTrack, red->mapToGlobal(inTrack), Qt::LeftButton,
+                   Qt::LeftButton, Qt::NoModifier);
+  QCoreApplication::sendEvent(red, &down);
+  QMouseEvent up(QEvent::MouseButtonRelease, inTrack, red->mapToGlobal(inTrack), Qt::LeftButton, Qt::NoButton,
+                 Qt::NoModifier);
+  QCoreApplication::sendEvent(red, &up);
+  EXPECT_EQ(red->value(), -51 + red->pageStep());
+  const int value = red->value();
+
+  Settle(*dlg);
+  press(red, Qt::Key_Return);  // unhandled by the slider: reaches the dialog
+  EXPECT_FALSE(dlg->isLoaded());
+  EXPECT_EQ(Bytes(CurrentImage()),
+            Expected([value](CDIB& c) { orvane::FilterObject().RGBBalance(c, value, 0, 1); }));
+}
+
+TEST(AdjustPlacement, BesideTheMainWindowAndOnTheScreen) {
+  const QRect screen(0, 0, 1920, 1080);
+  const QSize size(337, 345);
+  // Room on the right: the dialog's top edge level with the main window's.
+  EXPECT_EQ(orvane::PlaceBeside(QRect(100, 50, 800, 600), size, screen), QPoint(908, 50));
+  // No room on the right, room on the left.
+  EXPECT_EQ(orvane::PlaceBeside(QRect(1000, 50, 900, 600), size, screen), QPoint(1000 - 8 - 337, 50));
+  // Room on neither side: against the screen's right edge, kept on the screen vertically.
+  EXPECT_EQ(orvane::PlaceBeside(QRect(0, 900, 1920, 600), size, screen), QPoint(1920 - 337, 1080 - 345));
+  // No screen known: simply to the right.
+  EXPECT_EQ(orvane::PlaceBeside(QRect(10, 20, 100, 100), size, QRect()), QPoint(118, 20));
 }
 
 class ResizePane : public AdjustDialog {
@@ -582,6 +650,29 @@ TEST_F(ResizePane, OkResizesOnlyWithinBoundsAndAlwaysCloses) {
     EXPECT_EQ(shell.changePics, before + 1);
     EXPECT_TRUE(warnings.empty());
   }
+}
+
+// A size whose bytes cannot be had: the user is told why, the dialog stays
+// open with the picture as it was, and another size can then be chosen.
+TEST_F(ResizePane, ASizeThatCannotBeHadSaysSoAndKeepsTheDialogOpen) {
+  ASSERT_TRUE(CurrentImage().Create(2700, 2700));  // ten times each side is over 2 GB
+  const auto before = Bytes(CurrentImage());
+  auto dlg = Open(25);
+  Box(*dlg, "txtResizeWid")->setText("27000");
+  Box(*dlg, "txtResizeHei")->setText("27000");
+  Ok(*dlg);
+  ASSERT_EQ(warnings.size(), 1u);
+  EXPECT_TRUE(warnings[0].contains(QStringLiteral("not enough memory for 27000 × 27000")))
+      << warnings[0].toStdString();
+  EXPECT_TRUE(dlg->isLoaded());
+  EXPECT_EQ(CurrentImage().Width(), 2700);
+  EXPECT_EQ(Bytes(CurrentImage()), before);
+  Box(*dlg, "txtResizeWid")->setText("100");
+  Box(*dlg, "txtResizeHei")->setText("50");
+  Ok(*dlg);
+  EXPECT_FALSE(dlg->isLoaded());
+  EXPECT_EQ(CurrentImage().Width(), 100);
+  EXPECT_EQ(CurrentImage().Height(), 50);
 }
 
 // The largest size the pane allows may be more than can be made; the picture must survive that.

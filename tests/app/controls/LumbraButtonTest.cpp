@@ -39,8 +39,10 @@ class LumbraButtonTest : public testing::Test {
  protected:
   void SetUp() override {
     orvane::SetSoundPlayer([this](const QString& f) { sounds << f; });
-    LumbraButton::SetUrlOpener(
-        [this](const QString& u, bool shell) { urls << (shell ? "shell:" : "web:") + u; });
+    LumbraButton::SetUrlOpener([this](const QString& u, bool shell) {
+      urls << (shell ? "shell:" : "web:") + u;
+      return true;
+    });
     button.resize(80, 30);
   }
   void TearDown() override {
@@ -165,7 +167,10 @@ TEST_F(LumbraButtonTest, HoverEntersOnceAndLeavesThroughTheTimer) {
 TEST_F(LumbraButtonTest, UrlsOpenAfterTheClickByKind) {
   QStringList order;
   QObject::connect(&button, &LumbraButton::Click, [&] { order << "click"; });
-  LumbraButton::SetUrlOpener([&](const QString& u, bool shell) { order << (shell ? "shell:" : "web:") + u; });
+  LumbraButton::SetUrlOpener([&](const QString& u, bool shell) {
+    order << (shell ? "shell:" : "web:") + u;
+    return true;
+  });
   button.setURL("mailto:someone@example.org");
   mouse(&button, QEvent::MouseButtonPress, Qt::LeftButton, {1, 1});
   mouse(&button, QEvent::MouseButtonRelease, Qt::LeftButton, {1, 1});

@@ -127,6 +127,34 @@ TEST(MyXPFrm, TheSmallTitleTextNeverCoversTheBoldName) {
   EXPECT_NE(both, nameOnly);
 }
 
+TEST(MyXPFrm, DescendersOfTheTitleAreDrawnWholeInsideTheTitleBar) {
+  // The lowest row holding the title's white: letters with descenders must
+  // reach clearly lower than letters without, and stay on the title bar.
+  const auto lowestWhite = [](const QString& name, const QString& version) {
+    MyXPFrm frame;
+    frame.resize(300, 200);
+    frame.show();
+    frame.Caption(name, version);
+    const QImage image = frame.drawing().toImage();
+    int lowest = -1;
+    for (int y = 0; y < 60; ++y)
+      for (int x = 0; x < 300; ++x)
+        if (image.pixel(x, y) == qRgb(255, 255, 255)) lowest = y;
+    return std::pair{lowest, frame.titleBarHeight()};
+  };
+  for (const auto& [plainName, deepName] : {std::pair{"ooo", "ggg"}, std::pair{"About", "Abyg"}}) {
+    const auto [plain, bar] = lowestWhite(plainName, "");
+    const auto [deep, bar2] = lowestWhite(deepName, "");
+    ASSERT_GE(plain, 0);
+    EXPECT_GE(deep - plain, 3) << deepName;
+    EXPECT_LT(deep, bar) << deepName;
+  }
+  const auto [plainSmall, bar] = lowestWhite("", "ooo");
+  const auto [deepSmall, bar2] = lowestWhite("", "gjpqy");
+  EXPECT_GE(deepSmall - plainSmall, 2);
+  EXPECT_LT(deepSmall, bar);
+}
+
 TEST(MyXPFrm, DragsOnlyANormalWindowAndStillRaisesMouseDown) {
   QWidget window;
   window.resize(200, 100);

@@ -4,6 +4,7 @@
 
 #include <QImage>
 #include <array>
+#include <functional>
 
 #include "../filters/OperationTestSupport.h"
 #include "cEffectDIB.h"
@@ -323,7 +324,7 @@ TEST(LibraryEffects, MixColorAndBlindsUsePackedRows) {
     CDIB image;
     randomPicture(image, w, 6);
     std::vector<uint8_t> packed = packedRows(image);
-    const int32_t size = (w * 3) % 4 ? static_cast<int32_t>(packed.size()) - 1 : image.RGBSize();
+    const int32_t size = static_cast<int32_t>(packed.size()) - 1;
     LIB(dllmixcolor)(packed.data(), size, 40, 10, 200, 30);
     cEffectDIB effects;
     effects.MixColor(image, 40, 10, 200, 30);
@@ -417,4 +418,26 @@ TEST(LibraryEffects, ShapesDrawTheCopyOntoBlack) {
   effects.Pentagon(image, 100, 100, 100);
   EXPECT_EQ(image.DIBPointer()[0], 0);
   EXPECT_EQ(image.DIBPointer()[3], 200);
+}
+
+TEST(LibraryEffects, ShapesWithoutAShareLeaveThePictureAsItWas) {
+  // The library draws nothing for a share of 0 or less; the picture must not
+  // turn into the black canvas behind the shape.
+  const std::vector<std::pair<const char*, std::function<void(cEffectDIB&, CDIB&)>>> cases = {
+      {"Pentagon 0 top", [](cEffectDIB& e, CDIB& i) { e.Pentagon(i, 0, 50, 70); }},
+      {"Pentagon 0 middle", [](cEffectDIB& e, CDIB& i) { e.Pentagon(i, 40, 0, 70); }},
+      {"Pentagon -5 bottom", [](cEffectDIB& e, CDIB& i) { e.Pentagon(i, 40, 50, -5); }},
+      {"Trapezia 0", [](cEffectDIB& e, CDIB& i) { e.Trapezia(i, 0, true, false); }},
+      {"Trapezia -20", [](cEffectDIB& e, CDIB& i) { e.Trapezia(i, -20, false, true); }},
+      {"Parallel 0", [](cEffectDIB& e, CDIB& i) { e.Parallel(i, 0, false, true); }},
+      {"Parallel -1", [](cEffectDIB& e, CDIB& i) { e.Parallel(i, -1, true, false); }},
+  };
+  for (const auto& [name, op] : cases) {
+    CDIB image;
+    randomPicture(image, 9, 5);
+    const std::vector<uint8_t> before = bytesOf(image);
+    cEffectDIB effects;
+    op(effects, image);
+    EXPECT_EQ(bytesOf(image), before) << name;
+  }
 }

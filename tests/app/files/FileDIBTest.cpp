@@ -121,6 +121,42 @@ TEST_F(FileDIB, JpegAtQualityHundredStaysCloseAndGreyIsGrey) {
   EXPECT_FALSE(files.MainSave(path("q101.jpg"), picture, 101));
 }
 
+TEST_F(FileDIB, TransparentGifAndIconPixelsComeOutOverWhite) {
+  // A 2 x 1 GIF, red and blue, with blue (index 1) marked transparent.
+  QByteArray gif("GIF89a");
+  sample_pictures::putWords(gif, {2, 1});
+  gif.append("\x80\x00\x00", 3);
+  gif.append("\xFF\x00\x00\x00\x00\xFF", 6);
+  gif.append("\x21\xF9\x04\x01\x00\x00\x01\x00", 8);  // transparent index 1
+  gif.append('\x2C');
+  sample_pictures::putWords(gif, {0, 0, 2, 1});
+  gif.append('\x00');
+  gif.append("\x02\x02\x44\x0A\x00", 5);  // clear, 0, 1, end at three bits per code
+  gif.append('\x3B');
+  ASSERT_TRUE(writeFile(path("clear.gif"), gif));
+  CDIB image;
+  ASSERT_TRUE(files.MainOpen(path("clear.gif"), image));
+  ASSERT_EQ(image.Width(), 2);
+  EXPECT_EQ(pixel(image, 0, 0)[2], 255);
+  EXPECT_EQ(pixel(image, 0, 0)[0], 0);
+  for (int c = 0; c < 3; ++c) EXPECT_EQ(pixel(image, 1, 0)[c], 255) << c;
+
+  // An icon: opaque green, clear, and black at half cover.
+  QImage icon(3, 1, QImage::Format_ARGB32);
+  icon.setPixel(0, 0, qRgba(0, 255, 0, 255));
+  icon.setPixel(1, 0, qRgba(0, 0, 0, 0));
+  icon.setPixel(2, 0, qRgba(0, 0, 0, 128));
+  ASSERT_TRUE(writeFile(path("clear.ico"), sample_pictures::encode(icon, "ico")));
+  ASSERT_TRUE(files.MainOpen(path("clear.ico"), image));
+  ASSERT_EQ(image.Width(), 3);
+  EXPECT_EQ(pixel(image, 0, 0)[1], 255);
+  EXPECT_EQ(pixel(image, 0, 0)[0], 0);
+  for (int c = 0; c < 3; ++c) {
+    EXPECT_EQ(pixel(image, 1, 0)[c], 255) << c;
+    EXPECT_EQ(pixel(image, 2, 0)[c], 127) << c;
+  }
+}
+
 TEST_F(FileDIB, ReadsGifFirstFrameIconLargestImageAndMetafilesAtNaturalSize) {
   ASSERT_TRUE(writeFile(path("two.gif"), sample_pictures::twoFrameGif()));
   ASSERT_TRUE(writeFile(path("two.ico"), sample_pictures::twoSizeIcon()));

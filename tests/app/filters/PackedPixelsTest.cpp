@@ -27,13 +27,13 @@ TEST(PackedPixels, RowsEndToEndThenTheOwnLayoutBack) {
       CDIB image;
       markedPicture(image, w, h);
       const std::vector<uint8_t> before = bytesOf(image), packed = packedRows(image);
-      const bool padded = (w * 3) % 4 != 0;
       withPackedPixels(image, [&](uint8_t* p, int32_t n) {
-        ASSERT_EQ(n, padded ? w * 3 * h : image.RGBSize());
-        // Rows end to end and a spare byte of 0 after them.
-        for (int32_t i = 0; i <= n; ++i) ASSERT_EQ(p[i], padded ? packed[i] : before[i]) << w << "x" << h;
+        // Rows end to end and a spare byte of 0 after them, on every width; size
+        // covers the last pixel.
+        ASSERT_EQ(n, w * 3 * h);
+        for (int32_t i = 0; i <= n; ++i) ASSERT_EQ(p[i], packed[i]) << w << "x" << h;
         for (int32_t i = 0; i < w * 3 * h; ++i) p[i] ^= 0x5A;
-        if (padded) p[n] = 0x77;  // a write to the spare byte does not reach the picture
+        p[n] = 0x77;  // a write to the spare byte does not reach the picture
       });
       std::vector<uint8_t> want = before;
       for (int32_t y = 0; y < h; ++y)

@@ -28,8 +28,10 @@ struct Case {
 };
 
 // Runs op on a fresh picture and reference on a copy of the same bytes, each
-// in a fresh thread, and compares the results.
-void expectSame(const Case& c, int32_t w = kW, int32_t h = kH) {
+// in a fresh thread, and compares the results. The reference gets RGBSize as
+// its size, or with wholeBytes (flat walks) the byte count, which reaches the
+// last pixel.
+void expectSame(const Case& c, int32_t w = kW, int32_t h = kH, bool wholeBytes = false) {
   CDIB image;
   randomPicture(image, w, h);
   std::vector<uint8_t> expected = bytesOf(image);
@@ -37,9 +39,12 @@ void expectSame(const Case& c, int32_t w = kW, int32_t h = kH) {
     cFilterDIB filter;
     c.op(filter, image);
   });
-  inFreshThread([&] { c.reference(expected.data(), image.RGBSize(), image); });
+  const int32_t size = wholeBytes ? static_cast<int32_t>(image.ByteCount()) : image.RGBSize();
+  inFreshThread([&] { c.reference(expected.data(), size, image); });
   EXPECT_EQ(bytesOf(image), expected) << c.name;
 }
+
+void expectSameFlat(const Case& c) { expectSame(c, kW, kH, true); }
 
 }  // namespace
 
@@ -93,11 +98,11 @@ TEST(FilterOperations, ColourMappingsUsePnoModes) {
       {&cFilterDIB::Eclipse, 47}};
   for (const auto& [method, mode] : table) {
     const std::string name = "pno mode " + std::to_string(mode);
-    expectSame({name.c_str(), [m = method](cFilterDIB& f, CDIB& i) { (f.*m)(i); },
-                [mode = mode](uint8_t* p, int32_t n, const CDIB&) {
-                  LIB(pno)
-                  (p, n, mode);
-                }});
+    expectSameFlat({name.c_str(), [m = method](cFilterDIB& f, CDIB& i) { (f.*m)(i); },
+                    [mode = mode](uint8_t* p, int32_t n, const CDIB&) {
+                      LIB(pno)
+                      (p, n, mode);
+                    }});
   }
 }
 
@@ -107,11 +112,11 @@ TEST(FilterOperations, GreyScalesUseGreyAdvanceModes) {
       {&cFilterDIB::GreyScale_LowLight, 3},  {&cFilterDIB::GreyScale_OnlyR, 4},
       {&cFilterDIB::GreyScale_OnlyG, 5},     {&cFilterDIB::GreyScale_OnlyB, 6}};
   for (const auto& [method, mode] : table)
-    expectSame({"greyadvance", [m = method](cFilterDIB& f, CDIB& i) { (f.*m)(i); },
-                [mode = mode](uint8_t* p, int32_t n, const CDIB&) {
-                  LIB(dllgreyadvance)
-                  (p, n, mode);
-                }});
+    expectSameFlat({"greyadvance", [m = method](cFilterDIB& f, CDIB& i) { (f.*m)(i); },
+                    [mode = mode](uint8_t* p, int32_t n, const CDIB&) {
+                      LIB(dllgreyadvance)
+                      (p, n, mode);
+                    }});
 }
 
 TEST(FilterOperations, ParameterisedPixelFiltersPassTheirValues) {
@@ -233,7 +238,7 @@ TEST(FilterOperations, ParameterisedPixelFiltersPassTheirValues) {
          (p, n, 10, 72);
        }},
   };
-  for (const Case& c : cases) expectSame(c);
+  for (const Case& c : cases) expectSameFlat(c);
 }
 
 TEST(FilterOperations, FogAreaAndCanvasStepsFollowTheImage) {
@@ -315,39 +320,20 @@ TEST(FilterOperations, DirectionalAndReliefFiltersPassArgumentsInLibraryOrder) {
        withCopy([](const uint8_t* c, uint8_t* p, int32_t n, int32_t s) {
          LIB(dllsharpen)(c, p, n, s, 4, 60);
        })},
-      {"Emboss grey", [](cFilterDIB& f, CDIB& i) { f.Emboss(i, true, 2, 3, 10, 20, 30); },
-       withCopy([](const uint8_t* c, uint8_t* p, int32_t n, int32_t s) {
-         LIB(dllemboss)(c, p, n, s, 2, 3, 10, 20, 30, 1);
-       })},
-      {"Emboss colour", [](cFilterDIB& f, CDIB& i) { f.Emboss(i, false, 1, 5, 40, 50, 60); },
-       withCopy([](const uint8_t* c, uint8_t* p, int32_t n, int32_t s) {
-         LIB(dllemboss)(c, p, n, s, 1, 5, 40, 50, 60, 0);
-       })},
       {"SuperEdge", [](cFilterDIB& f, CDIB& i) { f.SuperEdge(i); },
        withCopy([](const uint8_t* c, uint8_t* p, int32_t n, int32_t s) {
          LIB(dllsharpenhor)(c, p, n, s);
-         LIB(pno)(p, n, 1);
+         LIB(pno)(p, n + 1, 1);  // the flat walk after the sweep reaches the last pixel
        })},
       {"ArtisticEdge", [](cFilterDIB& f, CDIB& i) { f.ArtisticEdge(i); },
        withCopy([](const uint8_t* c, uint8_t* p, int32_t n, int32_t s) {
          LIB(dllsharpenwallis)(c, p, n, s);
-         LIB(pno)(p, n, 1);
-         LIB(pno)(p, n, 58);
+         LIB(pno)(p, n + 1, 1);
+         LIB(pno)(p, n + 1, 58);
        })},
   };
   for (const Case& c : cases) expectSame(c);
-
-  const std::vector<std::pair<void (cFilterDIB::*)(CDIB&), std::array<int32_t, 3>>> engraves = {
-      {&cFilterDIB::Engrave, {1, 1, 1}},      {&cFilterDIB::EngraveRed, {1, 0, 0}},
-      {&cFilterDIB::EngraveGreen, {0, 1, 0}}, {&cFilterDIB::EngraveBlue, {0, 0, 1}},
-      {&cFilterDIB::EngraveCyan, {0, 1, 1}},  {&cFilterDIB::EngraveCarmine, {1, 0, 1}},
-      {&cFilterDIB::EngraveYellow, {1, 1, 0}}};
-  for (const auto& [method, sw] : engraves)
-    expectSame({"engrave", [m = method](cFilterDIB& f, CDIB& i) { (f.*m)(i); },
-                [sw = sw](uint8_t* p, int32_t n, const CDIB& g) {
-                  LIB(dllengrave)(p, n, g.SRB(), sw[0], sw[1], sw[2]);
-                }},
-               7, kH);
+  // Emboss and the engraves walk packed rows: ReliefAndFlatWalksSeeThePackedPictureToItsLastPixel.
 }
 
 TEST(FilterOperations, GridFiltersSeeRowsOfWidthTimesThreeBytes) {
@@ -385,8 +371,7 @@ TEST(FilterOperations, GridFiltersSeeRowsOfWidthTimesThreeBytes) {
       CDIB image;
       randomPicture(image, w, kH);
       std::vector<uint8_t> packed = packedRows(image);
-      const bool padded = (w * 3) % 4 != 0;
-      const int32_t size = padded ? static_cast<int32_t>(packed.size()) - 1 : image.RGBSize();
+      const int32_t size = static_cast<int32_t>(packed.size()) - 1;
       inFreshThread([&] { c.reference(packed.data(), size, image); });
       inFreshThread([&] {
         cFilterDIB filter;
@@ -405,7 +390,7 @@ TEST(FilterOperations, PackedCopiesReusedAcrossSizesOnOneThread) {
     CDIB image;
     randomPicture(image, w, h, w * 31 + h);
     std::vector<uint8_t> packed = packedRows(image);
-    const int32_t size = (w * 3) % 4 ? static_cast<int32_t>(packed.size()) - 1 : image.RGBSize();
+    const int32_t size = static_cast<int32_t>(packed.size()) - 1;
     LIB(pno)(packed.data(), size, 2);
     LIB(dllbrightness)(packed.data(), size, 30);
     filter.InvertRed(image);
@@ -426,10 +411,7 @@ TEST(FilterOperations, ChannelFiltersChangeOnlyTheirChannelOnEveryRow) {
     for (int32_t row = 0; row < 4; ++row) {
       for (int32_t i = 0; i < stride; ++i) {
         const size_t k = static_cast<size_t>(row) * stride + i;
-        // Packed rows cover the last pixel through the spare byte; an unpadded
-        // buffer is walked in place, where the flat walk stops before its last pixel.
-        const bool lastOfUnpadded = (w * 3) % 4 == 0 && k + 3 >= before.size();
-        const bool red = i < w * 3 && i % 3 == 2 && !lastOfUnpadded;
+        const bool red = i < w * 3 && i % 3 == 2;  // the last pixel included
         const uint8_t want = red ? static_cast<uint8_t>(255 - before[k]) : before[k];
         ASSERT_EQ(after[k], want) << "width " << w << " row " << row << " byte " << i;
       }
@@ -534,16 +516,6 @@ TEST(FilterOperations, SourceFiltersMatchAZeroPaddedCopyOnEveryGeometry) {
                        LIB(dllmotionblur)(s, d, n, st, 4, direction);
                      }});
   }
-  // Emboss partners reach from next door to beyond the picture.
-  for (int32_t distance : {0, 1, 3, -2, 9, 40})
-    for (int32_t direction : {0, 1, 2, 4, 6, 8}) {
-      cases.push_back(
-          {"Emboss " + std::to_string(distance) + " " + std::to_string(direction),
-           [=](cFilterDIB& f, CDIB& i) { f.Emboss(i, distance % 2 != 0, distance, direction, 10, 20, 30); },
-           [=](const uint8_t* s, uint8_t* d, int32_t n, int32_t st) {
-             LIB(dllemboss)(s, d, n, st, distance, direction, 10, 20, 30, distance % 2 != 0 ? 1 : 0);
-           }});
-    }
   cFilterDIB filter;  // one object throughout: its working copy is reused
   for (int32_t w : {1, 2, 3, 4, 5, 6, 7, 9, 13, 40})
     for (int32_t h : {1, 2, 3, 4, 7}) {
@@ -753,4 +725,83 @@ TEST(FilterOperations, PixelFiltersOnPaddedRowsMatchTheWholePackedPicture) {
         std::copy_n(before.begin() + at, image.SRB() - row, expected.begin() + at);
       ASSERT_EQ(bytesOf(image), expected) << c.name << " " << w << "x" << h;
     }
+}
+
+TEST(FilterOperations, ReliefAndFlatWalksSeeThePackedPictureToItsLastPixel) {
+  // Reference: the library on the rows laid end to end (stride 3 x width, size the
+  // whole byte count), laid out again; padded rows must not slide the triples
+  // against the pixels, and unpadded ones must reach the top-right pixel.
+  using Packed = std::function<void(uint8_t * p, int32_t n, int32_t stride)>;
+  auto relief = [](int32_t distance, int32_t direction, bool grey) -> std::pair<Op, Packed> {
+    return {[=](cFilterDIB& f, CDIB& i) { f.Emboss(i, grey, distance, direction, 10, 20, 30); },
+            [=](uint8_t* p, int32_t n, int32_t stride) {
+              const std::vector<uint8_t> source(p, p + n + 1);
+              LIB(dllemboss)(source.data(), p, n, stride, distance, direction, 10, 20, 30, grey ? 1 : 0);
+            }};
+  };
+  auto engrave = [](void (cFilterDIB::*m)(CDIB&), int32_t r, int32_t g, int32_t b) -> std::pair<Op, Packed> {
+    return {[m](cFilterDIB& f, CDIB& i) { (f.*m)(i); },
+            [=](uint8_t* p, int32_t n, int32_t stride) { LIB(dllengrave)
+                                                         (p, n, stride, r, g, b); }};
+  };
+  auto pno = [](void (cFilterDIB::*m)(CDIB&), int32_t mode) -> std::pair<Op, Packed> {
+    return {[m](cFilterDIB& f, CDIB& i) { (f.*m)(i); },
+            [mode](uint8_t* p, int32_t n, int32_t) { LIB(pno)
+                                                     (p, n, mode); }};
+  };
+  const std::vector<std::pair<std::string, std::pair<Op, Packed>>> cases = {
+      {"Emboss colour 1 5", relief(1, 5, false)},
+      {"Emboss colour 2 3", relief(2, 3, false)},
+      {"Emboss colour -3 8", relief(-3, 8, false)},
+      {"Emboss grey 1 1", relief(1, 1, true)},
+      {"Emboss colour far", relief(40, 2, false)},
+      {"Engrave", engrave(&cFilterDIB::Engrave, 1, 1, 1)},
+      {"EngraveRed", engrave(&cFilterDIB::EngraveRed, 1, 0, 0)},
+      {"EngraveGreen", engrave(&cFilterDIB::EngraveGreen, 0, 1, 0)},
+      {"EngraveBlue", engrave(&cFilterDIB::EngraveBlue, 0, 0, 1)},
+      {"EngraveCyan", engrave(&cFilterDIB::EngraveCyan, 0, 1, 1)},
+      {"EngraveCarmine", engrave(&cFilterDIB::EngraveCarmine, 1, 0, 1)},
+      {"EngraveYellow", engrave(&cFilterDIB::EngraveYellow, 1, 1, 0)},
+      {"InvertAll", pno(&cFilterDIB::InvertAll, 1)},
+      {"AutoContrast", pno(&cFilterDIB::AutoContrast, 57)},
+      {"AutoLevel", pno(&cFilterDIB::AutoLevel, 58)},
+      {"Eclipse", pno(&cFilterDIB::Eclipse, 47)},
+  };
+  for (int32_t w : {8, 9, 10, 11})
+    for (const auto& [name, c] : cases) {
+      CDIB image;
+      randomPicture(image, w, 5, static_cast<uint32_t>(w));
+      std::vector<uint8_t> packed = packedRows(image);
+      c.second(packed.data(), static_cast<int32_t>(packed.size()) - 1, 3 * w);
+      cFilterDIB filter;
+      c.first(filter, image);
+      EXPECT_EQ(bytesOf(image), unpackRows(packed, image)) << name << " width " << w;
+    }
+
+  // Emboss partners reaching from next door to beyond the picture, on every
+  // geometry, through one object whose working copy is reused.
+  cFilterDIB reused;
+  for (int32_t w : {1, 2, 3, 4, 5, 6, 7, 9, 13, 40})
+    for (int32_t h : {1, 2, 3, 4, 7})
+      for (int32_t distance : {0, 1, 3, -2, 9, 40})
+        for (int32_t direction : {0, 1, 2, 4, 6, 8}) {
+          const auto [op, packedCall] = relief(distance, direction, distance % 2 != 0);
+          CDIB image;
+          randomPicture(image, w, h, static_cast<uint32_t>(w * 100 + h));
+          std::vector<uint8_t> packed = packedRows(image);
+          packedCall(packed.data(), static_cast<int32_t>(packed.size()) - 1, 3 * w);
+          op(reused, image);
+          ASSERT_EQ(bytesOf(image), unpackRows(packed, image))
+              << "Emboss " << distance << " " << direction << " " << w << "x" << h;
+        }
+
+  // Independently of the library's walk: the top-right pixel is inverted on every width.
+  for (int32_t w : {8, 9, 10, 11}) {
+    CDIB image;
+    randomPicture(image, w, 3, 5);
+    const uint8_t red = at(image, w - 1, 0, 2);
+    cFilterDIB filter;
+    filter.InvertAll(image);
+    EXPECT_EQ(at(image, w - 1, 0, 2), 255 - red) << "width " << w;
+  }
 }

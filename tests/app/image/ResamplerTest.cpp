@@ -129,6 +129,18 @@ TEST(Resampler, EnlargingInterpolatesBetweenPixelCentres) {
   for (int32_t y = 0; y < 8; ++y) EXPECT_EQ(at(target, 0, y, 0), want[y]) << y;
 }
 
+TEST(Resampler, EnlargingByARatioThatIsNoPowerOfTwoRoundsItsWeights) {
+  // 2 -> 5 puts the centres at -0.3, 0.1, 0.5, 0.9 and 1.3 source pixels: the
+  // weights are not exact binary fractions, and truncating them shows.
+  CDIB source, target;
+  source.Create(2, 1);
+  at(source, 1, 0, 0) = at(source, 1, 0, 1) = at(source, 1, 0, 2) = 255;
+  resampled(source, target, 5, 1);
+  const uint8_t want[5] = {0, 25, 128, 230, 255};
+  for (int32_t x = 0; x < 5; ++x)
+    for (int32_t c = 0; c < 3; ++c) EXPECT_EQ(at(target, x, 0, c), want[x]) << x << " " << c;
+}
+
 TEST(Resampler, OnePixelWideOrHighPictures) {
   CDIB source, target;
   for (auto [w, h] : {std::pair{1, 1}, std::pair{1, 7}, std::pair{7, 1}}) {

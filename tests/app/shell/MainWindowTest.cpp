@@ -9,6 +9,7 @@
 #include <QMouseEvent>
 #include <QUrl>
 
+#include "HelpWindow.h"
 #include "MyXPFrm.h"
 #include "ShellFixture.h"
 #include "ShellHelpers.h"
@@ -129,7 +130,9 @@ TEST_F(ShellTest, KeysReachTheWindowBeforeItsControls) {
 TEST_F(ShellTest, TitleButtonsCloseMinimiseAndHelp) {
   emit main->helpButton()->Click();
   if (QFileInfo::exists(orvane::HelpFilePath())) {
-    EXPECT_EQ(opened.size(), 1);
+    ASSERT_NE(orvane::ShownHelpWindow(), nullptr);
+    EXPECT_TRUE(orvane::ShownHelpWindow()->isVisible());
+    orvane::ShownHelpWindow()->close();
   }
   emit main->closeButton()->Click();
   EXPECT_EQ(ends, 1);
@@ -228,6 +231,81 @@ TEST_F(ShellTest, ADamagedFileOpensOnlyWhenTheUserSaysOpenAnyway) {
   EXPECT_EQ(messages, QStringList{cut + " was opened as far as it could be read: damaged or truncated"});
 }
 
+TEST_F(ShellTest, F10AndAltLettersOpenTheHeaderMenus) {
+  main->show();
+  auto shownAfter = [&](int key, Qt::KeyboardModifiers mods, const char* menu) {
+    const bool handled = main->HandleKey(key, mods);
+    QMenu* m = main->Stuff().menu(menu);
+    const bool shown = m->isVisible();
+    m->hide();
+    return handled && shown;
+  };
+  EXPECT_TRUE(shownAfter(Qt::Key_F10, Qt::NoModifier, "File"));
+  EXPECT_TRUE(shownAfter(Qt::Key_F, Qt::AltModifier, "File"));
+  EXPECT_TRUE(shownAfter(Qt::Key_H, Qt::AltModifier, "Help"));
+  // Filter and Effect wait for a picture, as their buttons do.
+  EXPECT_FALSE(main->HandleKey(Qt::Key_I, Qt::AltModifier));
+  EXPECT_FALSE(main->Stuff().menu("Filter")->isVisible());
+  open(writePicture("keys.bmp", 10, 10));
+  EXPECT_TRUE(shownAfter(Qt::Key_I, Qt::AltModifier, "Filter"));
+  EXPECT_TRUE(shownAfter(Qt::Key_E, Qt::AltModifier, "Effect"));
+  EXPECT_FALSE(main->HandleKey(Qt::Key_F, Qt::ControlModifier));
+}
+
+TEST_F(ShellTest, AtTheSmallestSizeEveryHeaderButtonShows) {
+  main->show();
+  main->resize(1, 1);
+  QApplication::processEvents();
+  const QList<orvane::LumbraButton*> heads = {main->headFile(), main->headFilter(), main->headEffect(),
+                                              main->headHelp(), main->zoomButton()};
+  for (int i = 0; i < heads.size(); ++i) {
+    const QRect r = heads[i]->geometry();
+    EXPECT_LE(r.right(), main->headerStrip()->width() - 1) << i;
+    for (int j = i + 1; j < heads.size(); ++j)
+      EXPECT_FALSE(r.intersects(heads[j]->geometry())) << i << " " << j;
+  }
+}
+
+TEST_F(ShellTest, ThePictureStaysInViewAfterResizesTurnsAndDrags) {
+  main->show();
+  open(writePicture("wide.bmp", 300, 60));
+  QLabel* pic = main->picture();
+  QWidget* area = main->imageArea();
+  auto inside = [&] { return area->rect().contains(pic->geometry()); };
+  ASSERT_TRUE(inside());
+  // Moved to the right edge, the picture no longer fits once the window narrows: re-centred.
+  pic->move(area->width() - pic->width(), 10);
+  main->resize(480, 432);
+  QApplication::processEvents();
+  EXPECT_TRUE(inside());
+  EXPECT_EQ(pic->x(), (area->width() - pic->width()) / 2);
+
+  // Turned a quarter near the bottom: it would reach past the area, so it is re-centred.
+  pic->move(10, area->height() - pic->height() - 5);
+  main->Stuff().Dispatch("mnu_Effect_Rotate", 0);
+  EXPECT_EQ(pic->size(), QSize(60, 300));
+  EXPECT_TRUE(inside());
+  // A picture that fits where it is stays there.
+  const QPoint kept(20, 10);
+  pic->move(kept);
+  main->Stuff().Dispatch("mnu_Effect_Rotate", 1);
+  EXPECT_EQ(pic->pos(), kept);
+
+  // A drag far out keeps 32 pixels of the picture in view.
+  auto mouse = [pic](QEvent::Type type, QPoint at, Qt::MouseButtons held) {
+    QMouseEvent e(type, QPointF(at), QPointF(pic->mapToGlobal(at)), Qt::LeftButton, held, Qt::NoModifier);
+    QApplication::sendEvent(pic, &e);
+  };
+  mouse(QEvent::MouseButtonPress, {5, 5}, Qt::LeftButton);
+  mouse(QEvent::MouseMove, {5 - 5000, 5 - 5000}, Qt::LeftButton);
+  EXPECT_EQ(pic->x() + pic->width(), 32);
+  EXPECT_EQ(pic->y() + pic->height(), 32);
+  mouse(QEvent::MouseMove, {5 + 5000, 5 + 5000}, Qt::LeftButton);
+  EXPECT_EQ(pic->x(), area->width() - 32);
+  EXPECT_EQ(pic->y(), area->height() - 32);
+  mouse(QEvent::MouseButtonRelease, {5, 5}, Qt::NoButton);
+}
+
 TEST_F(ShellTest, SaveAsRoutesByExtension) {
   open(writePicture("src.bmp", 12, 8));
   dialogs.clear();
@@ -261,12 +339,40 @@ TEST_F(ShellTest, SaveAsRoutesByExtension) {
       messages.isEmpty() ||
       (messages.size() == 1 && messages[0].startsWith("Failed to save! ")));  // jpeg needs the codec library
   messages.clear();
-  for (const char* name : {"out", "out.psd"}) {
-    answer = dir.filePath(name);
-    main->Stuff().SaveImageAs();
-  }
-  EXPECT_EQ(messages, (QStringList{"Failed to save! unknown format", "Failed to save! unknown format"}));
+  answer = dir.filePath("out.psd");
+  main->Stuff().SaveImageAs();
+  EXPECT_EQ(messages, (QStringList{"Failed to save! unknown format"}));
   EXPECT_FALSE(QFile::exists(dir.filePath("out.psd")));
+}
+
+TEST_F(ShellTest, SaveAsWithoutAnExtensionTakesTheChosenType) {
+  open(writePicture("src.bmp", 12, 8));
+  // Every written format is offered, PCX among them.
+  EXPECT_TRUE(QString::fromLatin1(orvane::kSavePictureFilter).contains("PCX Format|*.pcx"));
+  const QStringList types = QString::fromLatin1(orvane::kSavePictureFilter).split('|');
+  auto typeOf = [&](const QString& pattern) { return static_cast<int>(types.indexOf(pattern) / 2 + 1); };
+
+  answer = dir.filePath("plain");
+  typeAnswer = typeOf("*.bmp");
+  main->Stuff().SaveImageAs();
+  EXPECT_TRUE(QFile::exists(dir.filePath("plain.bmp")));
+  EXPECT_EQ(QImage(dir.filePath("plain.bmp")).size(), QSize(12, 8));
+
+  typeAnswer = typeOf("*.pcx");
+  main->Stuff().SaveImageAs();
+  EXPECT_TRUE(QFile::exists(dir.filePath("plain.pcx")));
+
+  typeAnswer = typeOf("*.jpg");  // through the JPEG settings
+  main->Stuff().SaveImageAs();
+  EXPECT_EQ(jpegPaths, QStringList{dir.filePath("plain.jpg")});
+
+  typeAnswer = typeOf("*.tif");  // an extension typed by hand wins over the type
+  answer = dir.filePath("typed.bmp");
+  main->Stuff().SaveImageAs();
+  EXPECT_TRUE(QFile::exists(dir.filePath("typed.bmp")));
+  EXPECT_FALSE(QFile::exists(dir.filePath("typed.bmp.tif")));
+  EXPECT_FALSE(QFile::exists(dir.filePath("plain")));
+  EXPECT_TRUE(messages.isEmpty()) << messages.join(", ").toStdString();
 }
 
 TEST_F(ShellTest, HeaderButtonsPopUpTheirMenusBelowThem) {

@@ -1,10 +1,17 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QApplication>
+#include <QFile>
 #include <QFileInfo>
+#include <QKeyEvent>
+#include <QLineEdit>
 #include <QMenu>
+#include <QPlainTextEdit>
+#include <QRegularExpression>
 
 #include "DynamicLibrary.h"
+#include "HelpWindow.h"
 #include "MyXPFrm.h"
 #include "ShellFixture.h"
 #include "frmAbout.h"
@@ -257,11 +264,56 @@ TEST_F(ShellTest, HelpItemsOpenTheFileAndTheLinksWithoutShowingTheBox) {
   EXPECT_EQ(orvane::AboutBox().homePageButton()->Caption(), "https://orvane.example.org");
   EXPECT_EQ(orvane::AboutBox().mailButton()->Caption(), "orvane@example.org");
 
+  // Without a desktop opener the address is shown in a message.
+  urlsOpen = false;
+  main->Stuff().Dispatch("mnu_Help", 2);
+  main->Stuff().Dispatch("mnu_Help", 3);
+  ASSERT_EQ(messages.size(), 2);
+  EXPECT_TRUE(messages[0].contains("https://orvane.example.org")) << messages[0].toStdString();
+  EXPECT_TRUE(messages[1].contains("orvane@example.org")) << messages[1].toStdString();
+  EXPECT_FALSE(messages[1].contains("mailto:"));
+}
+
+TEST_F(ShellTest, HelpShowsInAWindowOfItsOwnThatSearchesAndClosesOnEscape) {
+  ASSERT_TRUE(QFileInfo::exists(orvane::HelpFilePath())) << "Help.txt travels with the program";
+  QFile file(orvane::HelpFilePath());
+  ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+  const QString helpText = QString::fromUtf8(file.readAll());
   main->Stuff().Dispatch("mnu_Help", 0);
-  if (QFileInfo::exists(orvane::HelpFilePath()))
-    EXPECT_EQ(opened, QStringList{orvane::HelpFilePath()});
-  else
-    EXPECT_TRUE(opened.isEmpty());
+  orvane::HelpWindow* help = orvane::ShownHelpWindow();
+  ASSERT_NE(help, nullptr);
+  EXPECT_TRUE(help->isVisible());
+  EXPECT_TRUE(opened.isEmpty());  // no desktop opener needed
+  // Every line of the file is there, the last one included.
+  const QStringList lines = helpText.trimmed().split(QRegularExpression("\r?\n"));
+  EXPECT_TRUE(help->text()->toPlainText().contains(lines.first()));
+  EXPECT_TRUE(help->text()->toPlainText().contains(lines.last()));
+
+  // A word from the middle of the file is found, the search wraps round, and
+  // something absent is not found.
+  const QStringList words = helpText.split(QRegularExpression("\\W+"), Qt::SkipEmptyParts);
+  ASSERT_GT(words.size(), 4);
+  const QString word = words[words.size() / 2];
+  EXPECT_TRUE(help->FindNext(word));
+  EXPECT_EQ(help->text()->textCursor().selectedText(), word);
+  for (int i = 0; i < words.size() + 1; ++i) ASSERT_TRUE(help->FindNext(word));
+  EXPECT_FALSE(help->FindNext("no-such-words-in-help-xyzzy"));
+
+  QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+  QApplication::sendEvent(help->findBox(), &escape);
+  EXPECT_FALSE(help->isVisible());
+  EXPECT_TRUE(messages.isEmpty());
+}
+
+TEST_F(ShellTest, EscapeClosesTheAboutBox) {
+  orvane::frmAbout& box = orvane::AboutBox();
+  box.show();
+  QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+  QWidget* target = QApplication::focusWidget() && box.isAncestorOf(QApplication::focusWidget())
+                        ? QApplication::focusWidget()
+                        : static_cast<QWidget*>(box.homePageButton());
+  QApplication::sendEvent(target, &escape);
+  EXPECT_FALSE(box.isVisible());
 }
 
 TEST_F(ShellTest, AFailingOperationIsReportedAndTheProgramGoesOn) {

@@ -106,7 +106,7 @@ TEST_F(ShellTest, SaveAtTheQuestionSavesThenGoesOn) {
   saveChangesAnswer = Answer::Save;
   const QString target = dir.filePath("kept.bmp");
   QString offered;
-  orvane::CommonDialog::SetRunner([&](bool, const QString&, int, QWidget*) {
+  orvane::CommonDialog::SetRunner([&](bool, const QString&, int, int&, QWidget*) {
     offered = main->Stuff().MyCD.FileName;
     return target;
   });

@@ -44,12 +44,16 @@ class ShellTest : public testing::Test {
       opened << what;
       return true;
     });
-    orvane::LumbraButton::SetUrlOpener(
-        [this](const QString& url, bool viaShell) { urls << (viaShell ? "shell:" : "web:") + url; });
-    orvane::CommonDialog::SetRunner([this](bool save, const QString& filter, int flags, QWidget*) {
-      dialogs << QStringLiteral("%1 %2 %3").arg(save ? "save" : "open").arg(flags).arg(filter);
-      return answer;
+    orvane::LumbraButton::SetUrlOpener([this](const QString& url, bool viaShell) {
+      urls << (viaShell ? "shell:" : "web:") + url;
+      return urlsOpen;
     });
+    orvane::CommonDialog::SetRunner(
+        [this](bool save, const QString& filter, int flags, int& filterIndex, QWidget*) {
+          dialogs << QStringLiteral("%1 %2 %3").arg(save ? "save" : "open").arg(flags).arg(filter);
+          filterIndex = typeAnswer;
+          return answer;
+        });
     main = std::make_unique<orvane::frmMain>();
     main->endProgram = [this] { ++ends; };
   }
@@ -87,7 +91,9 @@ class ShellTest : public testing::Test {
 
   std::unique_ptr<orvane::frmMain> main;
   QTemporaryDir dir;
-  QString answer;  // what the file dialog returns
+  QString answer;        // what the file dialog returns
+  int typeAnswer = 1;    // the type chosen in the file dialog (1 for the first)
+  bool urlsOpen = true;  // whether the desktop opens addresses
   QStringList dialogs, messages, titles, opened, urls, jpegPaths, asked;
   // What the unsaved-changes question answers.
   orvane::frmStuff::SaveChangesAnswer saveChangesAnswer = orvane::frmStuff::SaveChangesAnswer::Discard;

@@ -10,6 +10,7 @@
 
 #include "CDIB.h"
 
+class QKeyEvent;
 class QLabel;
 class QLineEdit;
 class QRadioButton;
@@ -51,9 +52,12 @@ class frmJPEG : public QDialog {
   XPTopButtons* closeButton() const { return bClose; }
   MyXPFrm* frame() const { return XPFrm; }
 
+ protected:
+  void keyPressEvent(QKeyEvent* event) override;
+
  private:
   void SliderChanged(int value);
-  void TextChanged(const QString& text);
+  bool CommitText();
   void TextLostFocus();
   void OKClicked();
 

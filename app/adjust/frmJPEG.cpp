@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QEvent>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
@@ -11,6 +12,7 @@
 #include "AdjustWidgets.h"
 #include "DialogSupport.h"
 #include "Globals.h"
+#include "KeySlider.h"
 #include "LumbraButton.h"
 #include "MyXPFrm.h"
 #include "XPTopButtons.h"
@@ -43,7 +45,7 @@ frmJPEG::frmJPEG(QWidget* parent) : QDialog(parent, Qt::Dialog | Qt::FramelessWi
 
   Label1 = new QLabel(QStringLiteral("Quality:"), this);
   Label1->setGeometry(24, 32, 97, 25);
-  HSJPEG = new QScrollBar(Qt::Horizontal, this);
+  HSJPEG = new KeySlider(this);
   HSJPEG->setObjectName("HSJPEG");
   HSJPEG->setGeometry(56, 64, 209, 17);
   // The designer's state until the window loads.
@@ -82,7 +84,6 @@ frmJPEG::frmJPEG(QWidget* parent) : QDialog(parent, Qt::Dialog | Qt::FramelessWi
   }
 
   connect(HSJPEG, &QScrollBar::valueChanged, this, [this](int v) { SliderChanged(v); });
-  connect(txtJPEG, &QLineEdit::textChanged, this, [this](const QString& t) { TextChanged(t); });
   text->onFocusLost = [this](QWidget* next) {
     // Leaving for Cancel or the close button needs no correction.
     if (next == nullptr || (next != bCancel && next != bClose)) TextLostFocus();
@@ -129,29 +130,42 @@ void frmJPEG::Load() {
 
 void frmJPEG::SliderChanged(int value) { txtJPEG->setText(QString::number(value)); }
 
-void frmJPEG::TextChanged(const QString& text) {
-  const std::optional<double> v = ParseNumber(text);
-  if (!v) return;
-  const double q = RoundHalfEven(*v);
-  // Setting the slider writes the number back in its plain form.
-  if (q >= 1 && q <= 100 && int(q) != HSJPEG->value()) HSJPEG->setValue(int(q));
-}
-
-void frmJPEG::TextLostFocus() {
-  if (warning_ || closing_) return;
+// The typed quality is taken when editing ends (the box is left, or Enter or
+// OK is pressed), not at each keystroke: on the way to 100 the box passes
+// through 1 and 10. A value out of range warns and puts the slider's back;
+// false then.
+bool frmJPEG::CommitText() {
   const std::optional<double> v = ParseNumber(txtJPEG->text());
-  if (v) {
-    const double q = RoundHalfEven(*v);
-    if (q >= 1 && q <= 100) return;
+  const double q = v ? RoundHalfEven(*v) : 0;
+  if (v && q >= 1 && q <= 100) {
+    // Setting the slider writes the number back in its plain form.
+    if (int(q) != HSJPEG->value()) HSJPEG->setValue(int(q));
+    return true;
   }
+  if (warning_) return false;
   warning_ = true;
   DialogWarning(this, QStringLiteral("Please input a number between 1 and 100!"));
   txtJPEG->setText(QString::number(HSJPEG->value()));
   warning_ = false;
+  return false;
+}
+
+void frmJPEG::TextLostFocus() {
+  if (closing_) return;
+  CommitText();
+}
+
+void frmJPEG::keyPressEvent(QKeyEvent* event) {
+  // Enter is OK (Escape already cancels, through QDialog).
+  if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+    OKClicked();
+    return;
+  }
+  QDialog::keyPressEvent(event);
 }
 
 void frmJPEG::OKClicked() {
-  if (closing_) return;
+  if (closing_ || !CommitText()) return;
   closing_ = true;
   const int16_t quality = static_cast<int16_t>(HSJPEG->value());
   const bool grey = OpGreyScale->isChecked();

@@ -5,6 +5,7 @@
 #include <QCoreApplication>
 #include <QFocusEvent>
 #include <QImageReader>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QScrollBar>
@@ -53,6 +54,13 @@ class JpegDialog : public ::testing::Test {
     frmJPEG::SetSaver(nullptr);
   }
   void Type(const QString& text) { dlg.qualityText()->setText(text); }
+  // A key press and release sent to w (unhandled presses travel up to the dialog).
+  static void Press(QWidget* w, int key, const QString& text = QString()) {
+    QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, text);
+    QCoreApplication::sendEvent(w, &press);
+    QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier, text);
+    QCoreApplication::sendEvent(w, &release);
+  }
   void Leave() {
     QFocusEvent out(QEvent::FocusOut, Qt::TabFocusReason);
     QCoreApplication::sendEvent(dlg.qualityText(), &out);
@@ -78,25 +86,57 @@ TEST_F(JpegDialog, StartsAtQuality75WithNoColourTypeChosen) {
   EXPECT_EQ(dlg.qualityText()->text(), "33");
 }
 
-TEST_F(JpegDialog, TypedNumbersMoveTheSliderOnlyWithinRange) {
-  Type("100");
-  EXPECT_EQ(dlg.qualitySlider()->value(), 100);
-  Type("101");
-  EXPECT_EQ(dlg.qualitySlider()->value(), 100);
+TEST_F(JpegDialog, TheTypedQualityCountsWhenEditingEnds) {
+  // Keystroke by keystroke "101" would pass through 1 and 10: the slider waits.
+  dlg.qualityText()->clear();
+  for (const char* key : {"1", "0", "1"}) {
+    Press(dlg.qualityText(), Qt::Key_0 + (key[0] - '0'), key);
+    EXPECT_EQ(dlg.qualitySlider()->value(), 75) << key;
+  }
   EXPECT_EQ(dlg.qualityText()->text(), "101");
-  // Halves go to the even neighbour, and the box shows the plain number.
-  Type("2.5");
-  EXPECT_EQ(dlg.qualitySlider()->value(), 2);
-  EXPECT_EQ(dlg.qualityText()->text(), "2");
-  Type("3.5");
-  EXPECT_EQ(dlg.qualitySlider()->value(), 4);
-  Type(" 050");
-  EXPECT_EQ(dlg.qualitySlider()->value(), 50);
-  EXPECT_EQ(dlg.qualityText()->text(), "50");
-  Type("abc");
-  EXPECT_EQ(dlg.qualitySlider()->value(), 50);
-  EXPECT_EQ(dlg.qualityText()->text(), "abc");
+  Leave();
+  ASSERT_EQ(warnings.size(), 1u);
+  EXPECT_EQ(dlg.qualitySlider()->value(), 75);
+  EXPECT_EQ(dlg.qualityText()->text(), "75");
+  warnings.clear();
+  // In range: taken when the box is left. Halves go to the even neighbour, and
+  // the box shows the plain number.
+  for (auto [typed, want] :
+       {std::pair{"100", 100}, std::pair{"2.5", 2}, std::pair{"3.5", 4}, std::pair{" 050", 50}}) {
+    Type(typed);
+    EXPECT_NE(dlg.qualitySlider()->value(), want) << typed;
+    Leave();
+    EXPECT_EQ(dlg.qualitySlider()->value(), want) << typed;
+    EXPECT_EQ(dlg.qualityText()->text(), QString::number(want)) << typed;
+  }
   EXPECT_TRUE(warnings.empty());
+}
+
+TEST_F(JpegDialog, KeyboardEnterSavesWithTheTypedQualityAndTheSliderTakesKeys) {
+  QScrollBar* slider = dlg.qualitySlider();
+  EXPECT_TRUE(slider->focusPolicy() & Qt::TabFocus);
+  Press(slider, Qt::Key_Right);
+  EXPECT_EQ(slider->value(), 76);
+  Press(slider, Qt::Key_PageUp);  // a tenth of 1..100
+  EXPECT_EQ(slider->value(), 86);
+  Press(slider, Qt::Key_PageDown);
+  Press(slider, Qt::Key_Left);
+  EXPECT_EQ(slider->value(), 75);
+
+  // An out-of-range value typed and Enter: the warning, the old quality back, no save.
+  dlg.show();
+  Type("0");
+  Press(dlg.qualityText(), Qt::Key_Return);
+  ASSERT_EQ(warnings.size(), 1u);
+  EXPECT_TRUE(saves.empty());
+  EXPECT_TRUE(dlg.isVisible());
+  EXPECT_EQ(dlg.qualityText()->text(), "75");
+
+  Type("40");
+  Press(dlg.qualityText(), Qt::Key_Enter);
+  ASSERT_EQ(saves.size(), 1u);
+  EXPECT_EQ(saves[0].quality, 40);
+  EXPECT_FALSE(dlg.isVisible());
 }
 
 TEST_F(JpegDialog, LeavingTheBoxWithABadValueWarnsAndPutsTheQualityBack) {
