@@ -66,8 +66,9 @@ template <int32_t divisor>
 
 // Per channel, the largest value and the smallest value that did not raise the largest
 // so far (0 and 255 before the first triple).
-QRIX_VECTOR_CLONES void contrastBounds(const uint8_t* __restrict image, int32_t size, int32_t (&hi)[3],
-                                       int32_t (&lo)[3]) {
+QRIX_VECTOR_KERNEL(void, contrastBounds,
+                   (const uint8_t* __restrict image, int32_t size, int32_t (&hi)[3], int32_t (&lo)[3]),
+                   (image, size, hi, lo)) {
   const ptrdiff_t n = 3 * static_cast<ptrdiff_t>(walkTriples(size));
   for (int c = 0; c < 3; ++c) hi[c] = 0, lo[c] = 255;
   if (n == 0) return;
@@ -188,14 +189,6 @@ const uint8_t (&unrealTable())[256][256] {
   return table.at;
 }
 
-#if defined(__x86_64__)
-bool hasAvx512() {
-  static const bool wide = __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") &&
-                           __builtin_cpu_supports("avx512dq") && __builtin_cpu_supports("avx512vl");
-  return wide;
-}
-#endif
-
 // The generator x' = a x + c, and its steps composed: two and three draws at once.
 constexpr uint32_t kA1 = 214013u, kC1 = 2531011u;
 constexpr uint32_t kA2 = kA1 * kA1, kC2 = kA1 * kC1 + kC1;
@@ -226,7 +219,7 @@ inline uint8_t noiseStep(uint8_t value, uint32_t x) {
 // The noise walk: every triple draws red, green, blue in that order. The state before each
 // triple of a block is reached from the block's first in one jump, so the triples do not
 // wait on one another.
-QRIX_VECTOR_CLONES void noise(uint8_t* image, int32_t size) {
+QRIX_VECTOR_KERNEL(void, noise, (uint8_t * image, int32_t size), (image, size)) {
   static constexpr NoiseJumps jump = noiseJumps();
   uint32_t& state = qrix::randomState();
   uint32_t x = state;
@@ -311,7 +304,7 @@ inline void falseColor(uint8_t& pb, uint8_t& pg, uint8_t& pr) {
 
 // The modes whose loops vectorise, built for wider vectors too. Conversions of doubles
 // that stay far inside 32 bits truncate as truncToInt does. Returns false for other modes.
-QRIX_VECTOR_CLONES bool mapVector(uint8_t* image, int32_t size, int32_t mode) {
+QRIX_VECTOR_KERNEL(bool, mapVector, (uint8_t * image, int32_t size, int32_t mode), (image, size, mode)) {
   switch (mode) {
     case 1:  // InvertAll
       invert(image, size, 0xff, 0xff, 0xff);
@@ -498,7 +491,7 @@ QRIX_VECTOR_CLONES bool mapVector(uint8_t* image, int32_t size, int32_t mode) {
   return true;
 }
 
-QRIX_VECTOR_CLONES void greyVector(uint8_t* image, int32_t size, int32_t mode) {
+QRIX_VECTOR_KERNEL(void, greyVector, (uint8_t * image, int32_t size, int32_t mode), (image, size, mode)) {
   switch (mode) {
     case 1:  // GreyScale_HighLight
       eachPixel(image, size, [](uint8_t& b, uint8_t& g, uint8_t& r) { b = g = r = std::max({b, g, r}); });
@@ -562,7 +555,7 @@ int32_t pno(uint8_t* image, int32_t size, int32_t mode) {
     }
     case 50:  // Noise: draws red, green, blue in that order
 #if defined(__x86_64__)
-      if (hasAvx512()) {
+      if (qrix::cpu::atLeast(qrix::cpu::Level::avx512)) {
         noise512(image, size);
         break;
       }
