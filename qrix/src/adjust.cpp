@@ -337,6 +337,7 @@ QRIX_AVX512 inline bool hslBlock512(uint8_t* B, uint8_t* G, uint8_t* R, double h
   return redo != 0;
 }
 
+// Hand-written because it pays: about 1.7 times as fast as hslWalk built for AVX2 (4000 x 3000).
 QRIX_AVX512 void hslWalk512(uint8_t* image, int32_t size, double hueStep, double saturationStep,
                             double lightnessStep) {
   mapWalkPixels(
@@ -397,6 +398,7 @@ QRIX_AVX512 inline void yuvBlock512(uint8_t* B, uint8_t* G, uint8_t* R, int32_t 
   }
 }
 
+// About 1.5 times as fast as yuvWalk built for AVX2 (4000 x 3000).
 QRIX_AVX512 void yuvWalk512(uint8_t* image, int32_t size, int32_t yDelta, int32_t uDelta, int32_t vDelta) {
   mapWalkPixels(
       image, size, [=](uint8_t * B, uint8_t * G, uint8_t * R) __attribute__((always_inline)) {

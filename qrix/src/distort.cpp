@@ -135,7 +135,7 @@ struct Resampler {
       const int64_t f = base + 3 * wrapToInt(j * scale);
       stop[i] = !(j < length) | (3 * m > limit) | (t >= last);
       from[i] = f;
-      to[i] = (f > 0) & (f < last) & (t > 0) ? t : -1;
+      to[i] = ((f > 0) & (f < last) & (t > 0)) ? t : -1;
     }
     const void* end = std::memchr(stop, 1, kRowRun);
     return end ? static_cast<const uint8_t*>(end) - stop : kRowRun;

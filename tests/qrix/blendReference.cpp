@@ -3,9 +3,12 @@
 // the exports.
 #include "blendReference.h"
 
+#include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <vector>
 
 #include "ReferenceSupport.h"
 
@@ -83,19 +86,6 @@ struct StepValue {
   double value = 0.0;
   void onStep(int32_t k) { value = k == 0 ? start : value + delta; }
 };
-
-// Frames whose painted bytes depend only on the step's value and the old byte.
-template <class ByteFn>
-void paintFrame(uint8_t* image, int32_t size, int32_t width, int32_t height, int32_t stride, int32_t depth,
-                StepValue step, ByteFn&& newByte) {
-  walkBands(
-      width, height, stride, depth, [&](Side, int32_t k) { step.onStep(k); },
-      [&](Side, int32_t, int64_t offset) {
-        if (!insideGuard(offset, size)) return;
-        uint8_t* p = image + offset;
-        for (int c = 0; c < 3; ++c) p[c] = newByte(step.value, p[c]);
-      });
-}
 
 // Ramps over columns (flag non-zero, double step) or rows (flag 0, integer step); the value is advanced
 // before each column or row is painted.
@@ -383,68 +373,121 @@ int32_t dllframenoise(uint8_t* image, int32_t size, int32_t width, int32_t heigh
   return 1;
 }
 
+namespace {
+
+// The frames below are worked out pixel by pixel rather than by walking the bands: each pixel of the
+// picture finds the band and step that cover it, if any, from the band model's four rules (step k
+// of the bottom band is row k over columns k .. width-1-k; of the left band column k over rows
+// k+1 .. height-1-k; of the top band row height-1-k over columns k+1 .. width-1-k, unless the bottom
+// band has it; of the right band column width-1-k over rows k+1 .. height-2-k, unless the left band
+// has it). Each pixel is painted at most once, so the order of painting does not matter.
+struct Cover {
+  Side side;
+  int32_t step;
+};
+
+bool coverOf(int32_t row, int32_t column, int32_t width, int32_t height, int32_t depth, Cover& cover) {
+  if (row < depth && column >= row && column <= width - 1 - row) {
+    cover = {Side::Bottom, row};
+    return true;
+  }
+  if (column < depth && row >= column + 1 && row <= height - 1 - column) {
+    cover = {Side::Left, column};
+    return true;
+  }
+  const int32_t fromTop = height - 1 - row, fromRight = width - 1 - column;
+  if (fromTop < depth && column >= fromTop + 1 && column <= width - 1 - fromTop) {
+    cover = {Side::Top, fromTop};
+    return true;
+  }
+  if (fromRight < depth && row >= fromRight + 1 && row <= height - 2 - fromRight) {
+    cover = {Side::Right, fromRight};
+    return true;
+  }
+  return false;
+}
+
+// The value of every step: the outer value, then the step added once per step inward, in doubles.
+std::vector<double> stepValues(double outer, double perStep, int32_t depth) {
+  std::vector<double> values(depth > 0 ? static_cast<size_t>(depth) : 0);
+  for (size_t k = 0; k < values.size(); ++k) values[k] = k == 0 ? outer : values[k - 1] + perStep;
+  return values;
+}
+
+// Calls paint(pixel, cover) for every covered pixel strictly inside the buffer's first size - 2 bytes.
+template <class Paint>
+void eachFramePixel(uint8_t* image, int32_t size, int32_t width, int32_t height, int32_t stride,
+                    int32_t depth, Paint&& paint) {
+  for (int32_t row = 0; row < height; ++row) {
+    for (int32_t column = 0; column < width; ++column) {
+      Cover cover;
+      if (!coverOf(row, column, width, height, depth, cover)) continue;
+      const int64_t offset = int64_t{row} * stride + 3 * int64_t{column};
+      if (offset <= 0 || offset >= int64_t{size} - 2) continue;
+      paint(image + offset, cover);
+    }
+  }
+}
+
+uint8_t clampToByte(double v) { return static_cast<uint8_t>(v <= 0 ? 0 : (v >= 255 ? 255 : v)); }
+
+}  // namespace
+
 int32_t dllframebright(uint8_t* image, int32_t size, int32_t width, int32_t height, int32_t stride,
                        int32_t outerAmount, int32_t innerAmount, int32_t depth) {
-  const double delta = static_cast<double>(std::abs(innerAmount - outerAmount)) / depth;
-  paintFrame(
-      image, size, width, height, stride, depth, StepValue{static_cast<double>(outerAmount), delta},
-      [](double amount, uint8_t x) { return static_cast<uint8_t>(clampByte(truncToInt(amount + x))); });
+  const auto amount = stepValues(
+      outerAmount, static_cast<double>(std::abs(int64_t{innerAmount} - outerAmount)) / depth, depth);
+  eachFramePixel(image, size, width, height, stride, depth, [&](uint8_t* p, Cover at) {
+    for (int c = 0; c < 3; ++c) p[c] = clampToByte(std::trunc(amount[at.step] + p[c]));
+  });
   return 1;
 }
 
 int32_t dllframecontrast(uint8_t* image, int32_t size, int32_t width, int32_t height, int32_t stride,
                          int32_t outerFactor, int32_t innerFactor, int32_t depth) {
-  const double delta = static_cast<double>(innerFactor - outerFactor) / depth;
-  paintFrame(image, size, width, height, stride, depth, StepValue{static_cast<double>(outerFactor), delta},
-             [](double factor, uint8_t x) {
-               return static_cast<uint8_t>(clampByte(truncToInt(factor * (x - 128) * 0.0078125 + 128)));
-             });
+  const auto factor =
+      stepValues(outerFactor, static_cast<double>(int64_t{innerFactor} - outerFactor) / depth, depth);
+  eachFramePixel(image, size, width, height, stride, depth, [&](uint8_t* p, Cover at) {
+    for (int c = 0; c < 3; ++c) p[c] = clampToByte(std::trunc(factor[at.step] * (p[c] - 128) / 128.0 + 128));
+  });
   return 1;
 }
 
 int32_t dllframeexposal(uint8_t* image, int32_t size, int32_t width, int32_t height, int32_t stride,
                         int32_t outerLevel, int32_t innerLevel, int32_t depth) {
-  const double delta = static_cast<double>(innerLevel - outerLevel) / depth;
-  paintFrame(image, size, width, height, stride, depth, StepValue{static_cast<double>(outerLevel), delta},
-             [](double level, uint8_t x) {
-               if (x >= 128) return x;
-               const double v = level - x;
-               return lowByte(truncToInt(v > 0.0 ? v : 0.0));
-             });
+  const auto level =
+      stepValues(outerLevel, static_cast<double>(int64_t{innerLevel} - outerLevel) / depth, depth);
+  eachFramePixel(image, size, width, height, stride, depth, [&](uint8_t* p, Cover at) {
+    for (int c = 0; c < 3; ++c) {
+      if (p[c] < 128) p[c] = lowByte(truncToInt(std::max(0.0, level[at.step] - p[c])));
+    }
+  });
   return 1;
 }
 
 int32_t dllframemix(uint8_t* image, int32_t size, int32_t width, int32_t height, int32_t stride,
                     int32_t outerRed, int32_t outerGreen, int32_t outerBlue, int32_t innerRed,
                     int32_t innerGreen, int32_t innerBlue, int32_t depth) {
-  StepValue outer{1.0, -1.0 / depth};
-  walkBands(
-      width, height, stride, depth, [&](Side, int32_t k) { outer.onStep(k); },
-      [&](Side, int32_t, int64_t offset) {
-        if (!insideGuard(offset, size)) return;
-        const double c = outer.value;
-        uint8_t* p = image + offset;
-        p[2] = lowByte(truncToInt(c * outerRed + (1.0 - c) * innerRed));
-        p[1] = lowByte(truncToInt(c * outerGreen + (1.0 - c) * innerGreen));
-        p[0] = lowByte(truncToInt(c * outerBlue + (1.0 - c) * innerBlue));
-      });
+  const auto outer = stepValues(1.0, -1.0 / depth, depth);
+  eachFramePixel(image, size, width, height, stride, depth, [&](uint8_t* p, Cover at) {
+    const double w = outer[at.step];
+    const int32_t outerColour[3] = {outerBlue, outerGreen, outerRed},
+                  innerColour[3] = {innerBlue, innerGreen, innerRed};
+    for (int c = 0; c < 3; ++c) p[c] = lowByte(truncToInt(w * outerColour[c] + (1.0 - w) * innerColour[c]));
+  });
   return 1;
 }
 
 int32_t dllbeveler(uint8_t* image, int32_t size, int32_t width, int32_t height, int32_t stride,
                    int32_t leftAmount, int32_t rightAmount, int32_t bottomAmount, int32_t topAmount,
                    int32_t depth) {
-  walkBands(
-      width, height, stride, depth, [](Side, int32_t) {},
-      [&](Side side, int32_t, int64_t offset) {
-        if (!insideGuard(offset, size)) return;
-        const int32_t amount = side == Side::Top      ? topAmount
-                               : side == Side::Bottom ? bottomAmount
-                               : side == Side::Left   ? leftAmount
-                                                      : rightAmount;
-        uint8_t* p = image + offset;
-        for (int c = 0; c < 3; ++c) p[c] = static_cast<uint8_t>(clampByte(amount + p[c]));
-      });
+  eachFramePixel(image, size, width, height, stride, depth, [&](uint8_t* p, Cover at) {
+    int64_t amount = rightAmount;
+    if (at.side == Side::Top) amount = topAmount;
+    if (at.side == Side::Bottom) amount = bottomAmount;
+    if (at.side == Side::Left) amount = leftAmount;
+    for (int c = 0; c < 3; ++c) p[c] = static_cast<uint8_t>(std::clamp<int64_t>(amount + p[c], 0, 255));
+  });
   return 1;
 }
 
