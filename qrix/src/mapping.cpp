@@ -67,8 +67,9 @@ template <int32_t divisor>
 
 // Per channel, the largest value and the smallest value that did not raise the largest
 // so far (0 and 255 before the first triple).
-QRIX_VECTOR_CLONES void contrastBounds(const uint8_t* __restrict image, int32_t size, int32_t (&hi)[3],
-                                       int32_t (&lo)[3]) {
+QRIX_VECTOR_KERNEL(void, contrastBounds,
+                   (const uint8_t* __restrict image, int32_t size, int32_t (&hi)[3], int32_t (&lo)[3]),
+                   (image, size, hi, lo)) {
   const ptrdiff_t n = 3 * static_cast<ptrdiff_t>(walkTriples(size));
   for (int c = 0; c < 3; ++c) hi[c] = 0, lo[c] = 255;
   if (n == 0) return;
@@ -189,14 +190,6 @@ const uint8_t (&unrealTable())[256][256] {
   return table.at;
 }
 
-#if defined(__x86_64__)
-bool hasAvx512() {
-  static const bool wide = __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") &&
-                           __builtin_cpu_supports("avx512dq") && __builtin_cpu_supports("avx512vl");
-  return wide;
-}
-#endif
-
 // The generator x' = a x + c, and its steps composed: two and three draws at once.
 constexpr uint32_t kA1 = 214013u, kC1 = 2531011u;
 constexpr uint32_t kA2 = kA1 * kA1, kC2 = kA1 * kC1 + kC1;
@@ -227,7 +220,7 @@ inline uint8_t noiseStep(uint8_t value, uint32_t x) {
 // The noise walk: every triple draws red, green, blue in that order. The state before each
 // triple of a block is reached from the block's first in one jump, so the triples do not
 // wait on one another.
-QRIX_VECTOR_CLONES void noise(uint8_t* image, int32_t size) {
+QRIX_VECTOR_KERNEL(void, noise, (uint8_t * image, int32_t size), (image, size)) {
   static constexpr NoiseJumps jump = noiseJumps();
   uint32_t& state = qrix::randomState();
   uint32_t x = state;
@@ -262,6 +255,7 @@ constexpr Jump jumpOf(uint64_t n) {
   return total;
 }
 
+// About twice as fast as noise built for AVX2 (4000 x 3000).
 // The noise walk on the interleaved bytes, sixteen to a vector. Byte i of the walk takes draw
 // 3 (i / 3) + 2 - i % 3, red being drawn first; draws are a fixed 48 apart from one vector to
 // the one three places on, so each of three vectors of states moves on by one 48-step jump.
@@ -312,7 +306,7 @@ inline void falseColor(uint8_t& pb, uint8_t& pg, uint8_t& pr) {
 
 // The modes whose loops vectorise, built for wider vectors too. Conversions of doubles
 // that stay far inside 32 bits truncate as truncToInt does. Returns false for other modes.
-QRIX_VECTOR_CLONES bool mapVector(uint8_t* image, int32_t size, int32_t mode) {
+QRIX_VECTOR_KERNEL(bool, mapVector, (uint8_t * image, int32_t size, int32_t mode), (image, size, mode)) {
   switch (mode) {
     case QRIX_PNO_INVERT_ALL:
       invert(image, size, 0xff, 0xff, 0xff);
@@ -499,7 +493,7 @@ QRIX_VECTOR_CLONES bool mapVector(uint8_t* image, int32_t size, int32_t mode) {
   return true;
 }
 
-QRIX_VECTOR_CLONES void greyVector(uint8_t* image, int32_t size, int32_t mode) {
+QRIX_VECTOR_KERNEL(void, greyVector, (uint8_t * image, int32_t size, int32_t mode), (image, size, mode)) {
   switch (mode) {
     case QRIX_GREY_HIGH_LIGHT:
       eachPixel(image, size, [](uint8_t& b, uint8_t& g, uint8_t& r) { b = g = r = std::max({b, g, r}); });
@@ -590,7 +584,7 @@ int32_t pno(uint8_t* image, int32_t size, int32_t mode) {
   switch (mode) {
     case QRIX_PNO_NOISE:  // draws red, green, blue in that order, so it stays on this thread
 #if defined(__x86_64__)
-      if (hasAvx512()) {
+      if (qrix::cpu::atLeast(qrix::cpu::Level::avx512)) {
         noise512(image, size);
         break;
       }

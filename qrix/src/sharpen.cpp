@@ -25,8 +25,9 @@ constexpr auto weighted =
 
 // Each byte v of the run pushed away from its partner w at offset `at`: clampByte(v + k (v - w)), the
 // product and the sum wrapping as 32-bit integers do.
-QRIX_VECTOR_CLONES void pushAway(const uint8_t* source, uint8_t* destination, ptrdiff_t n, ptrdiff_t at,
-                                 int32_t k) {
+QRIX_VECTOR_KERNEL(void, pushAway,
+                   (const uint8_t* source, uint8_t* destination, ptrdiff_t n, ptrdiff_t at, int32_t k),
+                   (source, destination, n, at, k)) {
   const uint32_t factor = static_cast<uint32_t>(k);
   for (ptrdiff_t j = 0; j < n; ++j) {
     const int32_t v = source[j], w = source[j + at];
@@ -37,8 +38,9 @@ QRIX_VECTOR_CLONES void pushAway(const uint8_t* source, uint8_t* destination, pt
 }
 
 // pushAway for |k| <= 127: v + k (v - w) lies in [-32385, 32640], so 16-bit lanes hold it exactly.
-QRIX_VECTOR_CLONES void pushAwayNarrow(const uint8_t* source, uint8_t* destination, ptrdiff_t n, ptrdiff_t at,
-                                       int16_t k) {
+QRIX_VECTOR_KERNEL(void, pushAwayNarrow,
+                   (const uint8_t* source, uint8_t* destination, ptrdiff_t n, ptrdiff_t at, int16_t k),
+                   (source, destination, n, at, k)) {
   for (ptrdiff_t j = 0; j < n; ++j) {
     const int16_t v = source[j], w = source[j + at];
     const auto t = static_cast<int16_t>(v + static_cast<int16_t>(k * static_cast<int16_t>(v - w)));

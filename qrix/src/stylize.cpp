@@ -111,7 +111,7 @@ struct SumTable {
   }
 };
 
-QRIX_VECTOR_CLONES void charcoalWalk(uint8_t* image, int32_t size) {
+QRIX_VECTOR_KERNEL(void, charcoalWalk, (uint8_t * image, int32_t size), (image, size)) {
   mapWalkPixels(
       image, size, [](uint8_t * B, uint8_t * G, uint8_t * R) __attribute__((always_inline)) {
         for (int k = 0; k < kPixelBlock; ++k) {
@@ -121,7 +121,8 @@ QRIX_VECTOR_CLONES void charcoalWalk(uint8_t* image, int32_t size) {
       });
 }
 
-QRIX_VECTOR_CLONES void comedyWalk(uint8_t* image, int32_t size, const SumTable& red) {
+QRIX_VECTOR_KERNEL(void, comedyWalk, (uint8_t * image, int32_t size, const SumTable& red),
+                   (image, size, red)) {
   // Red is looked up byte by byte after the vector pass, which costs less than vector gathers.
   mapWalkPixels(
       image, size, [&red](uint8_t * B, uint8_t * G, uint8_t * R) __attribute__((always_inline)) {
@@ -136,7 +137,7 @@ QRIX_VECTOR_CLONES void comedyWalk(uint8_t* image, int32_t size, const SumTable&
       });
 }
 
-QRIX_VECTOR_CLONES void iceWalk(uint8_t* image, int32_t size, uint32_t k) {
+QRIX_VECTOR_KERNEL(void, iceWalk, (uint8_t * image, int32_t size, uint32_t k), (image, size, k)) {
   // k * x wrapped to 32 bits, made non-negative and capped; the cap leaves a wrapped
   // minimum negative, which the next step takes as it is.
   auto level = [k](uint32_t x) {
@@ -158,8 +159,9 @@ QRIX_VECTOR_CLONES void iceWalk(uint8_t* image, int32_t size, uint32_t k) {
       });
 }
 
-QRIX_VECTOR_CLONES void watercolourWalk(uint8_t* image, int32_t size, const uint8_t (&bright)[256],
-                                        const uint8_t (&dark)[256]) {
+QRIX_VECTOR_KERNEL(void, watercolourWalk,
+                   (uint8_t * image, int32_t size, const uint8_t (&bright)[256], const uint8_t (&dark)[256]),
+                   (image, size, bright, dark)) {
   mapWalkPixels(
       image, size, [&](uint8_t * B, uint8_t * G, uint8_t * R) __attribute__((always_inline)) {
         for (int k = 0; k < kPixelBlock; ++k) {
@@ -170,7 +172,8 @@ QRIX_VECTOR_CLONES void watercolourWalk(uint8_t* image, int32_t size, const uint
 }
 
 // The step of a pixel of sum s: sign * (s * m >> 31) = sign * (2s / a), or sign * 2s when `unit`.
-QRIX_VECTOR_CLONES void nostWalk(uint8_t* image, int32_t size, uint32_t m, bool unit, bool negative) {
+QRIX_VECTOR_KERNEL(void, nostWalk, (uint8_t * image, int32_t size, uint32_t m, bool unit, bool negative),
+                   (image, size, m, unit, negative)) {
   mapWalkPixels(
       image, size, [=](uint8_t * B, uint8_t * G, uint8_t * R) __attribute__((always_inline)) {
         for (int k = 0; k < kPixelBlock; ++k) {
@@ -187,11 +190,12 @@ QRIX_VECTOR_CLONES void nostWalk(uint8_t* image, int32_t size, uint32_t m, bool 
       });
 }
 
-QRIX_VECTOR_CLONES void shiftBytes(uint8_t* p, ptrdiff_t n, int32_t shift) {
+QRIX_VECTOR_KERNEL(void, shiftBytes, (uint8_t * p, ptrdiff_t n, int32_t shift), (p, n, shift)) {
   for (ptrdiff_t i = 0; i < n; ++i) p[i] = shiftedByte(p[i], shift);
 }
 
-QRIX_VECTOR_CLONES void diffuseWalk(uint8_t* image, int32_t size, const RandomSteps& draw, uint32_t& x) {
+QRIX_VECTOR_KERNEL(void, diffuseWalk, (uint8_t * image, int32_t size, const RandomSteps& draw, uint32_t& x),
+                   (image, size, draw, x)) {
   mapWalkPixels(
       image, size, [&](uint8_t * B, uint8_t * G, uint8_t * R) __attribute__((always_inline)) {
         const uint32_t x0 = x;
@@ -219,9 +223,11 @@ struct RandomJump {
 // Columns first .. first + n - 1 of one grid row of the canvas: column first + i draws its two steps from
 // state[i], which moves on by two draws, and from[i] becomes the source offset, or -1 when that lies outside
 // 0 .. last. The caller keeps every offset inside 32 bits.
-QRIX_VECTOR_CLONES void canvasSources(uint32_t* __restrict state, int32_t* __restrict from, int32_t first,
-                                      int32_t n, int32_t row, int32_t rowBytes, int32_t last,
-                                      const RandomSteps across, const RandomSteps down) {
+QRIX_VECTOR_KERNEL(void, canvasSources,
+                   (uint32_t* __restrict state, int32_t* __restrict from, int32_t first, int32_t n,
+                    int32_t row, int32_t rowBytes, int32_t last, const RandomSteps across,
+                    const RandomSteps down),
+                   (state, from, first, n, row, rowBytes, last, across, down)) {
   for (int32_t i = 0; i < n; ++i) {
     const uint32_t s1 = state[i] * 214013u + 2531011u;
     const uint32_t s2 = s1 * 214013u + 2531011u;
@@ -240,7 +246,8 @@ void copySources(uint8_t* __restrict d, const uint8_t* __restrict source, const 
   }
 }
 
-#ifdef QRIX_HAVE_VBMI
+#if defined(__x86_64__)
+// About 1.5 times as fast as copySources for the whole canvas call (4000 x 3000).
 // copySources, sixteen pixels at a time: one gather of four-byte words, their first three bytes
 // packed by a byte permute and stored under a byte mask. A word at last would read one byte past
 // the buffer (from[i] <= last), so that pixel is copied on its own.
@@ -272,7 +279,8 @@ __attribute__((target("avx512f,avx512bw,avx512vbmi"))) void copySourcesVbmi(uint
 
 // The rest of the neon sum of each byte of a block, q[i] - q[i + 3] - q[i + 6] + amount in
 // wrap-around 32 bits, from bytes not yet written.
-QRIX_VECTOR_CLONES void neonRests(int32_t* __restrict rest, const uint8_t* q, int n, int32_t amount) {
+QRIX_VECTOR_KERNEL(void, neonRests, (int32_t* __restrict rest, const uint8_t* q, int n, int32_t amount),
+                   (rest, q, n, amount)) {
   for (int i = 0; i < n; ++i) {
     rest[i] = static_cast<int32_t>(static_cast<uint32_t>(q[i]) - q[i + 3] - q[i + 6] +
                                    static_cast<uint32_t>(amount));
@@ -280,11 +288,13 @@ QRIX_VECTOR_CLONES void neonRests(int32_t* __restrict rest, const uint8_t* q, in
 }
 
 // neonRests in 16 bits, for amounts that keep every sum inside them.
-QRIX_VECTOR_CLONES void neonRests16(int16_t* __restrict rest, const uint8_t* q, int n, int16_t amount) {
+QRIX_VECTOR_KERNEL(void, neonRests16, (int16_t* __restrict rest, const uint8_t* q, int n, int16_t amount),
+                   (rest, q, n, amount)) {
   for (int i = 0; i < n; ++i) rest[i] = static_cast<int16_t>(q[i] - q[i + 3] - q[i + 6] + amount);
 }
 
-#ifdef QRIX_HAVE_VBMI
+#if defined(__x86_64__)
+// About 3 times as fast as the plain chain (4000 x 3000).
 // The neon steps of one block with the three channels in 16-bit lanes: x becomes
 // min(255, |x + rest|), the absolute value taken as max(x + rest, -rest - x), whose two
 // terms do not wait on each other. Each step stores four bytes, the fourth over the next
@@ -314,7 +324,8 @@ __attribute__((target("sse4.1"))) void neonChain16(uint8_t* q, const int16_t* re
 }
 #endif
 
-#ifdef QRIX_HAVE_VBMI
+#if defined(__x86_64__)
+// Tens of times as fast as the plane walk of watercolourWalk: no per-byte table loads.
 // 256-entry byte tables applied to 192-byte blocks (64 pixels) by AVX-512 byte permutes: each
 // of a block's three vectors is looked up in both tables, and the bright result is taken for
 // the bytes of pixels with a byte of 128 or more. Bit i of a block's 192-bit mask is byte i.
@@ -363,9 +374,10 @@ __attribute__((target("avx512f,avx512bw,avx512vbmi"))) ptrdiff_t watercolourVbmi
 // Byte offsets of the targets of the grid pixels of row `row`, columns 0 .. n - 1:
 // rowBytes * t + 3i for t = trunc(lift[i] + row - 3) when 0 <= t <= highest[i], the cell then
 // lying inside the buffer; -1 otherwise. The caller keeps t and the offsets inside 32 bits.
-QRIX_VECTOR_CLONES void waveTargets(int32_t* __restrict to, const double* __restrict lift,
-                                    const int32_t* __restrict highest, int32_t n, double row,
-                                    uint32_t rowBytes) {
+QRIX_VECTOR_KERNEL(void, waveTargets,
+                   (int32_t* __restrict to, const double* __restrict lift, const int32_t* __restrict highest,
+                    int32_t n, double row, uint32_t rowBytes),
+                   (to, lift, highest, n, row, rowBytes)) {
   for (int32_t i = 0; i < n; ++i) {
     const int32_t t = static_cast<int32_t>(lift[i] + row - 3);
     const uint32_t at = rowBytes * static_cast<uint32_t>(t) + 3u * static_cast<uint32_t>(i);
@@ -397,10 +409,9 @@ int32_t dllneon(uint8_t* image, int32_t size, int32_t amount) {
   uint32_t x0 = 0, x1 = 0, x2 = 0;
   if (steps > 0) x0 = image[0], x1 = image[1], x2 = image[2];
   constexpr int kBlock = 1024;
-#ifdef QRIX_HAVE_VBMI
-  static const bool vectorChain = __builtin_cpu_supports("sse4.1");
+#if defined(__x86_64__)
   // Sums lie within amount - 510 .. amount + 510.
-  if (vectorChain && amount >= -32000 && amount <= 32000) {
+  if (qrix::cpu::sse41() && amount >= -32000 && amount <= 32000) {
     int16_t rest16[3 * kBlock + 1] = {};  // one more for the last four-lane load
     for (int64_t s0 = 0; s0 < steps; s0 += kBlock) {
       const int m = static_cast<int>(std::min<int64_t>(kBlock, steps - s0));
@@ -456,9 +467,8 @@ int32_t dllwatercolour(uint8_t* image, int32_t size, int32_t amount) {
     dark[v] = static_cast<uint8_t>(atMost255(truncAny(v * h)));
   }
   qrix::eachBand(image, size, [&](uint8_t* part, int32_t partSize) {
-#ifdef QRIX_HAVE_VBMI
-    static const bool permutes = __builtin_cpu_supports("avx512vbmi") && __builtin_cpu_supports("avx512bw");
-    if (permutes) {
+#if defined(__x86_64__)
+    if (qrix::cpu::vbmi()) {
       // Whole 192-byte blocks by permutes, the rest (fewer than 64 pixels) by the plane walk.
       const ptrdiff_t n = 3 * static_cast<ptrdiff_t>(qrix::walkTriples(partSize));
       const ptrdiff_t done = watercolourVbmi(part, n, bright, dark);
@@ -587,8 +597,8 @@ int32_t dllcanvas(const uint8_t* source, uint8_t* destination, int32_t size, int
       // the first-level cache. Their next rows are fetched ahead: they are read in random order,
       // which the processor's own prefetching does not follow.
       constexpr int64_t kBand = 256;
-#ifdef QRIX_HAVE_VBMI
-      static const bool gathers = __builtin_cpu_supports("avx512vbmi") && __builtin_cpu_supports("avx512bw");
+#if defined(__x86_64__)
+      const bool gathers = qrix::cpu::vbmi();
 #endif
       int32_t from[kBand];
       for (int64_t i0 = 0; i0 < usedColumns; i0 += kBand) {
@@ -604,7 +614,7 @@ int32_t dllcanvas(const uint8_t* source, uint8_t* destination, int32_t size, int
           for (int64_t k = ahead; k <= aheadEnd; k += 64) __builtin_prefetch(source + k);
           const int64_t next = to + 4 * rowBytes, nextEnd = std::min(last, next + 3 * n);
           for (int64_t k = next; k <= nextEnd; k += 64) __builtin_prefetch(destination + k, 1);
-#ifdef QRIX_HAVE_VBMI
+#if defined(__x86_64__)
           if (gathers) {
             copySourcesVbmi(destination + to, source, from, n, static_cast<int32_t>(last));
             continue;

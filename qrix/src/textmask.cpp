@@ -18,13 +18,15 @@ struct NotBlack {
   }
 };
 
-QRIX_VECTOR_CLONES void copyUnlessBlack(uint8_t* destination, const uint8_t* source, const uint8_t* test,
-                                        int32_t size) {
+QRIX_VECTOR_KERNEL(void, copyUnlessBlack,
+                   (uint8_t * destination, const uint8_t* source, const uint8_t* test, int32_t size),
+                   (destination, source, test, size)) {
   qrix::copyChosen(destination, source, size, NotBlack{test, {}});
 }
 
-template <bool kNarrow>
-QRIX_WIDE_CLONES void mixWordWalk(uint8_t* mask, const uint8_t* picture, int32_t size, double x) {
+QRIX_WIDE_TEMPLATE(template <bool kNarrow>, <kNarrow>, void, mixWordWalk,
+                   (uint8_t * mask, const uint8_t* picture, int32_t size, double x),
+                   (mask, picture, size, x)) {
   qrix::blendChosen<kNarrow>(mask, picture, size, x, 1.0 - x, NotBlack{mask, {}});
 }
 

@@ -3,9 +3,12 @@
 // the exports.
 #include "blendReference.h"
 
+#include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <vector>
 
 #include "ReferenceSupport.h"
 
@@ -84,19 +87,6 @@ struct StepValue {
   void onStep(int32_t k) { value = k == 0 ? start : value + delta; }
 };
 
-// Frames whose painted bytes depend only on the step's value and the old byte.
-template <class ByteFn>
-void paintFrame(uint8_t* image, int32_t size, int32_t width, int32_t height, int32_t stride, int32_t depth,
-                StepValue step, ByteFn&& newByte) {
-  walkBands(
-      width, height, stride, depth, [&](Side, int32_t k) { step.onStep(k); },
-      [&](Side, int32_t, int64_t offset) {
-        if (!insideGuard(offset, size)) return;
-        uint8_t* p = image + offset;
-        for (int c = 0; c < 3; ++c) p[c] = newByte(step.value, p[c]);
-      });
-}
-
 // Ramps over columns (flag non-zero, double step) or rows (flag 0, integer step); the value is advanced
 // before each column or row is painted.
 template <class ByteFn>
@@ -130,50 +120,32 @@ struct Colour {
   int32_t red, green, blue;
 };
 
-// Three-colour mix for parameter t: A weighs t, B t(1 - t), C (1 - t)^2. Stores low bytes.
-inline void mixThree(uint8_t* p, double t, const Colour& a, const Colour& b, const Colour& c) {
-  const double wa = t;
-  const double wb = t * (1.0 - t);
-  const double wc = (1.0 - t) * (1.0 - t);
-  p[2] = lowByte(truncToInt(a.red * wa + b.red * wb + c.red * wc));
-  p[1] = lowByte(truncToInt(a.green * wa + b.green * wb + c.green * wc));
-  p[0] = lowByte(truncToInt(a.blue * wa + b.blue * wb + c.blue * wc));
+// Pixel p painted with the three-colour mix for t: colour A weighs t, B t (1 - t) and C (1 - t)^2,
+// each byte the low byte of the truncated sum.
+void paintMix(uint8_t* p, double t, const Colour& a, const Colour& b, const Colour& c) {
+  const int32_t first[3] = {a.blue, a.green, a.red}, second[3] = {b.blue, b.green, b.red},
+                third[3] = {c.blue, c.green, c.red};
+  for (int i = 0; i < 3; ++i) {
+    const double sum = first[i] * t + second[i] * (t * (1.0 - t)) + third[i] * ((1.0 - t) * (1.0 - t));
+    p[i] = static_cast<uint8_t>(truncToInt(sum));
+  }
 }
 
-// Parameter t for each of `count` lines: from 1 down by 1/count, or with the mirror flag down by
-// 2/count over the first half and back up over the rest. Calls line(index, t).
-template <class LineFn>
-void threeColourLines(int32_t count, int32_t mirrorFlag, LineFn&& line) {
-  if (count <= 0) return;
-  double t = 1.0;
-  if (mirrorFlag == 0) {
-    const double step = 1.0 / count;
-    for (int32_t i = 0; i < count; ++i) {
-      line(i, t);
-      t -= step;
+// The t of each of `count` lines, written out first: 1 for line 0, then 1/count less per line; with
+// the mirror flag 2/count less per line up to the middle line (count / 2) and as much more from there.
+std::vector<double> lineParameters(int32_t count, int32_t mirrorFlag) {
+  if (count <= 0) return {};
+  std::vector<double> t(static_cast<size_t>(count));
+  const double step = mirrorFlag == 0 ? 1.0 / count : 1.0 / (count * 0.5);
+  const size_t middle = mirrorFlag == 0 ? t.size() : static_cast<size_t>(count / 2);
+  for (size_t i = 0; i < t.size(); ++i) {
+    if (i == 0) {
+      t[i] = 1.0;
+    } else {
+      t[i] = i <= middle ? t[i - 1] - step : t[i - 1] + step;
     }
-    return;
   }
-  const int32_t half = count / 2;
-  const double step = 1.0 / (count * 0.5);
-  for (int32_t i = 0; i < half; ++i) {
-    line(i, t);
-    t -= step;
-  }
-  for (int32_t i = half; i < count; ++i) {
-    line(i, t);
-    t += step;
-  }
-}
-
-// Fills every column (byColumn) or every row, in memory order, with the three-colour mix of its t.
-void threeColourFill(uint8_t* image, int32_t width, int32_t height, int32_t stride, bool byColumn,
-                     const Colour& a, const Colour& b, const Colour& c, int32_t mirrorFlag) {
-  threeColourLines(byColumn ? width : height, mirrorFlag, [&](int32_t line, double t) {
-    const int32_t across = byColumn ? height : width;
-    for (int32_t i = 0; i < across; ++i)
-      mixThree(image + (byColumn ? pixelOffset(i, line, stride) : pixelOffset(line, i, stride)), t, a, b, c);
-  });
+  return t;
 }
 
 }  // namespace
@@ -274,30 +246,21 @@ int32_t dllgradientexposal(uint8_t* image, int32_t width, int32_t height, int32_
 int32_t dllgradientrgb(uint8_t* image, int32_t width, int32_t height, int32_t stride, int32_t directionFlag,
                        int32_t redStart, int32_t redEnd, int32_t greenStart, int32_t greenEnd,
                        int32_t blueStart, int32_t blueEnd) {
-  if (width <= 0 || height <= 0) return 1;
-  const int32_t count = directionFlag != 0 ? width : height;
-  auto stepOf = [count](int32_t s, int32_t e) {
-    const int32_t step = ((s > e ? s : e) - (s < e ? s : e)) / count;
-    return s > e ? -step : step;
+  // Column (or row) L adds L + 1 steps of each channel; a step is the channel's span over the
+  // count of columns (or rows), an integer quotient, negative when the channel falls.
+  const int64_t count = directionFlag != 0 ? width : height;
+  if (count <= 0) return 1;
+  auto step = [count](int64_t start, int64_t end) {
+    const int64_t magnitude = (start > end ? start - end : end - start) / count;
+    return start > end ? -magnitude : magnitude;
   };
-  const int32_t red = stepOf(redStart, redEnd);
-  const int32_t green = stepOf(greenStart, greenEnd);
-  const int32_t blue = stepOf(blueStart, blueEnd);
-  int32_t accRed = 0, accGreen = 0, accBlue = 0;
-  auto apply = [&](uint8_t* p) {
-    p[2] = static_cast<uint8_t>(clampByte(p[2] + accRed));
-    p[1] = static_cast<uint8_t>(clampByte(p[1] + accGreen));
-    p[0] = static_cast<uint8_t>(clampByte(p[0] + accBlue));
-  };
-  const int32_t lines = count;
-  for (int32_t line = 0; line < lines; ++line) {
-    accRed += red;
-    accGreen += green;
-    accBlue += blue;
-    if (directionFlag != 0) {
-      for (int32_t r = 0; r < height; ++r) apply(image + pixelOffset(r, line, stride));
-    } else {
-      for (int32_t c = 0; c < width; ++c) apply(image + pixelOffset(line, c, stride));
+  const int64_t steps[3] = {step(blueStart, blueEnd), step(greenStart, greenEnd), step(redStart, redEnd)};
+  for (int32_t row = 0; row < height; ++row) {
+    for (int32_t column = 0; column < width; ++column) {
+      const int64_t line = directionFlag != 0 ? column : row;
+      uint8_t* p = image + pixelOffset(row, column, stride);
+      for (int c = 0; c < 3; ++c)
+        p[c] = static_cast<uint8_t>(std::clamp<int64_t>(p[c] + (line + 1) * steps[c], 0, 255));
     }
   }
   return 1;
@@ -306,16 +269,26 @@ int32_t dllgradientrgb(uint8_t* image, int32_t width, int32_t height, int32_t st
 int32_t dllgradienthor(uint8_t* image, int32_t, int32_t width, int32_t height, int32_t stride, int32_t redA,
                        int32_t greenA, int32_t blueA, int32_t redB, int32_t greenB, int32_t blueB,
                        int32_t redC, int32_t greenC, int32_t blueC, int32_t mirrorFlag) {
-  threeColourFill(image, width, height, stride, true, {redA, greenA, blueA}, {redB, greenB, blueB},
-                  {redC, greenC, blueC}, mirrorFlag);
+  const std::vector<double> t = lineParameters(width, mirrorFlag);
+  for (int32_t row = 0; row < height; ++row) {
+    for (int32_t column = 0; column < width; ++column) {
+      paintMix(image + pixelOffset(row, column, stride), t[column], {redA, greenA, blueA},
+               {redB, greenB, blueB}, {redC, greenC, blueC});
+    }
+  }
   return 1;
 }
 
 int32_t dllgradientver(uint8_t* image, int32_t, int32_t width, int32_t height, int32_t stride, int32_t redA,
                        int32_t greenA, int32_t blueA, int32_t redB, int32_t greenB, int32_t blueB,
                        int32_t redC, int32_t greenC, int32_t blueC, int32_t mirrorFlag) {
-  threeColourFill(image, width, height, stride, false, {redA, greenA, blueA}, {redB, greenB, blueB},
-                  {redC, greenC, blueC}, mirrorFlag);
+  const std::vector<double> t = lineParameters(height, mirrorFlag);
+  for (int32_t row = 0; row < height; ++row) {
+    for (int32_t column = 0; column < width; ++column) {
+      paintMix(image + pixelOffset(row, column, stride), t[row], {redA, greenA, blueA}, {redB, greenB, blueB},
+               {redC, greenC, blueC});
+    }
+  }
   return 1;
 }
 
@@ -328,7 +301,7 @@ int32_t dllgradientall(uint8_t* image, int32_t, int32_t width, int32_t height, i
   double t = 1.0;
   for (int32_t r = 0; r < height; ++r)
     for (int32_t col = 0; col < width; ++col) {
-      mixThree(image + pixelOffset(r, col, stride), t, a, b, c);
+      paintMix(image + pixelOffset(r, col, stride), t, a, b, c);
       t -= step;
     }
   return 1;
@@ -337,27 +310,17 @@ int32_t dllgradientall(uint8_t* image, int32_t, int32_t width, int32_t height, i
 int32_t dllframecolor(uint8_t* image, int32_t, int32_t width, int32_t height, int32_t stride,
                       int32_t bottomRows, int32_t topRows, int32_t leftColumns, int32_t rightColumns,
                       int32_t red, int32_t green, int32_t blue) {
-  if (width <= 0 || height <= 0) return 1;
-  // Strips wider than the picture stop at its edge rather than run outside the buffer.
-  auto limit = [](int32_t v, int32_t most) { return v > most ? most : v; };
-  bottomRows = limit(bottomRows, height);
-  topRows = limit(topRows, height);
-  leftColumns = limit(leftColumns, width);
-  rightColumns = limit(rightColumns, width);
-  auto paint = [&](int32_t r, int32_t c) {
-    uint8_t* p = image + pixelOffset(r, c, stride);
-    p[2] = lowByte(red);
-    p[1] = lowByte(green);
-    p[0] = lowByte(blue);
-  };
-  for (int32_t r = 0; r < bottomRows; ++r)
-    for (int32_t c = 0; c < width; ++c) paint(r, c);
-  for (int32_t r = height - topRows; r < height; ++r)
-    for (int32_t c = 0; c < width; ++c) paint(r, c);
-  for (int32_t c = 0; c < leftColumns; ++c)
-    for (int32_t r = 0; r < height; ++r) paint(r, c);
-  for (int32_t c = width - rightColumns; c < width; ++c)
-    for (int32_t r = 0; r < height; ++r) paint(r, c);
+  // A pixel is painted when any of the four strips holds it.
+  for (int64_t row = 0; row < height; ++row) {
+    for (int64_t column = 0; column < width; ++column) {
+      if (row < bottomRows || row >= height - int64_t{topRows} || column < leftColumns ||
+          column >= width - int64_t{rightColumns}) {
+        uint8_t* p = image + row * stride + 3 * column;
+        p[0] = static_cast<uint8_t>(blue), p[1] = static_cast<uint8_t>(green),
+        p[2] = static_cast<uint8_t>(red);
+      }
+    }
+  }
   return 1;
 }
 
@@ -383,68 +346,121 @@ int32_t dllframenoise(uint8_t* image, int32_t size, int32_t width, int32_t heigh
   return 1;
 }
 
+namespace {
+
+// The frames below are worked out pixel by pixel rather than by walking the bands: each pixel of the
+// picture finds the band and step that cover it, if any, from the band model's four rules (step k
+// of the bottom band is row k over columns k .. width-1-k; of the left band column k over rows
+// k+1 .. height-1-k; of the top band row height-1-k over columns k+1 .. width-1-k, unless the bottom
+// band has it; of the right band column width-1-k over rows k+1 .. height-2-k, unless the left band
+// has it). Each pixel is painted at most once, so the order of painting does not matter.
+struct Cover {
+  Side side;
+  int32_t step;
+};
+
+bool coverOf(int32_t row, int32_t column, int32_t width, int32_t height, int32_t depth, Cover& cover) {
+  if (row < depth && column >= row && column <= width - 1 - row) {
+    cover = {Side::Bottom, row};
+    return true;
+  }
+  if (column < depth && row >= column + 1 && row <= height - 1 - column) {
+    cover = {Side::Left, column};
+    return true;
+  }
+  const int32_t fromTop = height - 1 - row, fromRight = width - 1 - column;
+  if (fromTop < depth && column >= fromTop + 1 && column <= width - 1 - fromTop) {
+    cover = {Side::Top, fromTop};
+    return true;
+  }
+  if (fromRight < depth && row >= fromRight + 1 && row <= height - 2 - fromRight) {
+    cover = {Side::Right, fromRight};
+    return true;
+  }
+  return false;
+}
+
+// The value of every step: the outer value, then the step added once per step inward, in doubles.
+std::vector<double> stepValues(double outer, double perStep, int32_t depth) {
+  std::vector<double> values(depth > 0 ? static_cast<size_t>(depth) : 0);
+  for (size_t k = 0; k < values.size(); ++k) values[k] = k == 0 ? outer : values[k - 1] + perStep;
+  return values;
+}
+
+// Calls paint(pixel, cover) for every covered pixel strictly inside the buffer's first size - 2 bytes.
+template <class Paint>
+void eachFramePixel(uint8_t* image, int32_t size, int32_t width, int32_t height, int32_t stride,
+                    int32_t depth, Paint&& paint) {
+  for (int32_t row = 0; row < height; ++row) {
+    for (int32_t column = 0; column < width; ++column) {
+      Cover cover;
+      if (!coverOf(row, column, width, height, depth, cover)) continue;
+      const int64_t offset = int64_t{row} * stride + 3 * int64_t{column};
+      if (offset <= 0 || offset >= int64_t{size} - 2) continue;
+      paint(image + offset, cover);
+    }
+  }
+}
+
+uint8_t clampToByte(double v) { return static_cast<uint8_t>(v <= 0 ? 0 : (v >= 255 ? 255 : v)); }
+
+}  // namespace
+
 int32_t dllframebright(uint8_t* image, int32_t size, int32_t width, int32_t height, int32_t stride,
                        int32_t outerAmount, int32_t innerAmount, int32_t depth) {
-  const double delta = static_cast<double>(std::abs(innerAmount - outerAmount)) / depth;
-  paintFrame(
-      image, size, width, height, stride, depth, StepValue{static_cast<double>(outerAmount), delta},
-      [](double amount, uint8_t x) { return static_cast<uint8_t>(clampByte(truncToInt(amount + x))); });
+  const auto amount = stepValues(
+      outerAmount, static_cast<double>(std::abs(int64_t{innerAmount} - outerAmount)) / depth, depth);
+  eachFramePixel(image, size, width, height, stride, depth, [&](uint8_t* p, Cover at) {
+    for (int c = 0; c < 3; ++c) p[c] = clampToByte(std::trunc(amount[at.step] + p[c]));
+  });
   return 1;
 }
 
 int32_t dllframecontrast(uint8_t* image, int32_t size, int32_t width, int32_t height, int32_t stride,
                          int32_t outerFactor, int32_t innerFactor, int32_t depth) {
-  const double delta = static_cast<double>(innerFactor - outerFactor) / depth;
-  paintFrame(image, size, width, height, stride, depth, StepValue{static_cast<double>(outerFactor), delta},
-             [](double factor, uint8_t x) {
-               return static_cast<uint8_t>(clampByte(truncToInt(factor * (x - 128) * 0.0078125 + 128)));
-             });
+  const auto factor =
+      stepValues(outerFactor, static_cast<double>(int64_t{innerFactor} - outerFactor) / depth, depth);
+  eachFramePixel(image, size, width, height, stride, depth, [&](uint8_t* p, Cover at) {
+    for (int c = 0; c < 3; ++c) p[c] = clampToByte(std::trunc(factor[at.step] * (p[c] - 128) / 128.0 + 128));
+  });
   return 1;
 }
 
 int32_t dllframeexposal(uint8_t* image, int32_t size, int32_t width, int32_t height, int32_t stride,
                         int32_t outerLevel, int32_t innerLevel, int32_t depth) {
-  const double delta = static_cast<double>(innerLevel - outerLevel) / depth;
-  paintFrame(image, size, width, height, stride, depth, StepValue{static_cast<double>(outerLevel), delta},
-             [](double level, uint8_t x) {
-               if (x >= 128) return x;
-               const double v = level - x;
-               return lowByte(truncToInt(v > 0.0 ? v : 0.0));
-             });
+  const auto level =
+      stepValues(outerLevel, static_cast<double>(int64_t{innerLevel} - outerLevel) / depth, depth);
+  eachFramePixel(image, size, width, height, stride, depth, [&](uint8_t* p, Cover at) {
+    for (int c = 0; c < 3; ++c) {
+      if (p[c] < 128) p[c] = lowByte(truncToInt(std::max(0.0, level[at.step] - p[c])));
+    }
+  });
   return 1;
 }
 
 int32_t dllframemix(uint8_t* image, int32_t size, int32_t width, int32_t height, int32_t stride,
                     int32_t outerRed, int32_t outerGreen, int32_t outerBlue, int32_t innerRed,
                     int32_t innerGreen, int32_t innerBlue, int32_t depth) {
-  StepValue outer{1.0, -1.0 / depth};
-  walkBands(
-      width, height, stride, depth, [&](Side, int32_t k) { outer.onStep(k); },
-      [&](Side, int32_t, int64_t offset) {
-        if (!insideGuard(offset, size)) return;
-        const double c = outer.value;
-        uint8_t* p = image + offset;
-        p[2] = lowByte(truncToInt(c * outerRed + (1.0 - c) * innerRed));
-        p[1] = lowByte(truncToInt(c * outerGreen + (1.0 - c) * innerGreen));
-        p[0] = lowByte(truncToInt(c * outerBlue + (1.0 - c) * innerBlue));
-      });
+  const auto outer = stepValues(1.0, -1.0 / depth, depth);
+  eachFramePixel(image, size, width, height, stride, depth, [&](uint8_t* p, Cover at) {
+    const double w = outer[at.step];
+    const int32_t outerColour[3] = {outerBlue, outerGreen, outerRed},
+                  innerColour[3] = {innerBlue, innerGreen, innerRed};
+    for (int c = 0; c < 3; ++c) p[c] = lowByte(truncToInt(w * outerColour[c] + (1.0 - w) * innerColour[c]));
+  });
   return 1;
 }
 
 int32_t dllbeveler(uint8_t* image, int32_t size, int32_t width, int32_t height, int32_t stride,
                    int32_t leftAmount, int32_t rightAmount, int32_t bottomAmount, int32_t topAmount,
                    int32_t depth) {
-  walkBands(
-      width, height, stride, depth, [](Side, int32_t) {},
-      [&](Side side, int32_t, int64_t offset) {
-        if (!insideGuard(offset, size)) return;
-        const int32_t amount = side == Side::Top      ? topAmount
-                               : side == Side::Bottom ? bottomAmount
-                               : side == Side::Left   ? leftAmount
-                                                      : rightAmount;
-        uint8_t* p = image + offset;
-        for (int c = 0; c < 3; ++c) p[c] = static_cast<uint8_t>(clampByte(amount + p[c]));
-      });
+  eachFramePixel(image, size, width, height, stride, depth, [&](uint8_t* p, Cover at) {
+    int64_t amount = rightAmount;
+    if (at.side == Side::Top) amount = topAmount;
+    if (at.side == Side::Bottom) amount = bottomAmount;
+    if (at.side == Side::Left) amount = leftAmount;
+    for (int c = 0; c < 3; ++c) p[c] = static_cast<uint8_t>(std::clamp<int64_t>(amount + p[c], 0, 255));
+  });
   return 1;
 }
 

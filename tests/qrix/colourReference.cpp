@@ -97,94 +97,85 @@ int32_t dllrgbbalance(uint8_t* image, int32_t size, int32_t redDelta, int32_t gr
   return 1;
 }
 
+// The three colour-space adjustments below are written per pixel from their formulas, with an index
+// walk of their own, rather than after the library's code: a fault shared by both would otherwise
+// pass unseen.
+
 int32_t dllyuvbalance(uint8_t* image, int32_t size, int32_t yDelta, int32_t uDelta, int32_t vDelta) {
-  // The deltas enter the green formula together, so they are carried in 64 bits rather
-  // than limited one by one; every value stays exact in a double.
-  forEachTriple(image, size, [=](uint8_t* p) {
-    const int32_t b = p[0], g = p[1], r = p[2];
-    const int64_t y = truncToInt(0.587 * g + 0.299 * r + 0.114 * b);
-    const int64_t u = b - y + uDelta;
-    const int64_t v = r - y + vDelta;
-    const int64_t y1 = y + yDelta;
-    p[2] = clampByte64(y1 + v);
-    p[0] = clampByte64(y1 + u);
-    p[1] = clampByte64(static_cast<int64_t>(static_cast<double>(y1) - 0.192 * static_cast<double>(u) -
-                                            0.509 * static_cast<double>(v)));
-  });
+  for (int64_t i = 0; i < int64_t{size} - 2; i += 3) {
+    const int64_t blue = image[i], green = image[i + 1], red = image[i + 2];
+    const int64_t luma = truncToInt(0.587 * static_cast<double>(green) + 0.299 * static_cast<double>(red) +
+                                    0.114 * static_cast<double>(blue));
+    const int64_t u = blue - luma + uDelta, v = red - luma + vDelta, shifted = luma + yDelta;
+    const double newGreen =
+        static_cast<double>(shifted) - 0.192 * static_cast<double>(u) - 0.509 * static_cast<double>(v);
+    image[i] = clampByte64(shifted + u);  // blue + yDelta + uDelta
+    image[i + 1] = clampByte64(static_cast<int64_t>(newGreen));
+    image[i + 2] = clampByte64(shifted + v);  // red + yDelta + vDelta
+  }
   return 1;
 }
 
 int32_t dllycbcr(uint8_t* image, int32_t size, int32_t yDelta, int32_t cbDelta, int32_t crDelta) {
-  // The undisturbed Y, Cb and Cr lie in 0..255, so limiting the deltas changes nothing.
-  const int32_t dy = std::clamp(yDelta, -512, 512);
-  const int32_t dcb = std::clamp(cbDelta, -512, 512);
-  const int32_t dcr = std::clamp(crDelta, -512, 512);
-  forEachTriple(image, size, [=](uint8_t* p) {
-    const int32_t b = p[0], g = p[1], r = p[2];
-    const int32_t y = clampByte(truncToInt(0.587 * g + 0.299 * r + 0.114 * b) + dy);
-    const int32_t cb = clampByte(truncToInt(0.5 * b - (0.1687 * r + 0.3313 * g) + 128) + dcb);
-    const int32_t cr = clampByte(truncToInt(0.5 * r - 0.4187 * g - 0.0813 * b + 128) + dcr);
-    p[2] = static_cast<uint8_t>(clampByte(truncToInt(y + 1.402 * (cr - 128))));
-    p[1] = static_cast<uint8_t>(clampByte(truncToInt(y - 0.34414 * (cb - 128) - 0.71414 * (cr - 128))));
-    p[0] = static_cast<uint8_t>(clampByte(truncToInt(y + 1.772 * (cb - 128))));
-  });
+  for (int64_t i = 0; i < int64_t{size} - 2; i += 3) {
+    const double blue = image[i], green = image[i + 1], red = image[i + 2];
+    // Forward, with the deltas added in 64 bits so that no delta wraps.
+    const int64_t luma =
+        clampByte64(int64_t{truncToInt(0.587 * green + 0.299 * red + 0.114 * blue)} + yDelta);
+    const int64_t cb =
+        clampByte64(int64_t{truncToInt(0.5 * blue - (0.1687 * red + 0.3313 * green) + 128)} + cbDelta);
+    const int64_t cr =
+        clampByte64(int64_t{truncToInt(0.5 * red - 0.4187 * green - 0.0813 * blue + 128)} + crDelta);
+    // Back again.
+    const double y = static_cast<double>(luma);
+    const double b = static_cast<double>(cb - 128), r = static_cast<double>(cr - 128);
+    image[i + 2] = static_cast<uint8_t>(clampByte(truncToInt(y + 1.402 * r)));
+    image[i + 1] = static_cast<uint8_t>(clampByte(truncToInt(y - 0.34414 * b - 0.71414 * r)));
+    image[i] = static_cast<uint8_t>(clampByte(truncToInt(y + 1.772 * b)));
+  }
   return 1;
 }
 
+namespace {
+
+// One channel of the HSL-to-RGB conversion, hue h in sixths (-1 <= h < 5). The channel is hi
+// between its two edges, climbs from lo to hi over the sixth after `rising` and falls back over the
+// sixth before `falling`; everywhere else it is lo.
+double channelOf(double h, double lo, double hi, double rising, double falling, bool (*isHigh)(double)) {
+  if (isHigh(h)) return hi;
+  if (h >= rising && h < rising + 1) return lo + (h - rising) * (hi - lo);
+  if (h >= falling - 1 && h < falling) return lo + (falling - h) * (hi - lo);
+  return lo;
+}
+
+}  // namespace
+
 int32_t dllhsl(uint8_t* image, int32_t size, int32_t hueDelta, int32_t saturationDelta,
                int32_t lightnessDelta) {
-  const double hueStep = hueDelta * 0.01;
-  const double saturationStep = saturationDelta * 0.01;
-  const double lightnessStep = lightnessDelta * 0.01;
-  forEachTriple(image, size, [=](uint8_t* p) {
-    const double r = p[2] * 0.00392156862745098;
-    const double g = p[1] * 0.00392156862745098;
-    const double b = p[0] * 0.00392156862745098;
-    const double mx = std::max(r, std::max(g, b));
-    const double mn = std::min(r, std::min(g, b));
-    double l = (mx + mn) / 2;
-    double s = 0.0;
-    double h = 0.0;
-    if (mx != mn) {
-      const double d = mx - mn;
-      s = l <= 0.5 ? d / (mx + mn) : d / (2 - mx - mn);
-      if (r == mx) {
-        h = (g - b) / d;
-      } else if (g == mx) {
-        h = 2 + (b - r) / d;
-      } else {
-        h = 4 + (r - g) / d;
-      }
+  for (int64_t i = 0; i < int64_t{size} - 2; i += 3) {
+    const double r = image[i + 2] * 0.00392156862745098, g = image[i + 1] * 0.00392156862745098,
+                 b = image[i] * 0.00392156862745098;
+    const double top = std::max({r, g, b}), bottom = std::min({r, g, b});
+    double hue = 0, saturation = 0, lightness = (top + bottom) / 2;
+    if (top != bottom) {
+      const double d = top - bottom;
+      saturation = lightness <= 0.5 ? d / (top + bottom) : d / (2 - top - bottom);
+      hue = r == top ? (g - b) / d : g == top ? 2 + (b - r) / d : 4 + (r - g) / d;
     }
-    h = wrapHue(h + hueStep);
-    s = std::clamp(s + saturationStep, 0.0, 1.0);
-    l = std::clamp(l + lightnessStep, 0.0, 1.0);
-
-    double nr, ng, nb;
-    if (s == 0.0) {
-      nr = ng = nb = l;
-    } else {
-      const double lo = l <= 0.5 ? l * (1 - s) : l - s * (1 - l);
-      const double hi = 2 * l - lo;
-      const double span = hi - lo;
-      if (h < 0) {
-        nr = hi, ng = lo, nb = lo - h * span;
-      } else if (h < 1) {
-        nr = hi, ng = lo + h * span, nb = lo;
-      } else if (h < 2) {
-        nr = lo - (h - 2) * span, ng = hi, nb = lo;
-      } else if (h < 3) {
-        nr = lo, ng = hi, nb = lo + (h - 2) * span;
-      } else if (h < 4) {
-        nr = lo, ng = lo - (h - 4) * span, nb = hi;
-      } else {
-        nr = lo + (h - 4) * span, ng = lo, nb = hi;
-      }
+    hue = wrapHue(hue + hueDelta * 0.01);
+    saturation = std::min(1.0, std::max(0.0, saturation + saturationDelta * 0.01));
+    lightness = std::min(1.0, std::max(0.0, lightness + lightnessDelta * 0.01));
+    double out[3] = {lightness, lightness, lightness};  // blue, green, red
+    if (saturation != 0.0) {
+      const double lo =
+          lightness <= 0.5 ? lightness * (1 - saturation) : lightness - saturation * (1 - lightness);
+      const double hi = 2 * lightness - lo;
+      out[2] = channelOf(hue, lo, hi, 4, 2, [](double h) { return h < 1; });
+      out[1] = channelOf(hue, lo, hi, 0, 4, [](double h) { return h >= 1 && h < 3; });
+      out[0] = channelOf(hue, lo, hi, 2, 0, [](double h) { return h >= 3; });
     }
-    p[2] = static_cast<uint8_t>(clampByte(truncToInt(255 * nr)));
-    p[1] = static_cast<uint8_t>(clampByte(truncToInt(255 * ng)));
-    p[0] = static_cast<uint8_t>(clampByte(truncToInt(255 * nb)));
-  });
+    for (int c = 0; c < 3; ++c) image[i + c] = static_cast<uint8_t>(clampByte(truncToInt(255 * out[c])));
+  }
   return 1;
 }
 

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "GuardedBytes.h"
 #include "PixelBuffer.h"
 #include "qrix.h"
 #include "stylizeReference.h"
@@ -36,13 +37,16 @@ Bytes randomBytes(size_t n, uint32_t seed) {
   return b;
 }
 
-// Source and destination are separate random buffers of `bytes` bytes.
+// Source and destination are separate random buffers of `bytes` bytes; the library's end at an
+// unreadable page, so a read or write past either faults.
 void expectSameApart(const std::string& what, const Shape& s, size_t bytes, const Call& fast,
                      const Call& plain) {
   const Bytes source = randomBytes(bytes, 11 + static_cast<uint32_t>(bytes));
   const Bytes start = randomBytes(bytes, 7 + static_cast<uint32_t>(bytes));
-  Bytes srcA = source, srcB = source, a = start, b = start;
-  const int32_t ra = fast(srcA.data(), a.data(), s.width, s.height, s.stride, s.size);
+  GuardedBytes srcA(source), guarded(start);
+  Bytes srcB = source, b = start;
+  const int32_t ra = fast(srcA.data(), guarded.data(), s.width, s.height, s.stride, s.size);
+  const Bytes a = guarded.bytes();
   const int32_t rb = plain(srcB.data(), b.data(), s.width, s.height, s.stride, s.size);
   EXPECT_EQ(ra, rb) << what << " on " << describe(s);
   EXPECT_TRUE(srcA == source) << what << " changed its source on " << describe(s);

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "AllColours.h"
+#include "GuardedBytes.h"
 #include "PixelBuffer.h"
 #include "qrix.h"
 #include "stylizeReference.h"
@@ -142,7 +143,8 @@ void expectSameInPlace(const std::string& what, const InPlace& fast, const InPla
 }
 
 // A filter on a whole picture: the source (read-only for the two-buffer ones) and the
-// destination, which starts as other random bytes.
+// destination, which starts as other random bytes. The library's buffers end at an unreadable
+// page, so a read or write past either faults.
 using OnPicture = std::function<int32_t(const Sample& s, const uint8_t* source, uint8_t* destination)>;
 
 void expectSameOnPictures(const std::string& what, const OnPicture& fast, const OnPicture& plain,
@@ -150,9 +152,10 @@ void expectSameOnPictures(const std::string& what, const OnPicture& fast, const 
   for (const Sample& s : pictures()) {
     Bytes start(s.bytes.size());
     fill(start, 0, static_cast<uint32_t>(s.bytes.size()));
-    Bytes a = start, b = start, sourceA = s.bytes, sourceB = s.bytes;
+    GuardedBytes guarded(start), sourceA(s.bytes);
+    Bytes b = start, sourceB = s.bytes;
     int32_t ra = 0, rb = 0;
-    auto runA = [&] { ra = fast(s, sourceA.data(), a.data()); };
+    auto runA = [&] { ra = fast(s, sourceA.data(), guarded.data()); };
     auto runB = [&] { rb = plain(s, sourceB.data(), b.data()); };
     if (random) {
       inFreshThread([&] { runA(), runA(); });
@@ -160,6 +163,7 @@ void expectSameOnPictures(const std::string& what, const OnPicture& fast, const 
     } else {
       runA(), runB();
     }
+    const Bytes a = guarded.bytes();
     if (ra == rb && a == b && sourceA == sourceB) continue;
     ADD_FAILURE() << what << " on " << s.name << ": returns " << ra << " / " << rb << ", "
                   << (a == b ? "source changed" : firstDifference(a, b));

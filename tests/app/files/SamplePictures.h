@@ -116,7 +116,7 @@ inline QByteArray filledWmf(int left, int top, int right, int bottom, QRgb fill)
   put32(b, 5),
       putWords(b, {0x020C, static_cast<uint16_t>(bottom - top), static_cast<uint16_t>(right - left)});
   put32(b, 7),
-      putWords(b, {0x02FC, 0, (qRed(fill) | (qGreen(fill) << 8)), static_cast<uint32_t>(qBlue(fill)), 0});
+      putWords(b, {0x02FC, 0, static_cast<uint32_t>(qRed(fill) | (qGreen(fill) << 8)), static_cast<uint32_t>(qBlue(fill)), 0});
   put32(b, 4), putWords(b, {0x012D, 0});
   put32(b, 7), putWords(b, {0x041B, static_cast<uint16_t>(bottom), static_cast<uint16_t>(right),
                             static_cast<uint16_t>(top), static_cast<uint16_t>(left)});
