@@ -40,6 +40,7 @@ void frmStuff::OpenWithoutAsking(const QString& fileName) {
       // The current picture and its display stay as they were.
       ShowMessage(QStringLiteral("Failed to open ") + fileName);
     } else {
+      main_.FitIfLarger(CurrentImage());
       main_.Zoom();
       main_.ZoomCenter();
       main_.EnableOperations();

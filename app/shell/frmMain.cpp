@@ -9,7 +9,9 @@
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QScreen>
+#include <QWheelEvent>
 #include <QWindow>
+#include <algorithm>
 #include <cmath>
 
 #include "EditHistory.h"
@@ -30,23 +32,6 @@ const QColor kImageAreaColour(25, 118, 218);
 const QColor kHeaderColour(0, 78, 214);
 
 }  // namespace
-
-// ---- the picture display -----------------------------------------------------
-
-void PictureBox::mousePressEvent(QMouseEvent* event) {
-  if (event->button() != Qt::LeftButton) return;
-  dragging_ = true;
-  grabOffset_ = event->position().toPoint();
-}
-
-void PictureBox::mouseMoveEvent(QMouseEvent* event) {
-  // The picture moves with the pointer while the left button is held; the
-  // image area clips whatever leaves it.
-  if (!dragging_ || !(event->buttons() & Qt::LeftButton)) return;
-  move(mapToParent(event->position().toPoint()) - grabOffset_);
-}
-
-void PictureBox::mouseReleaseEvent(QMouseEvent*) { dragging_ = false; }
 
 // ---- the window ---------------------------------------------------------------
 
@@ -178,13 +163,78 @@ void frmMain::Layout() {
   XPFrm->lower();
 }
 
-void frmMain::resizeEvent(QResizeEvent*) { Layout(); }
+void frmMain::resizeEvent(QResizeEvent*) {
+  Layout();
+  // At Fit the picture follows the area.
+  if (ZoomFit && shown_ != nullptr && shown_->DIBPointer() != nullptr) {
+    Display(const_cast<CDIB&>(*shown_));
+    ZoomCenter();
+    UpdateTitle();
+  }
+}
 
 void frmMain::ChangePic() { stuff_->ChangePic(); }
 
 void frmMain::Zoom() {
   Display(CurrentImage());
   UpdateTitle();
+  stuff_->ShowZoomLevel(ZoomFit ? 0 : ZoomPercent);
+}
+
+QSize frmMain::ShownSize(const CDIB& picture) const {
+  const int w = picture.Width(), h = picture.Height();
+  if (w <= 0 || h <= 0) return {0, 0};
+  if (ZoomFit) {
+    const double scale = std::min({1.0, double(FrameDad->width()) / w, double(FrameDad->height()) / h});
+    return {std::max(1, int(w * scale)), std::max(1, int(h * scale))};
+  }
+  // Rounded as the whole-picture zoom always was, so sizes stay as they were.
+  auto side = [this](int n) { return std::max(1, int(std::nearbyint(double(n) * ZoomPercent * 0.01))); };
+  return {side(w), side(h)};
+}
+
+double frmMain::ShownPercent() const {
+  const CDIB& picture = CurrentImage();
+  if (picture.Width() <= 0) return ZoomPercent;
+  return 100.0 * ShownSize(picture).width() / picture.Width();
+}
+
+void frmMain::FitIfLarger(const CDIB& picture) {
+  const bool wasFit = ZoomFit;
+  ZoomFit = false;
+  const QSize shown = ShownSize(picture);
+  ZoomFit = wasFit || shown.width() > FrameDad->width() || shown.height() > FrameDad->height();
+}
+
+void frmMain::ZoomAround(int percent, QPoint anchor) {
+  const QSize before = picMain->size();
+  const QPointF place = before.isEmpty() ? QPointF(0.5, 0.5)
+                                         : QPointF(double(anchor.x() - picMain->x()) / before.width(),
+                                                   double(anchor.y() - picMain->y()) / before.height());
+  ZoomFit = percent <= 0;
+  if (!ZoomFit) ZoomPercent = percent;
+  Zoom();
+  const QSize after = picMain->size();
+  picMain->MoveWithin(QPoint(anchor.x() - int(std::lround(place.x() * after.width())),
+                             anchor.y() - int(std::lround(place.y() * after.height()))));
+  if (ZoomFit) ZoomCenter();
+}
+
+void frmMain::ZoomStep(int steps, QPoint anchor) {
+  // The next level strictly above or below what is shown, so a step from Fit moves at once.
+  const double now = ShownPercent();
+  int percent = steps > 0 ? kZoomLevels[std::size(kZoomLevels) - 1] : kZoomLevels[0];
+  if (steps > 0) {
+    for (int level : kZoomLevels)
+      if (level > now + 0.01) {
+        percent = level;
+        break;
+      }
+  } else {
+    for (int level : kZoomLevels)
+      if (level < now - 0.01) percent = level;
+  }
+  ZoomAround(percent, anchor);
 }
 
 void frmMain::ShowPicture(CDIB* picture) { Display(picture != nullptr ? *picture : CurrentImage()); }
@@ -216,17 +266,15 @@ void frmMain::UpdateTitle() {
                               .arg(name)
                               .arg(CurrentImage().Width())
                               .arg(CurrentImage().Height())
-                              .arg(ZoomPercent));
+                              .arg(ZoomFit ? QStringLiteral("Fit %1").arg(std::lround(ShownPercent()))
+                                           : QString::number(ZoomPercent)));
 }
 
 void frmMain::Display(CDIB& current) {
-  CDIB copy;
-  copy.Create(current.Width(), current.Height());
-  copy.CloneHDC(current.hDC(), SRCCOPY, 0, 0);
-  if (ZoomPercent != 100) EffectObject().Zoom(copy, ZoomPercent, ZoomPercent, true);
-  picMain->resize(copy.Width(), copy.Height());
-  picMain->setPixmap(copy.Width() > 0 ? QPixmap::fromImage(copy.ToQImage()) : QPixmap());
-  picMain->update();
+  // Only the size changes here; the display scales what is visible when it paints.
+  shown_ = &current;
+  picMain->resize(ShownSize(current));
+  picMain->SetPicture(&current);
   picMain->show();
 }
 
@@ -308,6 +356,17 @@ bool frmMain::HandleKey(int key, Qt::KeyboardModifiers modifiers) {
       if (mods != Qt::NoModifier) return false;
       ShowBefore(true);
       return true;
+    case Qt::Key_Plus:
+    case Qt::Key_Equal:
+    case Qt::Key_Minus:
+      if (mods != Qt::ControlModifier && mods != (Qt::ControlModifier | Qt::ShiftModifier)) return false;
+      if (CurrentImage().DIBPointer() != nullptr) ZoomStep(key == Qt::Key_Minus ? -1 : 1, ZoomAnchor());
+      return true;
+    case Qt::Key_0:
+    case Qt::Key_1:
+      if (!ctrlOnly) return false;
+      if (CurrentImage().DIBPointer() != nullptr) ZoomAround(key == Qt::Key_0 ? 0 : 100, ZoomAnchor());
+      return true;
     case Qt::Key_F4:
       if (mods != Qt::AltModifier) return false;
       Unload();
@@ -346,7 +405,32 @@ Qt::Edges frmMain::edgesAt(const QPoint& p) const {
   return edges;
 }
 
+QPoint frmMain::ZoomAnchor() const {
+  // The pointer when it is over the image area, otherwise the area's centre.
+  const QPoint pointer = FrameDad->mapFromGlobal(QCursor::pos());
+  return FrameDad->rect().contains(pointer) ? pointer : FrameDad->rect().center();
+}
+
+void frmMain::ToggleMaximized() { setWindowState(windowState() ^ Qt::WindowMaximized); }
+
 bool frmMain::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::Wheel && watched == FrameDad) {
+    // Ctrl + wheel over the image area (the picture passes its wheel on) zooms around the pointer.
+    auto* wheel = static_cast<QWheelEvent*>(event);
+    if (!(wheel->modifiers() & Qt::ControlModifier) || CurrentImage().DIBPointer() == nullptr) return false;
+    wheelRest_ += wheel->angleDelta().y();  // high-resolution wheels send parts of a step
+    const int steps = wheelRest_ / 120;
+    wheelRest_ -= steps * 120;
+    if (steps != 0) ZoomStep(steps, wheel->position().toPoint());
+    return true;
+  }
+  if (event->type() == QEvent::MouseButtonDblClick && watched == XPFrm) {
+    // The title bar: everything above the header strip.
+    if (static_cast<QMouseEvent*>(event)->position().y() < FrameTop->y()) {
+      ToggleMaximized();
+      return true;
+    }
+  }
   if (event->type() == QEvent::KeyRelease) {
     auto* key = static_cast<QKeyEvent*>(event);
     auto* w = qobject_cast<QWidget*>(watched);

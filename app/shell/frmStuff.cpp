@@ -250,6 +250,10 @@ Command LookupCommand(const QString& a, int i) {
     static constexpr int kPercents[] = {25, 50, 75, 100, 150, 200, 300};
     if (i >= 0 && i <= 6) return {Command::Zoom, "Zoom", kPercents[i]};
     if (i == 8) return {Command::Zoom, "Center", 0};
+    if (i == 9) return {Command::Zoom, "Fit", -1};
+    if (i == 10) return {Command::Zoom, "Zoom", 10};
+    if (i == 11) return {Command::Zoom, "Zoom", 400};
+    if (i == 12) return {Command::Zoom, "Zoom", 800};
   }
   return {};
 }
@@ -528,15 +532,22 @@ void frmStuff::BuildMenus() {
 
   QMenu* zoom = head("mnu_ZoomHead", "Zoom");
   addArray(zoom, "mnu_Zoom",
-           {{0, "25%"},
+           {{9, "Fit                      Ctrl+0"},
+            {10, "10%"},
+            {0, "25%"},
             {1, "50%"},
             {2, "75%"},
-            {3, "100%"},
+            {3, "100%                     Ctrl+1"},
             {4, "150%"},
             {5, "200%"},
             {6, "300%"},
+            {11, "400%"},
+            {12, "800%"},
             {7, "-"},
             {8, "Center"}});
+  for (QAction* level : zoom->actions())
+    level->setCheckable(!level->isSeparator() &&
+                        LookupCommand("mnu_Zoom", level->property("index").toInt()).arg != 0);
 
   RebuildRecentMenu();
   // Every item reaches Dispatch with its array and index.
@@ -595,8 +606,9 @@ void frmStuff::Run(const Command& command, const QString& caption) {
         RunHelp(command);
         break;
       case Command::Zoom:
-        if (command.arg > 0) {
-          main_.ZoomPercent = command.arg;
+        if (command.arg != 0) {
+          main_.ZoomFit = command.arg < 0;
+          if (command.arg > 0) main_.ZoomPercent = command.arg;
           main_.Zoom();
         }
         main_.ZoomCenter();
@@ -617,6 +629,15 @@ void frmStuff::RunHelp(const Command& command) {
   if (name == QLatin1String("HomePage")) AboutBox().homePageButton()->GoToURL();
   if (name == QLatin1String("EMail")) AboutBox().mailButton()->GoToURL();
   if (name == QLatin1String("About")) ShowAboutBox();
+}
+
+void frmStuff::ShowZoomLevel(int percent) {
+  if (QMenu* zoom = menu(QStringLiteral("Zoom")))
+    for (QAction* level : zoom->actions())
+      if (level->isCheckable()) {
+        const int arg = LookupCommand(QStringLiteral("mnu_Zoom"), level->property("index").toInt()).arg;
+        level->setChecked(percent <= 0 ? arg < 0 : arg == percent);
+      }
 }
 
 void frmStuff::ChangePic() {

@@ -23,7 +23,7 @@ struct Command {
   enum Kind { None, Filter, Effect, Dialog, File, Help, Zoom };
   Kind kind = None;
   const char* name = "";   // operation or command name
-  int arg = 0;             // dialog mode, rotation angle or zoom percent (0: centre only)
+  int arg = 0;             // dialog mode, rotation angle or zoom percent (0: centre only, -1: Fit)
   bool redisplay = false;  // ChangePic after the operation
 
   bool operator==(const Command&) const = default;
@@ -68,6 +68,8 @@ class frmStuff {
 
   // Redisplays the current image at the main window's zoom and lets pending events run.
   void ChangePic();
+  // Checks the Zoom menu's entry of `percent` (0 or less: Fit).
+  void ShowZoomLevel(int percent);
   // Makes the current image a copy of the original image and redisplays it.
   void BackToOriginal();
   // Lets the user pick a picture and opens it.
