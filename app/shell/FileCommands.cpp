@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <exception>
+#include <memory>
 
 #include "DialogLaunch.h"
 #include "EditHistory.h"
@@ -10,6 +11,7 @@
 #include "Globals.h"
 #include "RecentFiles.h"
 #include "ShellHelpers.h"
+#include "WorkRunner.h"
 #include "cFileDIB.h"
 #include "frmMain.h"
 #include "frmStuff.h"
@@ -30,15 +32,26 @@ void frmStuff::OpenPictureFile(const QString& fileName) {
   if (MayDropPicture()) OpenWithoutAsking(fileName);
 }
 
+bool frmStuff::OpenOnWorker(const QString& fileName) {
+  // Decoded off the window's thread into a picture of its own; a stopped open
+  // is abandoned and the current picture never touched.
+  auto loaded = std::make_shared<CDIB>();
+  auto opened = std::make_shared<bool>(false);
+  stoppedOpen_ =
+      !main_.RunWork(QStringLiteral("Opening %1").arg(QFileInfo(fileName).fileName()),
+                     [loaded, opened, fileName] { *opened = cFileDIB().MainOpen(fileName, *loaded); });
+  if (stoppedOpen_ || !*opened) return false;
+  CurrentImage().Swap(*loaded);
+  return true;
+}
+
 void frmStuff::OpenWithoutAsking(const QString& fileName) {
-  SetBusy(true);
-  main_.setEnabled(false);
   try {
     if (!FileExists(fileName)) {
       ShowMessage(QStringLiteral("File doesn't exist!"));
-    } else if (!FileObject().MainOpen(fileName, CurrentImage())) {
+    } else if (!OpenOnWorker(fileName)) {
       // The current picture and its display stay as they were.
-      ShowMessage(QStringLiteral("Failed to open ") + fileName);
+      if (!stoppedOpen_) ShowMessage(QStringLiteral("Failed to open ") + fileName);
     } else {
       main_.FitIfLarger(CurrentImage());
       main_.Zoom();
@@ -60,8 +73,6 @@ void frmStuff::OpenWithoutAsking(const QString& fileName) {
   } catch (const std::exception& e) {
     ShowMessage(QStringLiteral("Opening %1 failed: %2").arg(fileName, QString::fromLocal8Bit(e.what())));
   }
-  SetBusy(false);
-  main_.setEnabled(true);
 }
 
 bool frmStuff::SaveImageAs() {
@@ -81,7 +92,13 @@ bool frmStuff::SaveImageAs() {
     if (SameText(GetExtension(fileName), QStringLiteral("jpg"))) {
       saved = saveJpegWithDialog(fileName);  // the JPEG settings save
     } else {
-      saved = FileObject().MainSave(fileName, CurrentImage(), 75, false);
+      // Off the window's thread, but not stoppable: the save is left to finish.
+      auto ok = std::make_shared<bool>(false);
+      CDIB* picture = &CurrentImage();  // unchanged while the save runs: picture commands wait
+      main_.Work().Run(
+          QStringLiteral("Saving"),
+          [ok, picture, fileName] { *ok = cFileDIB().MainSave(fileName, *picture, 75, false); }, false);
+      saved = *ok;
       if (!saved) ShowMessage(QStringLiteral("Failed to save!"));
     }
   } catch (const std::exception&) {

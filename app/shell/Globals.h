@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QString>
+#include <functional>
 
 #include "CDIB.h"
 
@@ -45,6 +46,14 @@ class ShellServices {
   // Shows another picture in the current image's place until it is called
   // with null (before-and-after comparisons).
   virtual void ShowPicture(CDIB* picture) { (void)picture; }
+  // Runs long work off the window's thread while the window keeps answering;
+  // false when the user stopped it (the work is then abandoned, so it must own
+  // what it touches). Exceptions of the work are thrown again here.
+  virtual bool RunWork(const QString& label, const std::function<void()>& work) {
+    (void)label;
+    work();
+    return true;
+  }
 };
 
 // The installed services; a do-nothing set until one is installed.

@@ -18,6 +18,7 @@
 #include "LumbraButton.h"
 #include "MyXPFrm.h"
 #include "ShellHelpers.h"
+#include "WorkRunner.h"
 #include "XPTopButtons.h"
 #include "cEffectDIB.h"
 #include "cFilterDIB.h"
@@ -111,6 +112,18 @@ frmMain::frmMain(QWidget* parent) : QWidget(parent, Qt::Window | Qt::FramelessWi
   statusStrip_->setFont(stripFont);
   statusStrip_->setContentsMargins(6, 0, 6, 0);
   statusStrip_->hide();
+  work_ = new WorkRunner(FrameDad);
+  // While work runs, the commands that change or replace the picture wait.
+  work_->onBusyChanged = [this](bool busy) {
+    if (busy) {
+      fileWasEnabled_ = HeadFile->isEnabled();
+      filterWasEnabled_ = HeadFilter->isEnabled();
+      effectWasEnabled_ = HeadEffect->isEnabled();
+    }
+    HeadFile->setButtonEnabled(!busy && fileWasEnabled_);
+    HeadFilter->setButtonEnabled(!busy && filterWasEnabled_);
+    HeadEffect->setButtonEnabled(!busy && effectWasEnabled_);
+  };
 
   resize(kDesignWidth, kDesignHeight);
   Load();
@@ -239,6 +252,10 @@ void frmMain::ZoomStep(int steps, QPoint anchor) {
 
 void frmMain::ShowPicture(CDIB* picture) { Display(picture != nullptr ? *picture : CurrentImage()); }
 
+bool frmMain::RunWork(const QString& label, const std::function<void()>& work) {
+  return work_->Run(label, work) == WorkRunner::Outcome::Done;
+}
+
 void frmMain::RecordChange(CDIB& before, const QString& label) {
   History().Record(before, label);
   UpdateTitle();
@@ -306,6 +323,16 @@ void frmMain::PopupHeadMenu(LumbraButton* head) {
 bool frmMain::HandleKey(int key, Qt::KeyboardModifiers modifiers) {
   const Qt::KeyboardModifiers mods = modifiers & ~Qt::KeypadModifier;
   const bool ctrlOnly = mods == Qt::ControlModifier;
+  if (work_->Running()) {
+    // Escape stops the work; help and zoom still answer; the rest waits for the work to end.
+    if (key == Qt::Key_Escape) {
+      work_->Stop();
+      return true;
+    }
+    if (key != Qt::Key_F1 && key != Qt::Key_Plus && key != Qt::Key_Equal && key != Qt::Key_Minus &&
+        key != Qt::Key_0 && key != Qt::Key_1)
+      return key != Qt::Key_Backslash;
+  }
   switch (key) {
     case Qt::Key_F1:
       OpenHelpFile(this);
@@ -377,7 +404,9 @@ bool frmMain::HandleKey(int key, Qt::KeyboardModifiers modifiers) {
 }
 
 void frmMain::Unload() {
-  if (unloaded_ || !stuff_->MayDropPicture()) return;
+  // Work that can be abandoned is; a save in progress is waited for.
+  if (work_->Running()) work_->Stop();
+  if (unloaded_ || work_->Running() || !stuff_->MayDropPicture()) return;
   unloaded_ = true;
   CurrentImage().Cls();
   CurrentImage().Create(0, 0);  // releases the storage
@@ -439,6 +468,11 @@ bool frmMain::eventFilter(QObject* watched, QEvent* event) {
       return true;
     }
   }
+  if (event->type() == QEvent::KeyPress && work_->Running() &&
+      static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
+    work_->Stop();  // from whichever window has the keyboard, the adjustment dialog too
+    return true;
+  }
   if (event->type() == QEvent::KeyPress) {
     auto* w = qobject_cast<QWidget*>(watched);
     if (w != nullptr && w->window() == this && isEnabled()) {
@@ -480,7 +514,7 @@ void frmMain::dragEnterEvent(QDragEnterEvent* event) {
 
 void frmMain::dropEvent(QDropEvent* event) {
   const QUrl url = event->mimeData()->urls().value(0);
-  if (!url.isLocalFile()) return;
+  if (!url.isLocalFile() || work_->Running()) return;
   event->acceptProposedAction();
   stuff_->OpenPictureFile(url.toLocalFile());
 }

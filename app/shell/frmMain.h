@@ -22,6 +22,7 @@ class LumbraButton;
 class MyXPFrm;
 class XPTopButtons;
 class frmStuff;
+class WorkRunner;
 
 // Twips to pixels.
 constexpr int Tw(int twips) { return (twips * 2 + 15) / 30; }
@@ -65,6 +66,10 @@ class frmMain : public QWidget, public ShellServices {
   QWidget* MainWidget() override { return this; }
   void RecordChange(CDIB& before, const QString& label) override;
   void ShowPicture(CDIB* picture) override;
+  bool RunWork(const QString& label, const std::function<void()>& work) override;
+
+  // The runner of long work; tests wait on it and stop it.
+  WorkRunner& Work() { return *work_; }
 
   // The title bar and the status strip say what is open, whether it changed, its size and the zoom.
   void UpdateTitle();
@@ -130,6 +135,8 @@ class frmMain : public QWidget, public ShellServices {
   int wheelRest_ = 0;            // parts of a wheel step not yet used
   QLabel* statusStrip_ = nullptr;
   std::unique_ptr<frmStuff> stuff_;
+  WorkRunner* work_ = nullptr;
+  bool fileWasEnabled_ = true, filterWasEnabled_ = false, effectWasEnabled_ = false;
   CDIB before_;  // shown while backslash is held
   bool unloaded_ = false;
 };

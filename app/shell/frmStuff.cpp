@@ -7,6 +7,8 @@
 #include <QMenu>
 #include <exception>
 #include <initializer_list>
+#include <memory>
+#include <stdexcept>
 #include <utility>
 #include <vector>
 
@@ -16,6 +18,7 @@
 #include "RecentFiles.h"
 #include "ShellHelpers.h"
 #include "SkinResources.h"
+#include "WorkRunner.h"
 #include "cEffectDIB.h"
 #include "cFilterDIB.h"
 #include "frmAbout.h"
@@ -563,6 +566,8 @@ void frmStuff::BuildMenus() {
 void frmStuff::Dispatch(const QString& array, int index) {
   const Command command = LookupCommand(array, index);
   if (command.kind == Command::None) return;
+  // While work runs only help and the zoom answer.
+  if (main_.Work().Running() && command.kind != Command::Help && command.kind != Command::Zoom) return;
   QString caption;
   for (const auto& [name, m] : menus_)
     for (QAction* a : m->findChildren<QAction*>())
@@ -575,16 +580,19 @@ void frmStuff::Run(const Command& command, const QString& caption) {
   // An error that stops an operation is reported; the program goes on.
   try {
     switch (command.kind) {
-      case Command::Filter:
-        RecordChange(caption);
-        (FilterObject().*filterOps().at(QString::fromLatin1(command.name)))(CurrentImage());
+      case Command::Filter: {
+        const FilterOp op = filterOps().at(QString::fromLatin1(command.name));
+        if (!ChangeOnWorker(caption, [op](CDIB& image) { (cFilterDIB().*op)(image); })) return;
         break;
+      }
       case Command::Effect:
-        RecordChange(caption);
-        if (QLatin1String(command.name) == QLatin1String("Rotate"))
-          EffectObject().Rotate(CurrentImage(), command.arg);
-        else
-          (EffectObject().*effectOps().at(QString::fromLatin1(command.name)))(CurrentImage());
+        if (QLatin1String(command.name) == QLatin1String("Rotate")) {
+          const int angle = command.arg;
+          if (!ChangeOnWorker(caption, [angle](CDIB& image) { cEffectDIB().Rotate(image, angle); })) return;
+        } else {
+          const EffectOp op = effectOps().at(QString::fromLatin1(command.name));
+          if (!ChangeOnWorker(caption, [op](CDIB& image) { (cEffectDIB().*op)(image); })) return;
+        }
         break;
       case Command::Dialog:
         openAdjustDialog(command.arg);
@@ -621,6 +629,23 @@ void frmStuff::Run(const Command& command, const QString& caption) {
     const QString what = caption.isEmpty() ? QString::fromLatin1(command.name) : caption;
     ShowMessage(QStringLiteral("\"%1\" failed: %2").arg(what, QString::fromLocal8Bit(e.what())));
   }
+}
+
+bool frmStuff::ChangeOnWorker(const QString& label, const std::function<void(CDIB&)>& change) {
+  // The change is made to a copy, so the picture shown meanwhile is whole and
+  // a stopped change leaves it exactly as it was. The copy is made here: an
+  // abandoned worker must not read the picture the window goes on changing.
+  if (CurrentImage().DIBPointer() == nullptr) {  // nothing to work on, nothing to wait for
+    RecordChange(label);
+    change(CurrentImage());
+    return true;
+  }
+  auto copy = std::make_shared<CDIB>();
+  if (!copy->CopyOf(CurrentImage())) throw std::runtime_error("not enough memory for a working copy");
+  if (!main_.RunWork(label, [copy, change] { change(*copy); })) return false;
+  RecordChange(label);
+  CurrentImage().Swap(*copy);
+  return true;
 }
 
 void frmStuff::RunHelp(const Command& command) {

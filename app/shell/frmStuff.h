@@ -17,6 +17,7 @@ class QWidget;
 namespace orvane {
 
 class frmMain;
+class CDIB;
 
 // What one menu item does.
 struct Command {
@@ -109,9 +110,16 @@ class frmStuff {
   void BuildMenus();
   void Run(const Command& command, const QString& caption);
   void RunHelp(const Command& command);
+  // Runs `change` on a worker, on a copy of the current image that replaces it
+  // (with an undo step) when done; false when the user stopped it.
+  bool ChangeOnWorker(const QString& label, const std::function<void(CDIB&)>& change);
   void RebuildRecentMenu();
   // Opens a picture without asking about unsaved changes.
   void OpenWithoutAsking(const QString& fileName);
+  // Reads the file on a worker and makes it the current image; false when it
+  // could not be read or the user stopped it (stoppedOpen_ then).
+  bool OpenOnWorker(const QString& fileName);
+  bool stoppedOpen_ = false;
 
   frmMain& main_;
   std::map<QString, QMenu*> menus_;
