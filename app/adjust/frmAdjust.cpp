@@ -15,7 +15,9 @@
 #include <algorithm>
 #include <cmath>
 #include <exception>
+#include <memory>
 #include <mutex>
+#include <stdexcept>
 
 #include "AdjustModes.h"
 #include "AdjustWidgets.h"
@@ -638,12 +640,16 @@ void frmAdjust::StartLiveApply() {
   const Operation op = AdjustType == kResizeMode ? Operation() : PaneOperation();
   workerError_.clear();
   busy_ = std::make_unique<BusyPointer>();
+  // The worker makes the change on a copy of the backup: the main window goes
+  // on showing the picture, which is replaced only once the copy is complete.
   QThread* worker = QThread::create([this, op] {
     const std::lock_guard hold(liveMutex_);
     try {
-      RestoreImage();
-      if (op) op(CurrentImage(), *liveFilter_, *liveEffect_);
+      if (BackupDIB.DIBPointer() == nullptr) return;  // no picture: nothing to show
+      if (!LiveDIB.CopyOf(BackupDIB)) throw std::runtime_error("not enough memory to show the change");
+      if (op) op(LiveDIB, *liveFilter_, *liveEffect_);
     } catch (const std::exception& e) {
+      LiveDIB.Create(0, 0);
       workerError_ = QString::fromLocal8Bit(e.what());
     }
   });
@@ -671,6 +677,8 @@ void frmAdjust::CollectWorker() {
   worker_->wait();
   { const std::lock_guard taken(liveMutex_); }  // the worker's writes are complete and visible
   worker_ = nullptr;
+  if (workerError_.isEmpty() && LiveDIB.DIBPointer() != nullptr) CurrentImage().Swap(LiveDIB);
+  LiveDIB.Create(0, 0);
   busy_.reset();
   if (!workerError_.isEmpty()) {
     const QString error = workerError_;
@@ -686,7 +694,7 @@ void frmAdjust::WaitForLiveApply() {
 }
 
 void frmAdjust::OKClicked() {
-  if (!loaded_ || closed_) return;
+  if (!loaded_ || closed_ || finishing_) return;
   applyWanted_ = false;
   WaitForLiveApply();
   const AdjustMode* named = FindAdjustMode(AdjustType);
@@ -696,12 +704,41 @@ void frmAdjust::OKClicked() {
       Shell().RecordChange(CurrentImage(), label);
       ResizeOnOK();
     });
-  } else if (haveBackup_) {
-    // The live apply changed the picture already; the backup is how it was.
-    Guarded([this, &label] {
+  } else if (haveBackup_ && BackupDIB.DIBPointer() == nullptr) {
+    Guarded([this, &label] {  // no picture: nothing to run
       Shell().RecordChange(BackupDIB, label);
       ApplyToImage();
     });
+  } else if (haveBackup_) {
+    // Run once more from the backup, off the window's thread and on a copy
+    // that replaces the picture; stopped, the picture goes back to the backup.
+    bool stopped = false;
+    Guarded([this, &label, &stopped] {
+      auto result = std::make_shared<CDIB>();
+      if (!result->CopyOf(BackupDIB)) throw std::runtime_error("not enough memory for the change");
+      const Operation op = PaneOperation();
+      auto filters = std::make_shared<cFilterDIB>();
+      auto effects = std::make_shared<cEffectDIB>();
+      finishing_ = true;
+      const bool finished = Shell().RunWork(label, [result, op, filters, effects] {
+        if (op) op(*result, *filters, *effects);
+      });
+      finishing_ = false;
+      if (!finished) {
+        stopped = true;
+        RestoreImage();
+        Shell().Zoom();
+        return;
+      }
+      Shell().RecordChange(BackupDIB, label);
+      CurrentImage().Swap(*result);
+      Shell().ChangePic();
+    });
+    finishing_ = false;
+    if (stopped) {
+      done(QDialog::Rejected);
+      return;
+    }
   } else {
     // No live apply ever ran, so the picture is still the original.
     Guarded([this, &label] {
@@ -742,7 +779,7 @@ void frmAdjust::ValidateResizeText(QLineEdit* box, bool width) {
 }
 
 void frmAdjust::CloseClicked() {
-  if (closed_) return;
+  if (closed_ || finishing_) return;  // while OK's work runs, Escape and Stop end it instead
   applyWanted_ = false;
   WaitForLiveApply();
   if (loaded_) {
@@ -778,6 +815,10 @@ void frmAdjust::reject() {
 }
 
 void frmAdjust::closeEvent(QCloseEvent* event) {
+  if (finishing_) {
+    event->ignore();
+    return;
+  }
   if (!closed_) CloseClicked();
   event->accept();
 }

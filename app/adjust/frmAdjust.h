@@ -147,6 +147,7 @@ class frmAdjust : public QDialog {
   CDIB PreviewDIB;
   CDIB PreviewSourceDIB;
   CDIB BackupDIB;
+  CDIB LiveDIB;  // the live apply's result, written by its worker only
 
   bool loaded_ = false;
   bool closed_ = false;
@@ -162,6 +163,7 @@ class frmAdjust : public QDialog {
   std::unique_ptr<cFilterDIB> liveFilter_;
   std::unique_ptr<cEffectDIB> liveEffect_;
   bool validating_ = false;
+  bool finishing_ = false;  // OK's work is running
 };
 
 }  // namespace orvane
