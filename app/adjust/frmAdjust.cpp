@@ -9,11 +9,13 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QRadioButton>
 #include <QScrollBar>
 #include <QThread>
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <exception>
 #include <memory>
 #include <mutex>
@@ -32,6 +34,22 @@
 namespace orvane {
 
 namespace {
+
+// Copies rectangle `r` (pixels from the top left) of `from` into `to`.
+bool CopyPart(const CDIB& from, const QRect& r, CDIB& to) {
+  if (from.DIBPointer() == nullptr || r.isEmpty() || !QRect(0, 0, from.Width(), from.Height()).contains(r))
+    return false;
+  if ((to.Width() != r.width() || to.Height() != r.height() || to.DIBPointer() == nullptr) &&
+      !to.Create(r.width(), r.height()))
+    return false;
+  // Rows are stored bottom-up in both.
+  for (int y = 0; y < r.height(); ++y)
+    std::memcpy(
+        to.DIBPointer() + int64_t(r.height() - 1 - y) * to.SRB(),
+        from.DIBPointer() + int64_t(from.Height() - 1 - (r.top() + y)) * from.SRB() + int64_t(r.left()) * 3,
+        size_t(r.width()) * 3);
+  return true;
+}
 
 const QColor kPaneColour(25, 118, 218);
 
@@ -94,6 +112,8 @@ void frmAdjust::BuildWindow() {
   PicView = new PreviewBox(this);
   PicView->setObjectName("PicView");
   PicView->setGeometry(kPreviewRect);
+  PicView->installEventFilter(this);  // dragging inside moves the detail
+  PicView->setCursor(Qt::OpenHandCursor);
 
   CheckPre = new QCheckBox(QStringLiteral("Preview"), this);
   CheckPre->setObjectName("CheckPre");
@@ -341,6 +361,51 @@ void frmAdjust::RestoreImage() {
 
 void frmAdjust::ShowPreview() { PicView->setPicture(PreviewDIB.ToQImage()); }
 
+void frmAdjust::MoveDetail(QPoint delta) {
+  const CDIB& picture = haveBackup_ && BackupDIB.DIBPointer() != nullptr ? BackupDIB : CurrentImage();
+  if (detail_.isEmpty()) return;
+  detail_.translate(delta);
+  detail_.moveLeft(std::clamp(detail_.left(), 0, std::max(0, picture.Width() - detail_.width())));
+  detail_.moveTop(std::clamp(detail_.top(), 0, std::max(0, picture.Height() - detail_.height())));
+}
+
+void frmAdjust::TakeDetail() {
+  const CDIB& picture = haveBackup_ && BackupDIB.DIBPointer() != nullptr ? BackupDIB : CurrentImage();
+  CopyPart(picture, detail_, PreviewSourceDIB);
+}
+
+void frmAdjust::RefreshPreview() {
+  if (liveCurrent_ && CopyPart(CurrentImage(), detail_, PreviewDIB)) {
+    ShowPreview();
+    return;
+  }
+  RestorePreview();
+  RunOperation(PreviewDIB);
+  ShowPreview();
+}
+
+bool frmAdjust::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == PicView && loaded_ && !closed_) {
+    auto* mouse = static_cast<QMouseEvent*>(event);
+    if (event->type() == QEvent::MouseButtonPress && mouse->button() == Qt::LeftButton) {
+      dragging_ = true;
+      dragFrom_ = mouse->position().toPoint();
+      return true;
+    }
+    if (event->type() == QEvent::MouseMove && dragging_) {
+      // The picture follows the pointer: the detail moves the other way.
+      const QPoint now = mouse->position().toPoint();
+      MoveDetail(dragFrom_ - now);
+      dragFrom_ = now;
+      TakeDetail();
+      Guarded([this] { RefreshPreview(); });
+      return true;
+    }
+    if (event->type() == QEvent::MouseButtonRelease) dragging_ = false;
+  }
+  return QDialog::eventFilter(watched, event);
+}
+
 void frmAdjust::ApplyToImage() {
   if (!haveBackup_) return;
   RestoreImage();
@@ -367,18 +432,19 @@ void frmAdjust::Load() {
   shown->show();
   Paint(CheckPre, kPaneColour);
 
-  // 5: the reduced copy keeps the picture's proportions inside the box.
+  // 5: the preview shows a detail of the picture at 1:1, the part under the
+  // image area's centre, so that it shows what the picture will get.
   auto busy = std::make_unique<BusyPointer>();  // copying a large picture takes a moment
   CDIB& image = CurrentImage();
   const int w = image.Width();
   const int h = image.Height();
-  if (w > 0 && h > 0 && PreviewDIB.Create(w, h)) {
-    PreviewDIB.CloneHDC(image.hDC(), SRCCOPY, 0, 0);
+  if (w > 0 && h > 0) {
     const QRect inner = PicView->contentsRect();
-    const double scale = std::min(double(inner.width()) / w, double(inner.height()) / h);
-    const int pw = std::max(1, int(RoundHalfEven(w * scale)));
-    const int ph = std::max(1, int(RoundHalfEven(h * scale)));
-    EffectObject().Zoom(PreviewDIB, pw, ph, false);
+    const QSize size(std::min(inner.width(), w), std::min(inner.height(), h));
+    const QPoint centre = Shell().PictureCentre();
+    detail_ = QRect(QPoint(centre.x() - size.width() / 2, centre.y() - size.height() / 2), size);
+    MoveDetail(QPoint(0, 0));  // held inside the picture
+    CopyPart(image, detail_, PreviewDIB);
   }
   // 6
   if (PreviewDIB.Width() > 0 && PreviewSourceDIB.Create(PreviewDIB.Width(), PreviewDIB.Height()))
@@ -494,11 +560,10 @@ void frmAdjust::PrimaryChanged() {
   const int mode = AdjustType;
   if (mode == 3 || mode == 7) CorrectMinMaxPairs();
 
-  RestorePreview();
+  liveCurrent_ = false;
   for (const SliderSpec* desc : SlidersOfMode(mode))
     valueLabels_[desc->valueLabel]->setText(QString::number(Value(desc->name)));
-  RunOperation(PreviewDIB);
-  ShowPreview();
+  RefreshPreview();
   // Erode's slider changes the preview only.
   if (CheckPre->isChecked() && mode != kErodeMode) RequestApply();
 }
@@ -666,6 +731,9 @@ void frmAdjust::LiveApplyFinished(QThread* worker) {
   refreshing_ = true;
   Guarded([this] { Shell().ChangePic(); });
   refreshing_ = false;
+  // The picture now holds the change with the values shown (unless newer ones
+  // wait): the preview shows the picture's own pixels.
+  if (liveCurrent_ && !closed_) Guarded([this] { RefreshPreview(); });
   if (applyWanted_ && loaded_ && !closed_ && !applyQueued_) {
     applyQueued_ = true;
     QMetaObject::invokeMethod(this, &frmAdjust::StartLiveApply, Qt::QueuedConnection);
@@ -677,7 +745,9 @@ void frmAdjust::CollectWorker() {
   worker_->wait();
   { const std::lock_guard taken(liveMutex_); }  // the worker's writes are complete and visible
   worker_ = nullptr;
-  if (workerError_.isEmpty() && LiveDIB.DIBPointer() != nullptr) CurrentImage().Swap(LiveDIB);
+  const bool swapped = workerError_.isEmpty() && LiveDIB.DIBPointer() != nullptr;
+  if (swapped) CurrentImage().Swap(LiveDIB);
+  liveCurrent_ = swapped && !applyWanted_ && AdjustType != kResizeMode;
   LiveDIB.Create(0, 0);
   busy_.reset();
   if (!workerError_.isEmpty()) {

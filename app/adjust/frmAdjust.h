@@ -7,6 +7,7 @@
 
 #include <QColor>
 #include <QDialog>
+#include <QRect>
 #include <QString>
 #include <functional>
 #include <map>
@@ -64,6 +65,10 @@ class frmAdjust : public QDialog {
   const CDIB& previewImage() const { return PreviewDIB; }
   const CDIB& previewSource() const { return PreviewSourceDIB; }
   const CDIB& backupImage() const { return BackupDIB; }
+  // The part of the picture the preview shows at 1:1, in pixels from its top left.
+  QRect detailRect() const { return detail_; }
+  // Moves the detail by `delta` picture pixels, held inside the picture.
+  void MoveDetail(QPoint delta);
 
   // The controls, for the tests and the window's own wiring.
   MyXPFrm* frame() const { return XPFrm; }
@@ -80,6 +85,7 @@ class frmAdjust : public QDialog {
 
  protected:
   void closeEvent(QCloseEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   void BuildWindow();
@@ -94,6 +100,11 @@ class frmAdjust : public QDialog {
   void RestorePreview();
   void RestoreImage();
   void ShowPreview();
+  // Cuts the detail out of the untouched picture into the preview's source.
+  void TakeDetail();
+  // The preview anew: the picture's own pixels when it holds the change,
+  // otherwise the operation run on the detail.
+  void RefreshPreview();
   void ApplyToImage();
 
   void SetUpPane();
@@ -163,7 +174,11 @@ class frmAdjust : public QDialog {
   std::unique_ptr<cFilterDIB> liveFilter_;
   std::unique_ptr<cEffectDIB> liveEffect_;
   bool validating_ = false;
-  bool finishing_ = false;  // OK's work is running
+  bool finishing_ = false;    // OK's work is running
+  bool liveCurrent_ = false;  // the picture holds the change with the values shown
+  QRect detail_;
+  QPoint dragFrom_;
+  bool dragging_ = false;
 };
 
 }  // namespace orvane

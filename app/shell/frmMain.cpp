@@ -256,6 +256,15 @@ bool frmMain::RunWork(const QString& label, const std::function<void()>& work) {
   return work_->Run(label, work) == WorkRunner::Outcome::Done;
 }
 
+QPoint frmMain::PictureCentre() {
+  const CDIB& picture = CurrentImage();
+  const QSize shown = picMain->size();
+  if (picture.Width() <= 0 || shown.isEmpty()) return {};
+  const QPoint at = picMain->mapFrom(FrameDad, FrameDad->rect().center());
+  return {std::clamp(int(int64_t(at.x()) * picture.Width() / shown.width()), 0, picture.Width() - 1),
+          std::clamp(int(int64_t(at.y()) * picture.Height() / shown.height()), 0, picture.Height() - 1)};
+}
+
 void frmMain::RecordChange(CDIB& before, const QString& label) {
   History().Record(before, label);
   UpdateTitle();

@@ -67,6 +67,7 @@ class frmMain : public QWidget, public ShellServices {
   void RecordChange(CDIB& before, const QString& label) override;
   void ShowPicture(CDIB* picture) override;
   bool RunWork(const QString& label, const std::function<void()>& work) override;
+  QPoint PictureCentre() override;
 
   // The runner of long work; tests wait on it and stop it.
   WorkRunner& Work() { return *work_; }
