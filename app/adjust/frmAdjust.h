@@ -1,8 +1,9 @@
 // frmAdjust: the one parameter dialog. A mode (1 to 29) selects one pane of
 // sliders, boxes and labels; every change re-runs the pane's operation on a
-// reduced copy shown in the dialog and, while "Preview" is ticked, on the
-// current image rebuilt from a backup. OK keeps the result; Cancel, the close
-// button and any other way of closing put the picture back as it was.
+// 1:1 detail of the picture shown in the dialog and, while "Preview" is
+// ticked, on a copy of the backup that then replaces the current image. OK
+// keeps the result; Cancel, the close button and any other way of closing put
+// the picture back as it was.
 #pragma once
 
 #include <QColor>

@@ -1,7 +1,8 @@
 // frmMain: the program's frameless main window. A header strip of buttons
 // pops up the command menus, three title-bar buttons close, minimise and show
-// help, and the image area shows a zoomed copy of the current image that can
-// be dragged about. Layout values are in twips (15 per pixel).
+// help, and the image area shows the current image at the zoom (painting only
+// what is visible) and lets it be dragged about. Layout values are in twips
+// (15 per pixel).
 #pragma once
 
 #include <QLabel>

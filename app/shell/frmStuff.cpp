@@ -5,9 +5,11 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMenu>
+#include <condition_variable>
 #include <exception>
 #include <initializer_list>
 #include <memory>
+#include <mutex>
 #include <stdexcept>
 #include <utility>
 #include <vector>
@@ -632,17 +634,47 @@ void frmStuff::Run(const Command& command, const QString& caption) {
 }
 
 bool frmStuff::ChangeOnWorker(const QString& label, const std::function<void(CDIB&)>& change) {
-  // The change is made to a copy, so the picture shown meanwhile is whole and
-  // a stopped change leaves it exactly as it was. The copy is made here: an
-  // abandoned worker must not read the picture the window goes on changing.
   if (CurrentImage().DIBPointer() == nullptr) {  // nothing to work on, nothing to wait for
     RecordChange(label);
     change(CurrentImage());
     return true;
   }
+  // The change is made to a copy, so the picture shown meanwhile is whole and
+  // a stopped change leaves it exactly as it was. The worker makes the copy
+  // too; a stop waits for that copy to be complete (a moment), since after it
+  // the window may change the picture the copy is read from.
+  struct Copying {
+    std::mutex mutex;
+    std::condition_variable done;
+    bool finished = false;
+    void Finish() {
+      {
+        const std::lock_guard hold(mutex);
+        finished = true;
+      }
+      done.notify_all();
+    }
+  };
   auto copy = std::make_shared<CDIB>();
-  if (!copy->CopyOf(CurrentImage())) throw std::runtime_error("not enough memory for a working copy");
-  if (!main_.RunWork(label, [copy, change] { change(*copy); })) return false;
+  auto copying = std::make_shared<Copying>();
+  CDIB* source = &CurrentImage();
+  const bool finished = main_.RunWork(label, [copy, copying, source, change] {
+    bool copied = false;
+    try {
+      copied = copy->CopyOf(*source);
+    } catch (...) {
+      copying->Finish();
+      throw;
+    }
+    copying->Finish();
+    if (!copied) throw std::runtime_error("not enough memory for a working copy");
+    change(*copy);
+  });
+  if (!finished) {
+    std::unique_lock hold(copying->mutex);
+    copying->done.wait(hold, [&copying] { return copying->finished; });
+    return false;
+  }
   RecordChange(label);
   CurrentImage().Swap(*copy);
   return true;
