@@ -2,13 +2,16 @@
 #include <QAction>
 #include <QApplication>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QMenu>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QTimer>
 #include <QWheelEvent>
 #include <atomic>
 #include <thread>
 
+#include "MyXPFrm.h"
 #include "ShellFixture.h"
 #include "WorkRunner.h"
 
@@ -122,6 +125,7 @@ TEST_F(ShellTest, ZoomLevelsShortcutsAndTheCheckedEntry) {
   EXPECT_TRUE(main->ZoomFit);
   EXPECT_EQ(main->picture()->size(), QSize(200, 100));  // Fit never enlarges
   EXPECT_EQ(checked(), QStringList{"Fit"});
+  EXPECT_TRUE(main->statusStrip()->text().endsWith("Fit 100%"));
   EXPECT_TRUE(main->HandleKey(Qt::Key_1, Qt::ControlModifier));
   EXPECT_FALSE(main->ZoomFit);
   EXPECT_EQ(main->ZoomPercent, 100);
@@ -139,6 +143,20 @@ TEST_F(ShellTest, ZoomLevelsShortcutsAndTheCheckedEntry) {
                     Qt::NoScrollPhase, false);
   QApplication::sendEvent(main->imageArea(), &wheel);
   EXPECT_EQ(main->ZoomPercent, 300);
+}
+
+TEST_F(ShellTest, ADoubleClickOnTheTitleBarMaximises) {
+  auto doubleClick = [this](QPoint at) {
+    QMouseEvent e(QEvent::MouseButtonDblClick, QPointF(at), QPointF(main->frame()->mapToGlobal(at)),
+                  Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(main->frame(), &e);
+  };
+  doubleClick({100, 200});  // below the title bar: nothing
+  EXPECT_FALSE(main->windowState() & Qt::WindowMaximized);
+  doubleClick({100, 10});
+  EXPECT_TRUE(main->windowState() & Qt::WindowMaximized);
+  doubleClick({100, 10});
+  EXPECT_FALSE(main->windowState() & Qt::WindowMaximized);
 }
 
 TEST_F(ShellTest, ADragLeavesPartOfThePictureInView) {
