@@ -11,13 +11,16 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QRadioButton>
 #include <QScreen>
 #include <QScrollBar>
 #include <QThread>
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <exception>
+#include <memory>
 #include <mutex>
 #include <stdexcept>
 #include <string>
@@ -38,6 +41,22 @@
 namespace orvane {
 
 namespace {
+
+// Copies rectangle `r` (pixels from the top left) of `from` into `to`.
+bool CopyPart(const CDIB& from, const QRect& r, CDIB& to) {
+  if (from.DIBPointer() == nullptr || r.isEmpty() || !QRect(0, 0, from.Width(), from.Height()).contains(r))
+    return false;
+  if ((to.Width() != r.width() || to.Height() != r.height() || to.DIBPointer() == nullptr) &&
+      !to.Create(r.width(), r.height()))
+    return false;
+  // Rows are stored bottom-up in both.
+  for (int y = 0; y < r.height(); ++y)
+    std::memcpy(
+        to.DIBPointer() + int64_t(r.height() - 1 - y) * to.SRB(),
+        from.DIBPointer() + int64_t(from.Height() - 1 - (r.top() + y)) * from.SRB() + int64_t(r.left()) * 3,
+        size_t(r.width()) * 3);
+  return true;
+}
 
 const QColor kPaneColour(25, 118, 218);
 
@@ -109,6 +128,8 @@ void frmAdjust::BuildWindow() {
   PicView = new PreviewBox(this);
   PicView->setObjectName("PicView");
   PicView->setGeometry(kPreviewRect);
+  PicView->installEventFilter(this);  // dragging inside moves the detail
+  PicView->setCursor(Qt::OpenHandCursor);
 
   CheckPre = new QCheckBox(QStringLiteral("Preview"), this);
   CheckPre->setObjectName("CheckPre");
@@ -372,6 +393,51 @@ void frmAdjust::RestoreImage() {
 
 void frmAdjust::ShowPreview() { PicView->setPicture(PreviewDIB.ToQImage()); }
 
+void frmAdjust::MoveDetail(QPoint delta) {
+  const CDIB& picture = haveBackup_ && BackupDIB.DIBPointer() != nullptr ? BackupDIB : CurrentImage();
+  if (detail_.isEmpty()) return;
+  detail_.translate(delta);
+  detail_.moveLeft(std::clamp(detail_.left(), 0, std::max(0, picture.Width() - detail_.width())));
+  detail_.moveTop(std::clamp(detail_.top(), 0, std::max(0, picture.Height() - detail_.height())));
+}
+
+void frmAdjust::TakeDetail() {
+  const CDIB& picture = haveBackup_ && BackupDIB.DIBPointer() != nullptr ? BackupDIB : CurrentImage();
+  CopyPart(picture, detail_, PreviewSourceDIB);
+}
+
+void frmAdjust::RefreshPreview() {
+  if (liveCurrent_ && CopyPart(CurrentImage(), detail_, PreviewDIB)) {
+    ShowPreview();
+    return;
+  }
+  RestorePreview();
+  RunOperation(PreviewDIB);
+  ShowPreview();
+}
+
+bool frmAdjust::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == PicView && loaded_ && !closed_) {
+    auto* mouse = static_cast<QMouseEvent*>(event);
+    if (event->type() == QEvent::MouseButtonPress && mouse->button() == Qt::LeftButton) {
+      dragging_ = true;
+      dragFrom_ = mouse->position().toPoint();
+      return true;
+    }
+    if (event->type() == QEvent::MouseMove && dragging_) {
+      // The picture follows the pointer: the detail moves the other way.
+      const QPoint now = mouse->position().toPoint();
+      MoveDetail(dragFrom_ - now);
+      dragFrom_ = now;
+      TakeDetail();
+      Guarded([this] { RefreshPreview(); });
+      return true;
+    }
+    if (event->type() == QEvent::MouseButtonRelease) dragging_ = false;
+  }
+  return QDialog::eventFilter(watched, event);
+}
+
 void frmAdjust::ApplyToImage() {
   if (!haveBackup_) return;
   RestoreImage();
@@ -398,18 +464,19 @@ void frmAdjust::Load() {
   shown->show();
   Paint(CheckPre, kPaneColour);
 
-  // 5: the reduced copy keeps the picture's proportions inside the box.
+  // 5: the preview shows a detail of the picture at 1:1, the part under the
+  // image area's centre, so that it shows what the picture will get.
   auto busy = std::make_unique<BusyPointer>();  // copying a large picture takes a moment
   CDIB& image = CurrentImage();
   const int w = image.Width();
   const int h = image.Height();
-  if (w > 0 && h > 0 && PreviewDIB.Create(w, h)) {
-    PreviewDIB.CloneHDC(image.hDC(), SRCCOPY, 0, 0);
+  if (w > 0 && h > 0) {
     const QRect inner = PicView->contentsRect();
-    const double scale = std::min(double(inner.width()) / w, double(inner.height()) / h);
-    const int pw = std::max(1, int(RoundHalfEven(w * scale)));
-    const int ph = std::max(1, int(RoundHalfEven(h * scale)));
-    EffectObject().Zoom(PreviewDIB, pw, ph, false);
+    const QSize size(std::min(inner.width(), w), std::min(inner.height(), h));
+    const QPoint centre = Shell().PictureCentre();
+    detail_ = QRect(QPoint(centre.x() - size.width() / 2, centre.y() - size.height() / 2), size);
+    MoveDetail(QPoint(0, 0));  // held inside the picture
+    CopyPart(image, detail_, PreviewDIB);
   }
   // 6
   if (PreviewDIB.Width() > 0 && PreviewSourceDIB.Create(PreviewDIB.Width(), PreviewDIB.Height()))
@@ -532,11 +599,10 @@ void frmAdjust::PrimaryChanged() {
   const int mode = AdjustType;
   if (mode == 3 || mode == 7) CorrectMinMaxPairs();
 
-  RestorePreview();
+  liveCurrent_ = false;
   for (const SliderSpec* desc : SlidersOfMode(mode))
     valueLabels_[desc->valueLabel]->setText(QString::number(Value(desc->name)));
-  RunOperation(PreviewDIB);
-  ShowPreview();
+  RefreshPreview();
   if (CheckPre->isChecked()) RequestApply();
 }
 
@@ -623,12 +689,16 @@ void frmAdjust::StartLiveApply() {
   const Operation op = AdjustType == kResizeMode ? Operation() : PaneOperation();
   workerError_.clear();
   busy_ = std::make_unique<BusyPointer>();
+  // The worker makes the change on a copy of the backup: the main window goes
+  // on showing the picture, which is replaced only once the copy is complete.
   QThread* worker = QThread::create([this, op] {
     const std::lock_guard hold(liveMutex_);
     try {
-      RestoreImage();
-      if (op) op(CurrentImage(), *liveFilter_, *liveEffect_);
+      if (BackupDIB.DIBPointer() == nullptr) return;  // no picture: nothing to show
+      if (!LiveDIB.CopyOf(BackupDIB)) throw std::runtime_error("not enough memory to show the change");
+      if (op) op(LiveDIB, *liveFilter_, *liveEffect_);
     } catch (const std::exception& e) {
+      LiveDIB.Create(0, 0);
       workerError_ = QString::fromLocal8Bit(e.what());
     }
   });
@@ -645,6 +715,9 @@ void frmAdjust::LiveApplyFinished(QThread* worker) {
   refreshing_ = true;
   Guarded([this] { Shell().ChangePic(); });
   refreshing_ = false;
+  // The picture now holds the change with the values shown (unless newer ones
+  // wait): the preview shows the picture's own pixels.
+  if (liveCurrent_ && !closed_) Guarded([this] { RefreshPreview(); });
   if (applyWanted_ && loaded_ && !closed_ && !applyQueued_) {
     applyQueued_ = true;
     QMetaObject::invokeMethod(this, &frmAdjust::StartLiveApply, Qt::QueuedConnection);
@@ -656,6 +729,10 @@ void frmAdjust::CollectWorker() {
   worker_->wait();
   { const std::lock_guard taken(liveMutex_); }  // the worker's writes are complete and visible
   worker_ = nullptr;
+  const bool swapped = workerError_.isEmpty() && LiveDIB.DIBPointer() != nullptr;
+  if (swapped) CurrentImage().Swap(LiveDIB);
+  liveCurrent_ = swapped && !applyWanted_ && AdjustType != kResizeMode;
+  LiveDIB.Create(0, 0);
   busy_.reset();
   if (!workerError_.isEmpty()) {
     const QString error = workerError_;
@@ -671,7 +748,7 @@ void frmAdjust::WaitForLiveApply() {
 }
 
 void frmAdjust::OKClicked() {
-  if (!loaded_ || closed_) return;
+  if (!loaded_ || closed_ || finishing_) return;
   applyWanted_ = false;
   WaitForLiveApply();
   const AdjustMode* named = FindAdjustMode(AdjustType);
@@ -690,12 +767,41 @@ void frmAdjust::OKClicked() {
     if (keepOpen) return;
   } else if (!touched_) {
     // Nothing was changed, so nothing was applied: the picture stays as it was.
-  } else if (haveBackup_) {
-    // The live apply changed the picture already; the backup is how it was.
-    Guarded([this, &label] {
+  } else if (haveBackup_ && BackupDIB.DIBPointer() == nullptr) {
+    Guarded([this, &label] {  // no picture: nothing to run
       Shell().RecordChange(BackupDIB, label);
       ApplyToImage();
     });
+  } else if (haveBackup_) {
+    // Run once more from the backup, off the window's thread and on a copy
+    // that replaces the picture; stopped, the picture goes back to the backup.
+    bool stopped = false;
+    Guarded([this, &label, &stopped] {
+      auto result = std::make_shared<CDIB>();
+      if (!result->CopyOf(BackupDIB)) throw std::runtime_error("not enough memory for the change");
+      const Operation op = PaneOperation();
+      auto filters = std::make_shared<cFilterDIB>();
+      auto effects = std::make_shared<cEffectDIB>();
+      finishing_ = true;
+      const bool finished = Shell().RunWork(label, [result, op, filters, effects] {
+        if (op) op(*result, *filters, *effects);
+      });
+      finishing_ = false;
+      if (!finished) {
+        stopped = true;
+        RestoreImage();
+        Shell().Zoom();
+        return;
+      }
+      Shell().RecordChange(BackupDIB, label);
+      CurrentImage().Swap(*result);
+      Shell().ChangePic();
+    });
+    finishing_ = false;
+    if (stopped) {
+      done(QDialog::Rejected);
+      return;
+    }
   } else {
     // No live apply ever ran, so the picture is still the original.
     Guarded([this, &label] {
@@ -746,7 +852,7 @@ void frmAdjust::ValidateResizeText(QLineEdit* box, bool width) {
 }
 
 void frmAdjust::CloseClicked() {
-  if (closed_) return;
+  if (closed_ || finishing_) return;  // while OK's work runs, Escape and Stop end it instead
   applyWanted_ = false;
   WaitForLiveApply();
   if (loaded_) {
@@ -792,6 +898,10 @@ void frmAdjust::reject() {
 }
 
 void frmAdjust::closeEvent(QCloseEvent* event) {
+  if (finishing_) {
+    event->ignore();
+    return;
+  }
   if (!closed_) CloseClicked();
   event->accept();
 }

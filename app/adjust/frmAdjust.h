@@ -1,13 +1,15 @@
 // frmAdjust: the one parameter dialog. A mode (1 to 29) selects one pane of
 // sliders, boxes and labels; every change re-runs the pane's operation on a
-// reduced copy shown in the dialog and, while "Preview" is ticked, on the
-// current image rebuilt from a backup. OK keeps the result; Cancel, the close
-// button and any other way of closing put the picture back as it was.
+// 1:1 detail of the picture shown in the dialog and, while "Preview" is
+// ticked, on a copy of the backup that then replaces the current image. OK
+// keeps the result; Cancel, the close button and any other way of closing put
+// the picture back as it was.
 #pragma once
 
 #include <QColor>
 #include <QDialog>
 #include <QPoint>
+#include <QRect>
 #include <QString>
 #include <functional>
 #include <map>
@@ -68,6 +70,10 @@ class frmAdjust : public QDialog {
   const CDIB& previewImage() const { return PreviewDIB; }
   const CDIB& previewSource() const { return PreviewSourceDIB; }
   const CDIB& backupImage() const { return BackupDIB; }
+  // The part of the picture the preview shows at 1:1, in pixels from its top left.
+  QRect detailRect() const { return detail_; }
+  // Moves the detail by `delta` picture pixels, held inside the picture.
+  void MoveDetail(QPoint delta);
 
   // The controls, for the tests and the window's own wiring.
   MyXPFrm* frame() const { return XPFrm; }
@@ -85,6 +91,7 @@ class frmAdjust : public QDialog {
  protected:
   void closeEvent(QCloseEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   void BuildWindow();
@@ -99,6 +106,11 @@ class frmAdjust : public QDialog {
   void RestorePreview();
   void RestoreImage();
   void ShowPreview();
+  // Cuts the detail out of the untouched picture into the preview's source.
+  void TakeDetail();
+  // The preview anew: the picture's own pixels when it holds the change,
+  // otherwise the operation run on the detail.
+  void RefreshPreview();
   void ApplyToImage();
 
   void SetUpPane();
@@ -156,6 +168,7 @@ class frmAdjust : public QDialog {
   CDIB PreviewDIB;
   CDIB PreviewSourceDIB;
   CDIB BackupDIB;
+  CDIB LiveDIB;  // the live apply's result, written by its worker only
 
   bool loaded_ = false;
   bool closed_ = false;
@@ -171,8 +184,13 @@ class frmAdjust : public QDialog {
   std::unique_ptr<cFilterDIB> liveFilter_;
   std::unique_ptr<cEffectDIB> liveEffect_;
   bool validating_ = false;
-  bool settingUp_ = false;  // the pane's start values are being set
-  bool touched_ = false;    // the user has changed a control
+  bool settingUp_ = false;    // the pane's start values are being set
+  bool touched_ = false;      // the user has changed a control
+  bool finishing_ = false;    // OK's work is running
+  bool liveCurrent_ = false;  // the picture holds the change with the values shown
+  QRect detail_;
+  QPoint dragFrom_;
+  bool dragging_ = false;
 };
 
 }  // namespace orvane

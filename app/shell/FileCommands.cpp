@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <exception>
+#include <memory>
 
 #include "DialogLaunch.h"
 #include "EditHistory.h"
@@ -10,6 +11,7 @@
 #include "Globals.h"
 #include "RecentFiles.h"
 #include "ShellHelpers.h"
+#include "WorkRunner.h"
 #include "cFileDIB.h"
 #include "frmMain.h"
 #include "frmStuff.h"
@@ -30,29 +32,46 @@ void frmStuff::OpenPictureFile(const QString& fileName) {
   if (MayDropPicture()) OpenWithoutAsking(fileName);
 }
 
+bool frmStuff::OpenOnWorker(const QString& fileName, const OpenOptions& options, FileReport& report) {
+  // Decoded off the window's thread into a picture of its own; a stopped open
+  // is abandoned and the current picture never touched.
+  auto loaded = std::make_shared<CDIB>();
+  auto opened = std::make_shared<bool>(false);
+  auto result = std::make_shared<FileReport>();
+  stoppedOpen_ = !main_.RunWork(QStringLiteral("Opening %1").arg(QFileInfo(fileName).fileName()),
+                                [loaded, opened, result, fileName, options] {
+                                  *opened = cFileDIB().MainOpen(fileName, *loaded, options, *result);
+                                });
+  if (stoppedOpen_) return false;
+  report = *result;
+  if (!*opened) return false;
+  CurrentImage().Swap(*loaded);
+  return true;
+}
+
 void frmStuff::OpenWithoutAsking(const QString& fileName) {
-  SetBusy(true);
-  main_.setEnabled(false);
   try {
     OpenOptions options;  // the default pixel budget, as on the command line
     FileReport report;
     bool opened = false;
     if (!FileExists(fileName)) {
       ShowMessage(QStringLiteral("File doesn't exist!"));
-    } else if (FileObject().MainOpen(fileName, CurrentImage(), options, report)) {
+    } else if (OpenOnWorker(fileName, options, report)) {
       opened = true;
-    } else {
+    } else if (!stoppedOpen_) {
       // The current picture and its display stay as they were.
       const QString text = QStringLiteral("Failed to open %1: %2").arg(fileName, report.error);
       if (report.error != QLatin1String(kDamaged)) {
         ShowMessage(text);
       } else if (AskOpenAnyway(text)) {
         options.lenient = true;
-        opened = FileObject().MainOpen(fileName, CurrentImage(), options, report);
-        if (!opened) ShowMessage(QStringLiteral("Failed to open %1: %2").arg(fileName, report.error));
+        opened = OpenOnWorker(fileName, options, report);
+        if (!opened && !stoppedOpen_)
+          ShowMessage(QStringLiteral("Failed to open %1: %2").arg(fileName, report.error));
       }
     }
     if (opened) {
+      main_.FitIfLarger(CurrentImage());
       main_.Zoom();
       main_.ZoomCenter();
       main_.EnableOperations();
@@ -75,8 +94,6 @@ void frmStuff::OpenWithoutAsking(const QString& fileName) {
   } catch (const std::exception& e) {
     ShowMessage(QStringLiteral("Opening %1 failed: %2").arg(fileName, QString::fromLocal8Bit(e.what())));
   }
-  SetBusy(false);
-  main_.setEnabled(true);
 }
 
 bool frmStuff::SaveImageAs() {
@@ -104,9 +121,18 @@ bool frmStuff::SaveImageAs() {
         SameText(GetExtension(fileName), QStringLiteral("webp"))) {
       saved = saveJpegWithDialog(fileName);  // the JPEG settings save
     } else {
-      FileReport report;
-      saved = FileObject().MainSave(fileName, CurrentImage(), 75, false, report);
-      if (!saved) ShowMessage(QStringLiteral("Failed to save! %1").arg(report.error));
+      // Off the window's thread, but not stoppable: the save is left to finish.
+      auto ok = std::make_shared<bool>(false);
+      auto result = std::make_shared<FileReport>();
+      CDIB* picture = &CurrentImage();  // unchanged while the save runs: picture commands wait
+      main_.Work().Run(
+          QStringLiteral("Saving"),
+          [ok, result, picture, fileName] {
+            *ok = cFileDIB().MainSave(fileName, *picture, 75, false, *result);
+          },
+          false);
+      saved = *ok;
+      if (!saved) ShowMessage(QStringLiteral("Failed to save! %1").arg(result->error));
     }
   } catch (const std::exception&) {
     ShowMessage(QStringLiteral("Failed to save!"));

@@ -2,7 +2,9 @@
 // dialogs call. Every object is created on first use and lives until the end.
 #pragma once
 
+#include <QPoint>
 #include <QString>
+#include <functional>
 
 #include "CDIB.h"
 
@@ -45,6 +47,16 @@ class ShellServices {
   // Shows another picture in the current image's place until it is called
   // with null (before-and-after comparisons).
   virtual void ShowPicture(CDIB* picture) { (void)picture; }
+  // The picture point (pixels from the top left) under the image area's centre.
+  virtual QPoint PictureCentre() { return {CurrentImage().Width() / 2, CurrentImage().Height() / 2}; }
+  // Runs long work off the window's thread while the window keeps answering;
+  // false when the user stopped it (the work is then abandoned, so it must own
+  // what it touches). Exceptions of the work are thrown again here.
+  virtual bool RunWork(const QString& label, const std::function<void()>& work) {
+    (void)label;
+    work();
+    return true;
+  }
 };
 
 // The installed services; a do-nothing set until one is installed.

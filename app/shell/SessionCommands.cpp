@@ -112,6 +112,7 @@ void frmStuff::PastePicture() {
   History().Clear();
   History().MarkNeverSaved();
   CurrentFileName().clear();
+  main_.FitIfLarger(CurrentImage());
   main_.Zoom();
   main_.ZoomCenter();
   main_.EnableOperations();

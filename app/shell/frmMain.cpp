@@ -9,6 +9,7 @@
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QScreen>
+#include <QWheelEvent>
 #include <QWindow>
 #include <algorithm>
 #include <cmath>
@@ -17,6 +18,7 @@
 #include "LumbraButton.h"
 #include "MyXPFrm.h"
 #include "ShellHelpers.h"
+#include "WorkRunner.h"
 #include "XPTopButtons.h"
 #include "cEffectDIB.h"
 #include "cFilterDIB.h"
@@ -32,30 +34,6 @@ const QColor kImageAreaColour(25, 118, 218);
 const QColor kHeaderColour(0, 78, 214);
 
 }  // namespace
-
-// ---- the picture display -----------------------------------------------------
-
-void PictureBox::mousePressEvent(QMouseEvent* event) {
-  if (event->button() != Qt::LeftButton) return;
-  dragging_ = true;
-  grabOffset_ = event->position().toPoint();
-}
-
-void PictureBox::mouseMoveEvent(QMouseEvent* event) {
-  // The picture moves with the pointer while the left button is held; the
-  // image area clips whatever leaves it, but at least 32 pixels (or all of a
-  // smaller picture) stay in view so that it can always be grabbed again.
-  if (!dragging_ || !(event->buttons() & Qt::LeftButton)) return;
-  QPoint to = mapToParent(event->position().toPoint()) - grabOffset_;
-  if (const QWidget* area = parentWidget()) {
-    const int keepX = std::min(32, width()), keepY = std::min(32, height());
-    to.setX(std::clamp(to.x(), keepX - width(), std::max(keepX - width(), area->width() - keepX)));
-    to.setY(std::clamp(to.y(), keepY - height(), std::max(keepY - height(), area->height() - keepY)));
-  }
-  move(to);
-}
-
-void PictureBox::mouseReleaseEvent(QMouseEvent*) { dragging_ = false; }
 
 // ---- the window ---------------------------------------------------------------
 
@@ -138,6 +116,18 @@ frmMain::frmMain(QWidget* parent) : QWidget(parent, Qt::Window | Qt::FramelessWi
   statusStrip_->setFont(stripFont);
   statusStrip_->setContentsMargins(6, 0, 6, 0);
   statusStrip_->hide();
+  work_ = new WorkRunner(FrameDad);
+  // While work runs, the commands that change or replace the picture wait.
+  work_->onBusyChanged = [this](bool busy) {
+    if (busy) {
+      fileWasEnabled_ = HeadFile->isEnabled();
+      filterWasEnabled_ = HeadFilter->isEnabled();
+      effectWasEnabled_ = HeadEffect->isEnabled();
+    }
+    HeadFile->setButtonEnabled(!busy && fileWasEnabled_);
+    HeadFilter->setButtonEnabled(!busy && filterWasEnabled_);
+    HeadEffect->setButtonEnabled(!busy && effectWasEnabled_);
+  };
 
   resize(kDesignWidth, kDesignHeight);
   Load();
@@ -193,7 +183,15 @@ void frmMain::Layout() {
 void frmMain::resizeEvent(QResizeEvent*) {
   const bool fitted = PictureFits();
   Layout();
-  if (fitted && !PictureFits()) ZoomCenter();
+  // At Fit the picture follows the area; otherwise one that fitted but no
+  // longer does comes back to the centre.
+  if (ZoomFit && shown_ != nullptr && shown_->DIBPointer() != nullptr) {
+    Display(const_cast<CDIB&>(*shown_));
+    ZoomCenter();
+    UpdateTitle();
+  } else if (fitted && !PictureFits()) {
+    ZoomCenter();
+  }
 }
 
 bool frmMain::PictureFits() const {
@@ -205,9 +203,79 @@ void frmMain::ChangePic() { stuff_->ChangePic(); }
 void frmMain::Zoom() {
   Display(CurrentImage());
   UpdateTitle();
+  stuff_->ShowZoomLevel(ZoomFit ? 0 : ZoomPercent);
+}
+
+QSize frmMain::ShownSize(const CDIB& picture) const {
+  const int w = picture.Width(), h = picture.Height();
+  if (w <= 0 || h <= 0) return {0, 0};
+  if (ZoomFit) {
+    const double scale = std::min({1.0, double(FrameDad->width()) / w, double(FrameDad->height()) / h});
+    return {std::max(1, int(w * scale)), std::max(1, int(h * scale))};
+  }
+  // Rounded as the whole-picture zoom always was, so sizes stay as they were.
+  auto side = [this](int n) { return std::max(1, int(std::nearbyint(double(n) * ZoomPercent * 0.01))); };
+  return {side(w), side(h)};
+}
+
+double frmMain::ShownPercent() const {
+  const CDIB& picture = CurrentImage();
+  if (picture.Width() <= 0) return ZoomPercent;
+  return 100.0 * ShownSize(picture).width() / picture.Width();
+}
+
+void frmMain::FitIfLarger(const CDIB& picture) {
+  const bool wasFit = ZoomFit;
+  ZoomFit = false;
+  const QSize shown = ShownSize(picture);
+  ZoomFit = wasFit || shown.width() > FrameDad->width() || shown.height() > FrameDad->height();
+}
+
+void frmMain::ZoomAround(int percent, QPoint anchor) {
+  const QSize before = picMain->size();
+  const QPointF place = before.isEmpty() ? QPointF(0.5, 0.5)
+                                         : QPointF(double(anchor.x() - picMain->x()) / before.width(),
+                                                   double(anchor.y() - picMain->y()) / before.height());
+  ZoomFit = percent <= 0;
+  if (!ZoomFit) ZoomPercent = percent;
+  Zoom();
+  const QSize after = picMain->size();
+  picMain->MoveWithin(QPoint(anchor.x() - int(std::lround(place.x() * after.width())),
+                             anchor.y() - int(std::lround(place.y() * after.height()))));
+  if (ZoomFit) ZoomCenter();
+}
+
+void frmMain::ZoomStep(int steps, QPoint anchor) {
+  // The next level strictly above or below what is shown, so a step from Fit moves at once.
+  const double now = ShownPercent();
+  int percent = steps > 0 ? kZoomLevels[std::size(kZoomLevels) - 1] : kZoomLevels[0];
+  if (steps > 0) {
+    for (int level : kZoomLevels)
+      if (level > now + 0.01) {
+        percent = level;
+        break;
+      }
+  } else {
+    for (int level : kZoomLevels)
+      if (level < now - 0.01) percent = level;
+  }
+  ZoomAround(percent, anchor);
 }
 
 void frmMain::ShowPicture(CDIB* picture) { Display(picture != nullptr ? *picture : CurrentImage()); }
+
+bool frmMain::RunWork(const QString& label, const std::function<void()>& work) {
+  return work_->Run(label, work) == WorkRunner::Outcome::Done;
+}
+
+QPoint frmMain::PictureCentre() {
+  const CDIB& picture = CurrentImage();
+  const QSize shown = picMain->size();
+  if (picture.Width() <= 0 || shown.isEmpty()) return {};
+  const QPoint at = picMain->mapFrom(FrameDad, FrameDad->rect().center());
+  return {std::clamp(int(int64_t(at.x()) * picture.Width() / shown.width()), 0, picture.Width() - 1),
+          std::clamp(int(int64_t(at.y()) * picture.Height() / shown.height()), 0, picture.Height() - 1)};
+}
 
 void frmMain::RecordChange(CDIB& before, const QString& label) {
   History().Record(before, label);
@@ -236,21 +304,19 @@ void frmMain::UpdateTitle() {
                               .arg(name)
                               .arg(CurrentImage().Width())
                               .arg(CurrentImage().Height())
-                              .arg(ZoomPercent));
+                              .arg(ZoomFit ? QStringLiteral("Fit %1").arg(std::lround(ShownPercent()))
+                                           : QString::number(ZoomPercent)));
 }
 
 void frmMain::Display(CDIB& current) {
-  CDIB copy;
-  copy.Create(current.Width(), current.Height());
-  copy.CloneHDC(current.hDC(), SRCCOPY, 0, 0);
-  if (ZoomPercent != 100) EffectObject().Zoom(copy, ZoomPercent, ZoomPercent, true);
+  // Only the size changes here; the display scales what is visible when it paints.
   // A picture that fitted where it was but no longer does (turned, resized,
   // zoomed) comes back to the centre.
   const bool fitted = PictureFits();
-  picMain->resize(copy.Width(), copy.Height());
+  shown_ = &current;
+  picMain->resize(ShownSize(current));
   if (fitted && !PictureFits()) ZoomCenter();
-  picMain->setPixmap(copy.Width() > 0 ? QPixmap::fromImage(copy.ToQImage()) : QPixmap());
-  picMain->update();
+  picMain->SetPicture(&current);
   picMain->show();
 }
 
@@ -282,6 +348,16 @@ void frmMain::PopupHeadMenu(LumbraButton* head) {
 bool frmMain::HandleKey(int key, Qt::KeyboardModifiers modifiers) {
   const Qt::KeyboardModifiers mods = modifiers & ~Qt::KeypadModifier;
   const bool ctrlOnly = mods == Qt::ControlModifier;
+  if (work_->Running()) {
+    // Escape stops the work; help and zoom still answer; the rest waits for the work to end.
+    if (key == Qt::Key_Escape) {
+      work_->Stop();
+      return true;
+    }
+    if (key != Qt::Key_F1 && key != Qt::Key_Plus && key != Qt::Key_Equal && key != Qt::Key_Minus &&
+        key != Qt::Key_0 && key != Qt::Key_1)
+      return key != Qt::Key_Backslash;
+  }
   switch (key) {
     case Qt::Key_F1:
       OpenHelpFile(this);
@@ -350,6 +426,17 @@ bool frmMain::HandleKey(int key, Qt::KeyboardModifiers modifiers) {
       if (mods != Qt::NoModifier) return false;
       ShowBefore(true);
       return true;
+    case Qt::Key_Plus:
+    case Qt::Key_Equal:
+    case Qt::Key_Minus:
+      if (mods != Qt::ControlModifier && mods != (Qt::ControlModifier | Qt::ShiftModifier)) return false;
+      if (CurrentImage().DIBPointer() != nullptr) ZoomStep(key == Qt::Key_Minus ? -1 : 1, ZoomAnchor());
+      return true;
+    case Qt::Key_0:
+    case Qt::Key_1:
+      if (!ctrlOnly) return false;
+      if (CurrentImage().DIBPointer() != nullptr) ZoomAround(key == Qt::Key_0 ? 0 : 100, ZoomAnchor());
+      return true;
     case Qt::Key_F4:
       if (mods != Qt::AltModifier) return false;
       Unload();
@@ -360,7 +447,9 @@ bool frmMain::HandleKey(int key, Qt::KeyboardModifiers modifiers) {
 }
 
 void frmMain::Unload() {
-  if (unloaded_ || !stuff_->MayDropPicture()) return;
+  // Work that can be abandoned is; a save in progress is waited for.
+  if (work_->Running()) work_->Stop();
+  if (unloaded_ || work_->Running() || !stuff_->MayDropPicture()) return;
   unloaded_ = true;
   CurrentImage().Cls();
   CurrentImage().Create(0, 0);  // releases the storage
@@ -388,7 +477,32 @@ Qt::Edges frmMain::edgesAt(const QPoint& p) const {
   return edges;
 }
 
+QPoint frmMain::ZoomAnchor() const {
+  // The pointer when it is over the image area, otherwise the area's centre.
+  const QPoint pointer = FrameDad->mapFromGlobal(QCursor::pos());
+  return FrameDad->rect().contains(pointer) ? pointer : FrameDad->rect().center();
+}
+
+void frmMain::ToggleMaximized() { setWindowState(windowState() ^ Qt::WindowMaximized); }
+
 bool frmMain::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::Wheel && watched == FrameDad) {
+    // Ctrl + wheel over the image area (the picture passes its wheel on) zooms around the pointer.
+    auto* wheel = static_cast<QWheelEvent*>(event);
+    if (!(wheel->modifiers() & Qt::ControlModifier) || CurrentImage().DIBPointer() == nullptr) return false;
+    wheelRest_ += wheel->angleDelta().y();  // high-resolution wheels send parts of a step
+    const int steps = wheelRest_ / 120;
+    wheelRest_ -= steps * 120;
+    if (steps != 0) ZoomStep(steps, wheel->position().toPoint());
+    return true;
+  }
+  if (event->type() == QEvent::MouseButtonDblClick && watched == XPFrm) {
+    // The title bar: everything above the header strip.
+    if (static_cast<QMouseEvent*>(event)->position().y() < FrameTop->y()) {
+      ToggleMaximized();
+      return true;
+    }
+  }
   if (event->type() == QEvent::KeyRelease) {
     auto* key = static_cast<QKeyEvent*>(event);
     auto* w = qobject_cast<QWidget*>(watched);
@@ -396,6 +510,11 @@ bool frmMain::eventFilter(QObject* watched, QEvent* event) {
       ShowBefore(false);
       return true;
     }
+  }
+  if (event->type() == QEvent::KeyPress && work_->Running() &&
+      static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
+    work_->Stop();  // from whichever window has the keyboard, the adjustment dialog too
+    return true;
   }
   if (event->type() == QEvent::KeyPress) {
     auto* w = qobject_cast<QWidget*>(watched);
@@ -438,7 +557,7 @@ void frmMain::dragEnterEvent(QDragEnterEvent* event) {
 
 void frmMain::dropEvent(QDropEvent* event) {
   const QUrl url = event->mimeData()->urls().value(0);
-  if (!url.isLocalFile()) return;
+  if (!url.isLocalFile() || work_->Running()) return;
   event->acceptProposedAction();
   stuff_->OpenPictureFile(url.toLocalFile());
 }

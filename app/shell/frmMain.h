@@ -1,7 +1,8 @@
 // frmMain: the program's frameless main window. A header strip of buttons
 // pops up the command menus, three title-bar buttons close, minimise and show
-// help, and the image area shows a zoomed copy of the current image that can
-// be dragged about. Layout values are in twips (15 per pixel).
+// help, and the image area shows the current image at the zoom (painting only
+// what is visible) and lets it be dragged about. Layout values are in twips
+// (15 per pixel).
 #pragma once
 
 #include <QLabel>
@@ -11,6 +12,7 @@
 #include <memory>
 
 #include "Globals.h"
+#include "PictureBox.h"
 
 class QFrame;
 class QMenu;
@@ -21,25 +23,10 @@ class LumbraButton;
 class MyXPFrm;
 class XPTopButtons;
 class frmStuff;
+class WorkRunner;
 
 // Twips to pixels.
 constexpr int Tw(int twips) { return (twips * 2 + 15) / 30; }
-
-// The picture display: a label the user can drag about inside the image area.
-class PictureBox : public QLabel {
-  Q_OBJECT
- public:
-  using QLabel::QLabel;
-
- protected:
-  void mousePressEvent(QMouseEvent* event) override;
-  void mouseMoveEvent(QMouseEvent* event) override;
-  void mouseReleaseEvent(QMouseEvent* event) override;
-
- private:
-  bool dragging_ = false;
-  QPoint grabOffset_;
-};
 
 class frmMain : public QWidget, public ShellServices {
   Q_OBJECT
@@ -53,6 +40,25 @@ class frmMain : public QWidget, public ShellServices {
   ~frmMain() override;
 
   int ZoomPercent = 100;
+  // The picture is shown whole, reduced to the image area (never enlarged); ZoomPercent is then unused.
+  bool ZoomFit = false;
+  // The zoom levels the keyboard and the wheel step through.
+  static constexpr int kZoomLevels[] = {5, 10, 25, 50, 75, 100, 150, 200, 300, 400, 800};
+  // The size a picture is shown at, at the current zoom.
+  QSize ShownSize(const CDIB& picture) const;
+  // The shown size over the picture's size, in percent.
+  double ShownPercent() const;
+  // Sets the zoom (a percent, or Fit for `percent` <= 0) and keeps the picture point under
+  // `anchor` (image area coordinates) where it is.
+  void ZoomAround(int percent, QPoint anchor);
+  // One level up (steps > 0) or down from the shown size, around `anchor`.
+  void ZoomStep(int steps, QPoint anchor);
+  // Where the keyboard zooms around: the pointer over the image area, or its centre.
+  QPoint ZoomAnchor() const;
+  // Maximises the window, or puts it back.
+  void ToggleMaximized();
+  // Chooses Fit when `picture` would not fit the image area at the current zoom.
+  void FitIfLarger(const CDIB& picture);
 
   // ShellServices
   void ChangePic() override;
@@ -61,6 +67,11 @@ class frmMain : public QWidget, public ShellServices {
   QWidget* MainWidget() override { return this; }
   void RecordChange(CDIB& before, const QString& label) override;
   void ShowPicture(CDIB* picture) override;
+  bool RunWork(const QString& label, const std::function<void()>& work) override;
+  QPoint PictureCentre() override;
+
+  // The runner of long work; tests wait on it and stop it.
+  WorkRunner& Work() { return *work_; }
 
   // The title bar and the status strip say what is open, whether it changed, its size and the zoom.
   void UpdateTitle();
@@ -87,7 +98,7 @@ class frmMain : public QWidget, public ShellServices {
   XPTopButtons* closeButton() const { return bClose; }
   QFrame* headerStrip() const { return FrameTop; }
   QFrame* imageArea() const { return FrameDad; }
-  QLabel* picture() const { return picMain; }
+  PictureBox* picture() const { return picMain; }
   LumbraButton* headFile() const { return HeadFile; }
   LumbraButton* headFilter() const { return HeadFilter; }
   LumbraButton* headEffect() const { return HeadEffect; }
@@ -124,8 +135,12 @@ class frmMain : public QWidget, public ShellServices {
   LumbraButton* bZoom = nullptr;
   QFrame* FrameDad = nullptr;
   PictureBox* picMain = nullptr;
+  const CDIB* shown_ = nullptr;  // what the display shows: the current image or a comparison
+  int wheelRest_ = 0;            // parts of a wheel step not yet used
   QLabel* statusStrip_ = nullptr;
   std::unique_ptr<frmStuff> stuff_;
+  WorkRunner* work_ = nullptr;
+  bool fileWasEnabled_ = true, filterWasEnabled_ = false, effectWasEnabled_ = false;
   CDIB before_;  // shown while backslash is held
   bool unloaded_ = false;
 };

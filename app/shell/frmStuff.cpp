@@ -7,7 +7,10 @@
 #include <QMenu>
 #include <algorithm>
 #include <climits>
+#include <condition_variable>
 #include <exception>
+#include <memory>
+#include <mutex>
 #include <stdexcept>
 #include <string>
 #include <utility>
@@ -21,6 +24,9 @@
 #include "RecentFiles.h"
 #include "ShellHelpers.h"
 #include "SkinResources.h"
+#include "WorkRunner.h"
+#include "cEffectDIB.h"
+#include "cFilterDIB.h"
 #include "frmAbout.h"
 #include "frmMain.h"
 
@@ -43,9 +49,8 @@ Line submenu(int index, const char* caption) { return {index, caption, {}, true}
 // The lines of each menu control array that are neither operations nor
 // dialogs: those come from the table of operations and the dialog's panes.
 std::map<QString, std::vector<Line>> fixedLines() {
-  auto zoom = [](int index, int percent) -> Line {
-    static const char* const captions[] = {"25%", "50%", "75%", "100%", "150%", "200%", "300%"};
-    return {index, captions[index], {Command::Zoom, "Zoom", percent}};
+  auto zoom = [](int index, int percent, const char* caption) -> Line {
+    return {index, caption, {Command::Zoom, "Zoom", percent}};
   };
   return {
       {"mnu_File",
@@ -75,15 +80,19 @@ std::map<QString, std::vector<Line>> fixedLines() {
         separator(4),
         {5, "About this Program", {Command::Help, "About"}}}},
       {"mnu_Zoom",
-       {zoom(0, 25),
-        zoom(1, 50),
-        zoom(2, 75),
-        zoom(3, 100),
-        zoom(4, 150),
-        zoom(5, 200),
-        zoom(6, 300),
+       {zoom(0, 25, "25%"),
+        zoom(1, 50, "50%"),
+        zoom(2, 75, "75%"),
+        zoom(3, 100, "100%                     Ctrl+1"),
+        zoom(4, 150, "150%"),
+        zoom(5, 200, "200%"),
+        zoom(6, 300, "300%"),
         separator(7),
-        {8, "Center", {Command::Zoom, "Center", 0}}}},
+        {8, "Center", {Command::Zoom, "Center", 0}},
+        {9, "Fit                      Ctrl+0", {Command::Zoom, "Fit", -1}},
+        zoom(10, 10, "10%"),
+        zoom(11, 400, "400%"),
+        zoom(12, 800, "800%")}},
   };
 }
 
@@ -310,7 +319,14 @@ void frmStuff::BuildMenus() {
   addArray(help, "mnu_Help");
 
   QMenu* zoom = head("mnu_ZoomHead", "Zoom");
-  addArray(zoom, "mnu_Zoom");
+  // Fit and the low levels first, then the levels of old, the high ones, and Center.
+  addArray(zoom, "mnu_Zoom", 9, 10);
+  addArray(zoom, "mnu_Zoom", 0, 6);
+  addArray(zoom, "mnu_Zoom", 11, 12);
+  addArray(zoom, "mnu_Zoom", 7, 8);
+  for (QAction* level : zoom->actions())
+    level->setCheckable(!level->isSeparator() &&
+                        LookupCommand("mnu_Zoom", level->property("index").toInt()).arg != 0);
 
   RebuildRecentMenu();
   // Every item reaches Dispatch with its array and index.
@@ -326,6 +342,8 @@ void frmStuff::BuildMenus() {
 void frmStuff::Dispatch(const QString& array, int index) {
   const Command command = LookupCommand(array, index);
   if (command.kind == Command::None) return;
+  // While work runs only help and the zoom answer.
+  if (main_.Work().Running() && command.kind != Command::Help && command.kind != Command::Zoom) return;
   QString caption;
   for (const auto& [name, m] : menus_)
     for (QAction* a : m->findChildren<QAction*>())
@@ -340,8 +358,7 @@ void frmStuff::Run(const Command& command, const QString& caption) {
     switch (command.kind) {
       case Command::Filter:
       case Command::Effect:
-        RecordChange(caption);
-        RunOperation(command);
+        if (!RunOperation(command, caption)) return;
         break;
       case Command::Dialog:
         openAdjustDialog(command.arg);
@@ -363,8 +380,9 @@ void frmStuff::Run(const Command& command, const QString& caption) {
         RunHelp(command);
         break;
       case Command::Zoom:
-        if (command.arg > 0) {
-          main_.ZoomPercent = command.arg;
+        if (command.arg != 0) {
+          main_.ZoomFit = command.arg < 0;
+          if (command.arg > 0) main_.ZoomPercent = command.arg;
           main_.Zoom();
         }
         main_.ZoomCenter();
@@ -379,13 +397,65 @@ void frmStuff::Run(const Command& command, const QString& caption) {
   }
 }
 
-void frmStuff::RunOperation(const Command& command) {
+bool frmStuff::RunOperation(const Command& command, const QString& caption) {
   const OperationDef* op = FindOperation(command.name);
   if (op == nullptr) throw std::runtime_error(std::string("there is no operation ") + command.name);
   std::vector<int32_t> args;
   if (!op->params.empty()) args.push_back(command.arg);
-  OperationTools tools{FilterObject(), EffectObject()};
-  op->apply(tools, CurrentImage(), args);
+  return ChangeOnWorker(caption, [op, args](CDIB& image) {
+    // Objects of the worker's own: they keep working copies between calls.
+    cFilterDIB filters;
+    cEffectDIB effects;
+    OperationTools tools{filters, effects};
+    op->apply(tools, image, args);
+  });
+}
+
+bool frmStuff::ChangeOnWorker(const QString& label, const std::function<void(CDIB&)>& change) {
+  if (CurrentImage().DIBPointer() == nullptr) {  // nothing to work on, nothing to wait for
+    RecordChange(label);
+    change(CurrentImage());
+    return true;
+  }
+  // The change is made to a copy, so the picture shown meanwhile is whole and
+  // a stopped change leaves it exactly as it was. The worker makes the copy
+  // too; a stop waits for that copy to be complete (a moment), since after it
+  // the window may change the picture the copy is read from.
+  struct Copying {
+    std::mutex mutex;
+    std::condition_variable done;
+    bool finished = false;
+    void Finish() {
+      {
+        const std::lock_guard hold(mutex);
+        finished = true;
+      }
+      done.notify_all();
+    }
+  };
+  auto copy = std::make_shared<CDIB>();
+  auto copying = std::make_shared<Copying>();
+  CDIB* source = &CurrentImage();
+  const bool finished = main_.RunWork(label, [copy, copying, source, change] {
+    bool copied = false;
+    try {
+      copied = copy->CopyOf(*source);
+    } catch (...) {
+      copying->Finish();
+      throw;
+    }
+    copying->Finish();
+    if (!copied) throw std::runtime_error("not enough memory for a working copy");
+    change(*copy);
+  });
+  if (!finished) {
+    std::unique_lock hold(copying->mutex);
+    copying->done.wait(hold, [&copying] { return copying->finished; });
+    return false;
+  }
+  RecordChange(label);
+  CurrentImage().Swap(*copy);
+  return true;
 }
 
 void frmStuff::RunHelp(const Command& command) {
@@ -394,6 +464,15 @@ void frmStuff::RunHelp(const Command& command) {
   if (name == QLatin1String("HomePage")) AboutBox().homePageButton()->GoToURL();
   if (name == QLatin1String("EMail")) AboutBox().mailButton()->GoToURL();
   if (name == QLatin1String("About")) ShowAboutBox();
+}
+
+void frmStuff::ShowZoomLevel(int percent) {
+  if (QMenu* zoom = menu(QStringLiteral("Zoom")))
+    for (QAction* level : zoom->actions())
+      if (level->isCheckable()) {
+        const int arg = LookupCommand(QStringLiteral("mnu_Zoom"), level->property("index").toInt()).arg;
+        level->setChecked(percent <= 0 ? arg < 0 : arg == percent);
+      }
 }
 
 void frmStuff::ChangePic() {

@@ -10,6 +10,8 @@
 #include <functional>
 #include <map>
 
+#include "FileReport.h"
+
 class QAction;
 class QMenu;
 class QWidget;
@@ -17,13 +19,14 @@ class QWidget;
 namespace orvane {
 
 class frmMain;
+class CDIB;
 
 // What one menu item does.
 struct Command {
   enum Kind { None, Filter, Effect, Dialog, File, Help, Zoom };
   Kind kind = None;
   const char* name = "";   // operation or command name
-  int arg = 0;             // dialog mode, rotation angle or zoom percent (0: centre only)
+  int arg = 0;             // dialog mode, rotation angle or zoom percent (0: centre only, -1: Fit)
   bool redisplay = false;  // ChangePic after the operation
 
   bool operator==(const Command&) const = default;
@@ -76,6 +79,8 @@ class frmStuff {
 
   // Redisplays the current image at the main window's zoom and lets pending events run.
   void ChangePic();
+  // Checks the Zoom menu's entry of `percent` (0 or less: Fit).
+  void ShowZoomLevel(int percent);
   // Makes the current image a copy of the original image and redisplays it.
   void BackToOriginal();
   // Lets the user pick a picture and opens it.
@@ -114,11 +119,19 @@ class frmStuff {
  private:
   void BuildMenus();
   void Run(const Command& command, const QString& caption);
-  void RunOperation(const Command& command);
+  // Runs a filter or effect of the table on a worker; false when it was stopped.
+  bool RunOperation(const Command& command, const QString& caption);
   void RunHelp(const Command& command);
+  // Runs `change` on a worker, on a copy of the current image that replaces it
+  // (with an undo step) when done; false when the user stopped it.
+  bool ChangeOnWorker(const QString& label, const std::function<void(CDIB&)>& change);
   void RebuildRecentMenu();
   // Opens a picture without asking about unsaved changes.
   void OpenWithoutAsking(const QString& fileName);
+  // Reads the file on a worker and makes it the current image; false when it
+  // could not be read or the user stopped it (stoppedOpen_ then).
+  bool OpenOnWorker(const QString& fileName, const OpenOptions& options, FileReport& report);
+  bool stoppedOpen_ = false;
 
   frmMain& main_;
   std::map<QString, QMenu*> menus_;

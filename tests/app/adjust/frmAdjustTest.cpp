@@ -1,5 +1,6 @@
 // The adjustment dialog: loading every mode, preview and live apply, OK,
 // Cancel and close, and the pane rules that tie controls together.
+#include <QApplication>
 #include <QCheckBox>
 #include <QFocusEvent>
 #include <QGroupBox>
@@ -167,24 +168,73 @@ TEST_F(AdjustDialog, NothingIsAppliedUntilAControlIsChanged) {
   EXPECT_EQ(Bytes(CurrentImage()), expected);
 }
 
-TEST_F(AdjustDialog, ThePreviewKeepsThePicturesProportions) {
+// Rectangle `r` (from the top left) of `image`, read pixel by pixel.
+QImage Part(const CDIB& image, QRect r) {
+  return image.ToQImage().copy(r).convertToFormat(QImage::Format_RGB888);
+}
+QImage Whole(const CDIB& image) { return image.ToQImage().convertToFormat(QImage::Format_RGB888); }
+
+// The preview shows a detail of the picture at 1:1, from under the image
+// area's centre, as large as the box allows and never beyond the picture.
+TEST_F(AdjustDialog, ThePreviewShowsADetailAtOneToOne) {
   Fill(CurrentImage(), 400, 100, 3);
   auto dlg = Open(6);
   const QRect inner = dlg->previewBox()->contentsRect();
-  EXPECT_EQ(dlg->previewImage().Width(), inner.width());
-  EXPECT_EQ(dlg->previewImage().Height(), (inner.width() + 2) / 4);
-  EXPECT_EQ(dlg->previewBox()->picture().size(),
-            QSize(dlg->previewImage().Width(), dlg->previewImage().Height()));
+  ASSERT_LT(inner.width(), 400);
+  EXPECT_EQ(dlg->detailRect(), QRect(200 - inner.width() / 2, 0, inner.width(), 100));
+  EXPECT_EQ(Whole(dlg->previewSource()), Part(dlg->backupImage(), dlg->detailRect()));
+  EXPECT_EQ(dlg->previewBox()->picture().size(), QSize(inner.width(), 100));
   // Centred: equal bands above and below.
   const QRect at = dlg->previewBox()->pictureRect();
   EXPECT_LE(std::abs((at.top() - inner.top()) - (inner.bottom() - at.bottom())), 1);
+
+  // Dragging moves the detail the other way, and no further than the picture's edge.
+  const QRect before = dlg->detailRect();
+  auto mouse = [&](QEvent::Type type, QPoint p) {
+    QMouseEvent e(type, QPointF(p), QPointF(dlg->previewBox()->mapToGlobal(p)), Qt::LeftButton,
+                  type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(dlg->previewBox(), &e);
+  };
+  mouse(QEvent::MouseButtonPress, {100, 50});
+  mouse(QEvent::MouseMove, {90, 50});
+  EXPECT_EQ(dlg->detailRect(), before.translated(10, 0));
+  EXPECT_EQ(Whole(dlg->previewSource()), Part(dlg->backupImage(), dlg->detailRect()));
+  mouse(QEvent::MouseMove, {-900, 50});
+  mouse(QEvent::MouseButtonRelease, {-900, 50});
+  EXPECT_EQ(dlg->detailRect().right(), 399);
   Cancel(*dlg);
 
   Fill(CurrentImage(), 10, 300, 4);
   auto tall = Open(2);
-  EXPECT_EQ(tall->previewImage().Height(), inner.height());
-  EXPECT_EQ(tall->previewImage().Width(), std::max(1, int(std::nearbyint(10.0 * inner.height() / 300))));
+  EXPECT_EQ(tall->detailRect(), QRect(0, 150 - inner.height() / 2, 10, inner.height()));
   Cancel(*tall);
+}
+
+// What the preview shows is what the picture gets over the same rectangle:
+// for an operation that depends on the picture's size (the blinds' count) once
+// the live apply is in, and for a per-pixel one also without it.
+TEST_F(AdjustDialog, ThePreviewShowsWhatThePictureGets) {
+  Fill(CurrentImage(), 500, 400, 5);
+  auto dlg = Open(26);
+  Slider(*dlg, "HSBlinds")->setValue(7);
+  Settle(*dlg);
+  QCoreApplication::processEvents();
+  EXPECT_EQ(Whole(dlg->previewImage()), Part(CurrentImage(), dlg->detailRect()));
+  const QRect shown = dlg->detailRect();
+  const QImage preview = Whole(dlg->previewImage());
+  Ok(*dlg);
+  EXPECT_EQ(Part(CurrentImage(), shown), preview);
+
+  auto bright = Open(1);
+  bright->previewCheck()->setChecked(false);
+  Slider(*bright, "HSBright")->setValue(40);
+  Settle(*bright);
+  CDIB expected;
+  CopyInto(expected, bright->backupImage());
+  orvane::FilterObject().Brightness(expected, 40);
+  orvane::FilterObject().Contrast(expected, 100);
+  EXPECT_EQ(Whole(bright->previewImage()), Part(expected, bright->detailRect()));
+  Cancel(*bright);
 }
 
 TEST_F(AdjustDialog, CancelAfterSeveralChangesGivesThePictureBack) {

@@ -114,7 +114,7 @@ TEST_F(ShellTest, KeysReachTheWindowBeforeItsControls) {
   QKeyEvent press(QEvent::KeyPress, Qt::Key_R, Qt::ControlModifier);
   QApplication::sendEvent(main->headFile(), &press);
   EXPECT_TRUE(press.isAccepted());
-  const QImage shown = main->picture()->pixmap().toImage();
+  const QImage shown = main->picture()->grab().toImage();
   orvane::CDIB original;
   original.Clone(QImage(dir.filePath("k.bmp")), true);
   EXPECT_EQ(shown.convertToFormat(QImage::Format_RGB888),
@@ -177,7 +177,7 @@ TEST_F(ShellTest, ASuccessfulOpenShowsCentresEnablesAndKeepsTheOriginal) {
 TEST_F(ShellTest, FailedOpensLeaveEverythingAsItWas) {
   open(writePicture("good.bmp", 20, 10));
   main->picture()->move(3, 4);
-  const QImage shown = main->picture()->pixmap().toImage();
+  const QImage shown = main->picture()->grab().toImage();
 
   open(dir.filePath("missing.bmp"));
   QFile bad(dir.filePath("bad.bmp"));
@@ -194,7 +194,7 @@ TEST_F(ShellTest, FailedOpensLeaveEverythingAsItWas) {
   EXPECT_EQ(orvane::OriginalImage().Width(), 20);
   EXPECT_TRUE(main->picture()->isVisible() || main->picture()->isVisibleTo(main.get()));
   EXPECT_EQ(main->picture()->pos(), QPoint(3, 4));
-  EXPECT_EQ(main->picture()->pixmap().toImage(), shown);
+  EXPECT_EQ(main->picture()->grab().toImage(), shown);
   EXPECT_TRUE(main->headFilter()->isEnabled());  // stays enabled after a failed open
   EXPECT_TRUE(main->isEnabled());
   EXPECT_EQ(QApplication::overrideCursor(), nullptr);
@@ -269,7 +269,7 @@ TEST_F(ShellTest, AtTheSmallestSizeEveryHeaderButtonShows) {
 TEST_F(ShellTest, ThePictureStaysInViewAfterResizesTurnsAndDrags) {
   main->show();
   open(writePicture("wide.bmp", 300, 60));
-  QLabel* pic = main->picture();
+  auto* pic = main->picture();
   QWidget* area = main->imageArea();
   auto inside = [&] { return area->rect().contains(pic->geometry()); };
   ASSERT_TRUE(inside());

@@ -96,8 +96,10 @@ TEST_F(ShellTest, MenuTreeHasTheCaptionsIndicesAndSeparators) {
                          "~-", "~Persian Blinds..."}));
   EXPECT_EQ(level(s.menu("Help")), (QStringList{"0:Help                 F1", "1:-", "2:HomePage", "3:E-Mail",
                                                 "4:-", "5:About this Program"}));
-  EXPECT_EQ(level(s.menu("Zoom")), (QStringList{"0:25%", "1:50%", "2:75%", "3:100%", "4:150%", "5:200%",
-                                                "6:300%", "7:-", "8:Center"}));
+  EXPECT_EQ(level(s.menu("Zoom")),
+            (QStringList{"9:Fit                      Ctrl+0", "10:10%", "0:25%", "1:50%", "2:75%",
+                         "3:100%                     Ctrl+1", "4:150%", "5:200%", "6:300%", "11:400%",
+                         "12:800%", "7:-", "8:Center"}));
 }
 
 // Every clickable item has a command; separators and headings have none.
@@ -113,8 +115,8 @@ TEST_F(ShellTest, EveryItemAndOnlyItemsDispatch) {
       items += clickable;
     }
   }
-  // File 4 + Undo, Redo, Copy, Paste, Filter 106, Effect 14, Help 4, Zoom 8.
-  EXPECT_EQ(items, 140);
+  // File 4 + Undo, Redo, Copy, Paste, Filter 106, Effect 14, Help 4, Zoom 12.
+  EXPECT_EQ(items, 144);
 }
 
 struct Row {
@@ -170,7 +172,7 @@ const Row kTable[] = {
     {"mnu_Help", "0=Help:Help 2=Help:HomePage 3=Help:EMail 5=Help:About 1=- 4=-"},
     {"mnu_Zoom",
      "0=Zoom:Zoom/25 1=Zoom:Zoom/50 2=Zoom:Zoom/75 3=Zoom:Zoom/100 4=Zoom:Zoom/150 5=Zoom:Zoom/200 "
-     "6=Zoom:Zoom/300 7=- 8=Zoom:Center/0"},
+     "6=Zoom:Zoom/300 7=- 8=Zoom:Center/0 9=Zoom:Fit/-1 10=Zoom:Zoom/10 11=Zoom:Zoom/400 12=Zoom:Zoom/800"},
 };
 
 QString describe(const Command& c) {
@@ -220,7 +222,7 @@ TEST_F(ShellTest, FilterItemsChangeTheImageAndRedisplayInPlace) {
   main->picture()->move(5, 7);
   main->Stuff().Dispatch("mnu_Filter_Invert", 0);
   EXPECT_EQ(image.DIBPointer()[0], 255 - before);
-  EXPECT_EQ(main->picture()->pixmap().toImage().pixelColor(0, 29).blue(), 255 - before);
+  EXPECT_EQ(main->picture()->grab().toImage().pixelColor(0, 29).blue(), 255 - before);
   EXPECT_EQ(main->picture()->pos(), QPoint(5, 7));  // a filter keeps the display where it is
 
   // A rotation changes the size; the display follows, its place stays until "Center".

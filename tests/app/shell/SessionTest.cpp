@@ -170,16 +170,16 @@ TEST_F(ShellTest, CopyAndPasteMakeANewUnsavedPicture) {
 
 TEST_F(ShellTest, BackslashShowsThePictureBeforeTheLastChangeWhileHeld) {
   open(writePicture("b.bmp", 9, 9));
-  const QImage before = main->picture()->pixmap().toImage();
+  const QImage before = main->picture()->grab().toImage();
   main->Stuff().Dispatch("mnu_Filter_Invert", 0);
-  const QImage after = main->picture()->pixmap().toImage();
+  const QImage after = main->picture()->grab().toImage();
   ASSERT_NE(before, after);
   QKeyEvent press(QEvent::KeyPress, Qt::Key_Backslash, Qt::NoModifier, QStringLiteral("\\"));
   QApplication::sendEvent(main.get(), &press);
-  EXPECT_EQ(main->picture()->pixmap().toImage(), before);
+  EXPECT_EQ(main->picture()->grab().toImage(), before);
   QKeyEvent release(QEvent::KeyRelease, Qt::Key_Backslash, Qt::NoModifier, QStringLiteral("\\"));
   QApplication::sendEvent(main.get(), &release);
-  EXPECT_EQ(main->picture()->pixmap().toImage(), after);
+  EXPECT_EQ(main->picture()->grab().toImage(), after);
 }
 
 }  // namespace
