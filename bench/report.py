@@ -1,7 +1,10 @@
 #!/usr/bin/env python3
 """Turns the benchmark's JSON output into bench/RESULTS.md: every timing as a
 ratio to memcpy of the same buffer and, where one exists, to OpenCV's
-nearest equivalent."""
+nearest equivalent; then the open/save table (bench/open_save.py's JSON).
+
+  report.py RESULTS_JSON OUT_MD [OPEN_SAVE_JSON]
+  report.py --open-save-only OPEN_SAVE_JSON OUT_MD   (replaces just that table)"""
 import json
 import platform
 import re
@@ -41,7 +44,47 @@ def machine():
     return f"{cpu}; {platform.system()} {platform.release()}"
 
 
-def main(json_path, out_path):
+# The open/save table's targets, as ratios to the floor.
+OPEN_SAVE_TARGETS = {"JPEG": 1.3, "BMP": 5.0}
+OPEN_SAVE_HEADING = "## Open and save"
+
+
+def open_save_lines(json_path):
+    """The open/save benchmark's table (bench/open_save.py's output)."""
+    data = json.loads(Path(json_path).read_text())
+    mb = 2 ** 20
+    lines = [
+        OPEN_SAVE_HEADING,
+        "",
+        f"Run: {data['date']}. orvane-cli converting a {data['width']} × {data['height']} photo-like picture made by"
+        f" the bench ({data['picture_bytes'] / mb:.0f} MB as a 24-bit BMP; the JPEG input is"
+        f" {data['jpeg_bytes'] / mb:.1f} MB, written by cjpeg at quality 90), against the floor a user would compare"
+        f" it with. Fastest of {data['repetitions']} interleaved runs of each command as a child process.",
+        "",
+        "Peak: the process's maximum resident set (of a pipeline, its largest process). Pictures: (peak − the program's start-up size,"
+        f" {data['startup_bytes'] / mb:.0f} MB) ÷ the picture's 24-bit size."
+        + (" The BMP written is byte-identical to the one read." if data.get("bmp_round_trip_identical") else ""),
+        "",
+        "| conversion | orvane-cli s | floor | floor s | ÷ floor | target | peak MB | pictures | floor peak MB |",
+        "|---|---|---|---|---|---|---|---|---|",
+    ]
+    for row in data["cases"]:
+        target = next((t for k, t in OPEN_SAVE_TARGETS.items() if row["name"].startswith(k)), None)
+        lines.append(
+            f"| {row['name']} | {row['seconds']:.3f} | {row['floor'].replace('|', chr(92) + '|')} | {row['floor_seconds']:.3f} | "
+            f"{row['ratio']:.2f} | {'' if target is None else f'≤ {target:g}'} | {row['peak_bytes'] / mb:.0f} | "
+            f"{row['pictures']:.2f} | {row['floor_peak_bytes'] / mb:.0f} |")
+    return lines
+
+
+def splice_open_save(open_save_path, out_path):
+    """Replaces (or adds) the open/save table of an existing RESULTS.md."""
+    text = Path(out_path).read_text() if Path(out_path).exists() else "# Benchmark results\n"
+    text = text.split("\n" + OPEN_SAVE_HEADING)[0].rstrip("\n")
+    Path(out_path).write_text(text + "\n\n" + "\n".join(open_save_lines(open_save_path)) + "\n")
+
+
+def main(json_path, out_path, open_save_path=None):
     data = json.loads(Path(json_path).read_text())
     times = {}
     extra = {}  # the most heap memory one call held beyond what was there before, in pictures
@@ -91,8 +134,13 @@ def main(json_path, out_path):
     lines.append("")
     lines.append("OpenCV timings (ms): " + ", ".join(
         f"{k.removeprefix('opencv_')} {w}: {v:.2f}" for (k, w), v in sorted(times.items()) if k.startswith("opencv_")))
+    if open_save_path:
+        lines += [""] + open_save_lines(open_save_path)
     Path(out_path).write_text("\n".join(lines) + "\n")
 
 
 if __name__ == "__main__":
-    main(sys.argv[1], sys.argv[2])
+    if sys.argv[1] == "--open-save-only":
+        splice_open_save(sys.argv[2], sys.argv[3])
+    else:
+        main(sys.argv[1], sys.argv[2], sys.argv[3] if len(sys.argv) > 3 else None)

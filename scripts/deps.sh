@@ -12,7 +12,7 @@ packages=(
   xvfb xauth
   desktop-file-utils appstream dpkg-dev file  # scripts/check-install.sh: validators, cpack -G DEB
 )
-if [ "${1:-}" = "--bench" ]; then packages+=(libbenchmark-dev libopencv-dev); fi
+if [ "${1:-}" = "--bench" ]; then packages+=(libbenchmark-dev libopencv-dev libjpeg-turbo-progs); fi
 
 missing=()
 for p in "${packages[@]}"; do

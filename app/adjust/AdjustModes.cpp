@@ -1,44 +1,154 @@
 #include "AdjustModes.h"
 
 #include <algorithm>
+#include <cstring>
 #include <iterator>
 
 namespace orvane {
 
 namespace {
 
-const AdjustMode kModes[] = {
-    {"Brightness And Contrast", "Brightness and Contrast"},
-    {"Exposal", "Exposal"},
-    {"Adjust Levels", "Adjust Levels"},
-    {"Hue and Saturation", "Hue and Saturation"},
-    {"Mix Solid Color", "Mix Solid Color"},
-    {"RGB Balance", "Red Green Blue"},
-    {"RGB Bounds", "RGB Bounds"},
-    {"Black and White", "Black and White"},
-    {"Average Blur", "Average Blur"},
-    {"Direction Blur", "Direction Blur"},
-    {"Sharpen Balance", "Sharpen Balance"},
-    {"Emboss", "Emboss"},
-    {"Canvas", "Canvas"},
-    {"Diffuse", "Diffuse"},
-    {"Nostalgic", "Nostalgic"},
-    {"Neon", "Neon"},
-    {"Ice", "Ice"},
-    {"Erode", "Erode"},
-    {"Wave", "Wave"},
-    {"Wind", "Wind"},
-    {"Fog", "Fog"},
-    {"WaterColour", "WaterColour"},
-    {"Comedy", "Comedy"},
-    {"Spotted", "Spotted"},
-    {"Resize", "Resize"},
-    {"Persian Blinds", "Persian Blinds"},
-    {"Parallel", "Parallel"},
-    {"Trapezia", "Trapezia"},
-    {"Pentagon", "Pentagon"},
-};
-static_assert(std::size(kModes) == kLastAdjustMode);
+PaneArg S(const char* slider) { return {PaneArg::Slider, slider}; }
+PaneArg T(const char* box) { return {PaneArg::Ticked, box}; }
+PaneArg Fixed(int32_t value) { return {PaneArg::Fixed, nullptr, value}; }
+std::vector<PaneArg> S(std::initializer_list<const char*> sliders) {
+  std::vector<PaneArg> out;
+  for (const char* s : sliders) out.push_back(S(s));
+  return out;
+}
+// The red, green and blue of a colour box.
+std::vector<PaneArg> RGB(const char* box) {
+  return {{PaneArg::Red, box}, {PaneArg::Green, box}, {PaneArg::Blue, box}};
+}
+template <typename... More>
+std::vector<PaneArg> join(std::vector<PaneArg> first, More&&... more) {
+  (first.insert(first.end(), more.begin(), more.end()), ...);
+  return first;
+}
+
+const char* const kColor = "mnu_Filter_ColorAdj";
+const char* const kChemistry = "mnu_Filter_Chemistry";
+const char* const kNature = "mnu_Filter_Nature";
+const char* const kArt = "mnu_Filter_Art";
+const char* const kDistortion = "mnu_Effect_Distortion";
+
+// Built on first use: the table holds vectors, and the menus may be built
+// before this file's statics would be.
+const AdjustMode* modes() {
+  static const AdjustMode kModes[] = {
+      {"Brightness And Contrast",
+       "Brightness and Contrast",
+       kColor,
+       0,
+       "Brightness and Contrast...",
+       {{"Brightness", {S("HSBright")}}, {"Contrast", {S("HSContrast")}}}},
+      {"Exposal", "Exposal", kColor, 1, "Exposal...", {{"Exposal", {S("HSExposal")}}}},
+      {"Adjust Levels",
+       "Adjust Levels",
+       kColor,
+       3,
+       "Adjust Levels...",
+       {{"AdjLevel", S({"HSLevelsRMin", "HSLevelsRMax", "HSLevelsGMin", "HSLevelsGMax", "HSLevelsBMin",
+                        "HSLevelsBMax"})}}},
+      {"Hue and Saturation",
+       "Hue and Saturation",
+       kColor,
+       4,
+       "Hue and Saturation...",
+       {{"HSLBalance", {S("HSHue"), S("HSSaturation"), Fixed(0)}}}},
+      {"Mix Solid Color",
+       "Mix Solid Color",
+       kColor,
+       5,
+       "Mix Solid Color...",
+       {{"MixColor", join({S("HSMix")}, RGB("picColor"))}}},
+      {"RGB Balance",
+       "Red Green Blue",
+       kColor,
+       7,
+       "RGB Balance...",
+       {{"RGBBalance", S({"HSRGBRed", "HSRGBGreen", "HSRGBBlue"})}}},
+      {"RGB Bounds",
+       "RGB Bounds",
+       kColor,
+       8,
+       "RGB Bounds...",
+       {{"ColorBound", S({"HSBoundsRMin", "HSBoundsRMax", "HSBoundsGMin", "HSBoundsGMax", "HSBoundsBMin",
+                          "HSBoundsBMax"})}}},
+      {"Black and White",
+       "Black and White",
+       kColor,
+       19,
+       "Black and White...",
+       {{"BlackWhite", {T("OpAverage"), S("HSBlackWhite")}}}},
+      {"Average Blur",
+       "Average Blur",
+       "mnu_Blur",
+       5,
+       "Average Blur...",
+       {{"FastBlurPlus", {S("HSAverageBlur")}}}},
+      {"Direction Blur",
+       "Direction Blur",
+       "mnu_Blur",
+       6,
+       "Direction Blur...",
+       {{"MotionBlur", S({"HSDBlur", "HSDBlurDirection"})}}},
+      {"Sharpen Balance",
+       "Sharpen Balance",
+       "mnu_Sharpen",
+       0,
+       "Sharpen Balance...",
+       {{"Sharpen", S({"HSSharpen", "HSSharpenDirection"})}}},
+      {"Emboss",
+       "Emboss",
+       "mnu_Style",
+       0,
+       "Emboss...",
+       {{"Emboss",
+         join({T("CheckEmboss")}, S({"HSEmbossIntensity", "HSEmbossDirection"}), RGB("PicEmbossColor"))}}},
+      {"Canvas", "Canvas", "mnu_Style", 2, "Canvas...", {{"Canvas", S({"HSCanvasHor", "HSCanvasVer"})}}},
+      {"Diffuse", "Diffuse", "mnu_Style", 3, "Diffuse...", {{"Diffuse", {S("HSDiffuse")}}}},
+      {"Nostalgic", "Nostalgic", "mnu_Style", 4, "Kesh Nostalgic..", {{"KeshNost", {S("HSNost")}}}},
+      {"Neon", "Neon", kChemistry, 0, "Neon...", {{"Neon", {S("HSNeon")}}}},
+      // Erode (1) and Ice (2) sit in the menu out of mode order.
+      {"Ice", "Ice", kChemistry, 2, "Ice...", {{"Ice", {S("HSIce")}}}},
+      {"Erode", "Erode", kChemistry, 1, "Erode...", {{"Erode", {S("HSErode")}}}},
+      {"Wave", "Wave", "mnu_Filter_Physics", 0, "Wave...", {{"Wave", {S("HSWave")}}}},
+      {"Wind", "Wind", kNature, 0, "Wind...", {{"Wind", {S("HSWind")}}}},
+      {"Fog", "Fog", kNature, 1, "Fog...", {{"Fog", S({"HSFog", "HSFogArea"})}}},
+      {"WaterColour", "WaterColour", kArt, 0, "WaterColour...", {{"WaterColour", {S("HSWaterColour")}}}},
+      {"Comedy", "Comedy", kArt, 1, "Comedy...", {{"Comedy", {S("HSComedy")}}}},
+      {"Spotted", "Spotted", kArt, 2, "Spotted...", {{"Spotted", {S("HSSpotted")}}}},
+      {"Resize", "Resize", "mnu_Effect_Resize", -1, "Resize...", {}},
+      {"Persian Blinds",
+       "Persian Blinds",
+       "mnu_Effect_Blinds",
+       -1,
+       "Persian Blinds...",
+       {{"Blinds", {S("HSBlinds"), T("CheckBlindsRev"), T("CheckBlindsHor"), T("CheckBlindsBump")}}}},
+      {"Parallel",
+       "Parallel",
+       kDistortion,
+       0,
+       "Parallel...",
+       {{"Parallel", {S("HSParallel"), T("CheckParallelRev"), T("CheckParallelHor")}}}},
+      {"Trapezia",
+       "Trapezia",
+       kDistortion,
+       1,
+       "Trapezia...",
+       {{"Trapezia", {S("HSTrapezia"), T("CheckTrapeziaRev"), T("CheckTrapeziaHor")}}}},
+      // The ratios go bottom, median, top.
+      {"Pentagon",
+       "Pentagon",
+       kDistortion,
+       2,
+       "Pentagon...",
+       {{"Pentagon", S({"HSPentagonBottom", "HSPentagonMedian", "HSPentagonTop"})}}},
+  };
+  static_assert(std::size(kModes) == kLastAdjustMode);
+  return kModes;
+}
 
 constexpr int M = kStartAtMin;
 
@@ -101,7 +211,15 @@ const SliderSpec kSliders[] = {
 
 const AdjustMode* FindAdjustMode(int mode) {
   if (mode < kFirstAdjustMode || mode > kLastAdjustMode) return nullptr;
-  return &kModes[mode - 1];
+  return &modes()[mode - 1];
+}
+
+int AdjustModeOfMenuItem(const char* array, int index) {
+  for (int mode = kFirstAdjustMode; mode <= kLastAdjustMode; ++mode) {
+    const AdjustMode& m = modes()[mode - 1];
+    if (std::strcmp(m.menuArray, array) == 0 && (m.menuIndex == -1 || m.menuIndex == index)) return mode;
+  }
+  return 0;
 }
 
 std::vector<const SliderSpec*> SlidersOfMode(int mode) {

@@ -1,8 +1,10 @@
-// The modes of the adjustment dialog: one pane per mode, with its captions
-// and the sliders it sets up at load.
+// The modes of the adjustment dialog: one pane per mode, with its captions,
+// the menu item that opens it, the operations it runs (from the program's table
+// of operations) and the sliders it sets up at load.
 #pragma once
 
 #include <QRgb>
+#include <cstdint>
 #include <vector>
 
 namespace orvane {
@@ -12,13 +14,34 @@ constexpr int kLastAdjustMode = 29;
 constexpr int kResizeMode = 25;
 constexpr int kErodeMode = 18;
 
+// Where one argument of a pane's operation comes from.
+struct PaneArg {
+  enum Source { Slider, Ticked, Red, Green, Blue, Fixed };
+  Source source;
+  const char* control = nullptr;  // object name of the slider, check or radio box, or colour box
+  int32_t value = 0;              // Fixed only
+};
+
+// One operation of the table, with an argument for each of its parameters.
+struct PaneStep {
+  const char* operation;
+  std::vector<PaneArg> args;
+};
+
 struct AdjustMode {
   const char* frameCaption;  // caption of the pane's frame
   const char* title;         // small part of the window title
+  const char* menuArray;     // the menu item that opens the pane
+  int menuIndex;             // -1: the array is a single item
+  const char* menuCaption;
+  std::vector<PaneStep> steps;  // run in this order on every change; none for Resize
 };
 
 // Mode 1 to 29; null for any other number.
 const AdjustMode* FindAdjustMode(int mode);
+// The mode whose pane the menu item opens; 0 when it opens none. Single
+// items (index -1) answer for any index.
+int AdjustModeOfMenuItem(const char* array, int index);
 
 // A slider starts at its minimum when no start value is set.
 constexpr int kStartAtMin = -1;

@@ -1,5 +1,6 @@
 #include "frmAdjust.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -16,6 +17,8 @@
 #include <cmath>
 #include <exception>
 #include <mutex>
+#include <stdexcept>
+#include <string>
 
 #include "AdjustModes.h"
 #include "AdjustWidgets.h"
@@ -23,6 +26,7 @@
 #include "Globals.h"
 #include "LumbraButton.h"
 #include "MyXPFrm.h"
+#include "Operations.h"
 #include "XPTopButtons.h"
 #include "cEffectDIB.h"
 #include "cFilterDIB.h"
@@ -57,6 +61,15 @@ void Paint(QWidget* w, const QColor& background, const QColor& text = Qt::white)
 int Red(const QColor& c) { return c.red(); }
 int Green(const QColor& c) { return c.green(); }
 int Blue(const QColor& c) { return c.blue(); }
+
+// The control of that name and type; a pane that names one it does not have is a fault of the pane table.
+template <typename T>
+T& Named(const QWidget& dialog, const char* name) {
+  T* found = name != nullptr ? dialog.findChild<T*>(QString::fromLatin1(name)) : nullptr;
+  if (found == nullptr)
+    throw std::logic_error(std::string("the pane has no control ") + (name ? name : "(none)"));
+  return *found;
+}
 
 }  // namespace
 
@@ -505,100 +518,46 @@ void frmAdjust::RunOperation(CDIB& image) {
   if (const Operation op = PaneOperation()) op(image, FilterObject(), EffectObject());
 }
 
-frmAdjust::Operation frmAdjust::PaneOperation() const {
-  // The values are read here, on the window's thread; the operation may run on another.
-  using F = cFilterDIB;
-  using E = cEffectDIB;
-  auto op = [](auto run) -> Operation {
-    return [run](CDIB& image, F& f, E& e) {
-      if (image.DIBPointer() != nullptr) run(image, f, e);
-    };
-  };
-  auto v = [this](const char* name) { return Value(name); };
-  auto byte = [this](const char* name) { return static_cast<uint8_t>(Value(name)); };
-  switch (AdjustType) {
-    case 1:
-      return op([b = v("HSBright"), c = v("HSContrast")](CDIB& i, F& f, E&) {
-        f.Brightness(i, b);
-        f.Contrast(i, c);
-      });
-    case 2:
-      return op([x = v("HSExposal")](CDIB& i, F& f, E&) { f.Exposal(i, x); });
-    case 3:
-      return op([r0 = byte("HSLevelsRMin"), r1 = byte("HSLevelsRMax"), g0 = byte("HSLevelsGMin"),
-                 g1 = byte("HSLevelsGMax"), b0 = byte("HSLevelsBMin"),
-                 b1 = byte("HSLevelsBMax")](CDIB& i, F& f, E&) { f.AdjLevel(i, r0, r1, g0, g1, b0, b1); });
-    case 4:
-      return op([h = v("HSHue"), s = v("HSSaturation")](CDIB& i, F& f, E&) { f.HSLBalance(i, h, s, 0); });
-    case 5:
-      return op([m = v("HSMix"), c = picColor->color()](CDIB& i, F&, E& e) {
-        e.MixColor(i, m, Red(c), Green(c), Blue(c));
-      });
-    case 6:
-      return op([r = v("HSRGBRed"), g = v("HSRGBGreen"), b = v("HSRGBBlue")](CDIB& i, F& f, E&) {
-        f.RGBBalance(i, r, g, b);
-      });
-    case 7:
-      return op([r0 = v("HSBoundsRMin"), r1 = v("HSBoundsRMax"), g0 = v("HSBoundsGMin"),
-                 g1 = v("HSBoundsGMax"), b0 = v("HSBoundsBMin"),
-                 b1 = v("HSBoundsBMax")](CDIB& i, F& f, E&) { f.ColorBound(i, r0, r1, g0, g1, b0, b1); });
-    case 8:
-      return op(
-          [a = OpAverage->isChecked(), x = v("HSBlackWhite")](CDIB& i, F& f, E&) { f.BlackWhite(i, a, x); });
-    case 9:
-      return op([x = v("HSAverageBlur")](CDIB& i, F& f, E&) { f.FastBlurPlus(i, x); });
-    case 10:
-      return op([x = v("HSDBlur"), d = v("HSDBlurDirection")](CDIB& i, F& f, E&) { f.MotionBlur(i, x, d); });
-    case 11:
-      return op([x = v("HSSharpen"), d = v("HSSharpenDirection")](CDIB& i, F& f, E&) { f.Sharpen(i, x, d); });
-    case 12:
-      return op([g = CheckEmboss->isChecked(), x = v("HSEmbossIntensity"), d = v("HSEmbossDirection"),
-                 c = PicEmbossColor->color()](CDIB& i, F& f, E&) {
-        f.Emboss(i, g, x, d, Red(c), Green(c), Blue(c));
-      });
-    case 13:
-      return op([h = v("HSCanvasHor"), w = v("HSCanvasVer")](CDIB& i, F& f, E&) { f.Canvas(i, h, w); });
-    case 14:
-      return op([x = v("HSDiffuse")](CDIB& i, F& f, E&) { f.Diffuse(i, x); });
-    case 15:
-      return op([x = v("HSNost")](CDIB& i, F& f, E&) { f.KeshNost(i, x); });
-    case 16:
-      return op([x = v("HSNeon")](CDIB& i, F& f, E&) { f.Neon(i, x); });
-    case 17:
-      return op([x = v("HSIce")](CDIB& i, F& f, E&) { f.Ice(i, x); });
-    case 18:
-      return op([x = v("HSErode")](CDIB& i, F& f, E&) { f.Erode(i, x); });
-    case 19:
-      return op([x = v("HSWave")](CDIB& i, F& f, E&) { f.Wave(i, x); });
-    case 20:
-      return op([x = v("HSWind")](CDIB& i, F& f, E&) { f.Wind(i, x); });
-    case 21:
-      return op([x = v("HSFog"), a = v("HSFogArea")](CDIB& i, F& f, E&) { f.Fog(i, x, a); });
-    case 22:
-      return op([x = v("HSWaterColour")](CDIB& i, F& f, E&) { f.WaterColour(i, x); });
-    case 23:
-      return op([x = v("HSComedy")](CDIB& i, F& f, E&) { f.Comedy(i, x); });
-    case 24:
-      return op([x = v("HSSpotted")](CDIB& i, F& f, E&) { f.Spotted(i, x); });
-    case 26:
-      return op([x = v("HSBlinds"), rev = CheckBlindsRev->isChecked(), hor = CheckBlindsHor->isChecked(),
-                 bump = CheckBlindsBump->isChecked()](CDIB& i, F&, E& e) {
-        // The operation may rewrite its count (0 becomes 1); the slider keeps its value.
-        int32_t blinds = x;
-        e.Blinds(i, blinds, rev, hor, bump);
-      });
-    case 27:
-      return op([x = v("HSParallel"), rev = CheckParallelRev->isChecked(),
-                 hor = CheckParallelHor->isChecked()](CDIB& i, F&, E& e) { e.Parallel(i, x, rev, hor); });
-    case 28:
-      return op([x = v("HSTrapezia"), rev = CheckTrapeziaRev->isChecked(),
-                 hor = CheckTrapeziaHor->isChecked()](CDIB& i, F&, E& e) { e.Trapezia(i, x, rev, hor); });
-    case 29:
-      return op([b = v("HSPentagonBottom"), m = v("HSPentagonMedian"), t = v("HSPentagonTop")](
-                    CDIB& i, F&, E& e) { e.Pentagon(i, b, m, t); });
-    default:
-      return {};  // Resize runs nothing here
+int32_t frmAdjust::ArgumentValue(const PaneArg& arg) const {
+  switch (arg.source) {
+    case PaneArg::Slider:
+      return Named<QScrollBar>(*this, arg.control).value();
+    case PaneArg::Ticked:
+      return Named<QAbstractButton>(*this, arg.control).isChecked() ? 1 : 0;
+    case PaneArg::Red:
+      return Red(Named<ColorBox>(*this, arg.control).color());
+    case PaneArg::Green:
+      return Green(Named<ColorBox>(*this, arg.control).color());
+    case PaneArg::Blue:
+      return Blue(Named<ColorBox>(*this, arg.control).color());
+    case PaneArg::Fixed:
+      return arg.value;
   }
+  return 0;
+}
+
+frmAdjust::Operation frmAdjust::PaneOperation() const {
+  const AdjustMode* mode = FindAdjustMode(AdjustType);
+  if (mode == nullptr || mode->steps.empty()) return {};  // Resize runs nothing here
+  // The values are read here, on the window's thread; the operation may run on another.
+  struct Bound {
+    const OperationDef* op;
+    std::vector<int32_t> args;
+  };
+  std::vector<Bound> steps;
+  for (const PaneStep& step : mode->steps) {
+    const OperationDef* op = FindOperation(step.operation);
+    if (op == nullptr || op->params.size() != step.args.size())
+      throw std::logic_error(std::string("the pane's operation ") + step.operation + " is not in the table");
+    Bound bound{op, {}};
+    for (const PaneArg& arg : step.args) bound.args.push_back(ArgumentValue(arg));
+    steps.push_back(std::move(bound));
+  }
+  return [steps](CDIB& image, cFilterDIB& filters, cEffectDIB& effects) {
+    if (image.DIBPointer() == nullptr) return;
+    OperationTools tools{filters, effects};
+    for (const Bound& step : steps) step.op->apply(tools, image, step.args);
+  };
 }
 
 void frmAdjust::PickColor(ColorBox* box) {

@@ -34,6 +34,7 @@ class LumbraButton;
 class MyXPFrm;
 class PreviewBox;
 class XPTopButtons;
+struct PaneArg;
 struct SliderSpec;
 
 class frmAdjust : public QDialog {
@@ -103,6 +104,7 @@ class frmAdjust : public QDialog {
   // The pane's operation with the values its controls hold now; empty for Resize.
   using Operation = std::function<void(CDIB& image, cFilterDIB& filters, cEffectDIB& effects)>;
   Operation PaneOperation() const;
+  int32_t ArgumentValue(const PaneArg& arg) const;
   void RunOperation(CDIB& image);
   void PickColor(ColorBox* box);
   void PreviewClicked(bool checked);

@@ -1,7 +1,7 @@
 // orvane-cli: applies the program's filters and effects to picture files.
 //
 //   orvane-cli [--op NAME[:ARG,ARG...]]... -o OUT INPUT...
-//   orvane-cli --list
+//   orvane-cli --list[=NAME]
 //
 // Exit status: 0 when every file was done, 1 when any file failed, 2 for a
 // usage error (nothing is processed then).
@@ -27,12 +27,13 @@ constexpr int kUsage = 2;
 void printUsage(std::FILE* to) {
   std::fputs(
       "Usage: orvane-cli [--op NAME[:ARG,ARG...]]... -o OUT INPUT...\n"
-      "       orvane-cli --list\n"
+      "       orvane-cli --list[=NAME]\n"
       "Applies the operations in order to each input picture and saves the result.\n"
       "With one input OUT is a file (or an existing folder); with several, an existing folder.\n"
       "  --op NAME[:ARGS]  add an operation (repeatable); --list shows names and arguments\n"
       "  -o, --output OUT  where to save\n"
       "  --list            print every operation with its arguments\n"
+      "  --list=NAME       print NAME's arguments with their ranges and defaults\n"
       "  -h, --help        print this help\n",
       to);
   std::fputs(orvane::cli::kTextUsage, to);
@@ -96,6 +97,12 @@ int main(int argc, char** argv) {
       return 0;
     } else if (arg == "--list") {
       list = true;
+    } else if (arg.rfind("--list=", 0) == 0) {
+      const orvane::cli::Operation* op = orvane::cli::findOperation(arg.substr(7));
+      if (op == nullptr)
+        return usageError("unknown operation '" + arg.substr(7) + "' (--list shows them all)");
+      std::fputs(orvane::cli::describe(*op).c_str(), stdout);
+      return 0;
     } else if (optionValue(args, i, "--op", value, missing)) {
       if (missing) return usageError("--op needs an operation, as NAME or NAME:ARG,ARG");
       std::string error;

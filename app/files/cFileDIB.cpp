@@ -15,6 +15,7 @@
 #include <mutex>
 #include <utility>
 
+#include "BmpCodec.h"
 #include "DynamicLibrary.h"
 #include "FileHelpers.h"
 #include "Metafile.h"
@@ -168,7 +169,10 @@ bool cFileDIB::MainOpen(const QString& FileName, CDIB& xDIB) {
     CDIB decoded;
     bool ok = false;
     if (ext == "bmp") {
-      ok = readWithQt(path, "bmp", decoded);
+      // Our reader first; layouts it does not handle go to Qt's.
+      FileReport report;
+      ok = ReadBmpFile(path, decoded, OpenOptions{}, report);
+      if (!ok && report.error.isEmpty()) ok = readWithQt(path, "bmp", decoded);
     } else if (ext == "jpg" || ext == "jpeg") {
       ok = readWithQt(path, "jpeg", decoded);
     } else if (ext == "gif") {
@@ -221,8 +225,8 @@ bool cFileDIB::MainSave(const QString& FileName, CDIB& xDIB, int16_t Quality, bo
     } else if (tiff) {
       ok = SaveTIFF(tempName, xDIB);
     } else {
-      QImageWriter writer(tempName, "bmp");
-      ok = writer.write(xDIB.ToQImage());
+      FileReport report;
+      ok = WriteBmp(xDIB, tempName, report);
     }
     if (!ok) return false;
 

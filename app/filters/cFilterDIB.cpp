@@ -9,6 +9,7 @@
 
 #include "PackedPixels.h"
 #include "Qrix.h"
+#include "qrix_modes.h"
 
 namespace orvane {
 
@@ -42,19 +43,19 @@ void onPacked(CDIB& image, Fn&& fn) {
 
 // Pixel-by-pixel functions run over the rows piecewise (see PackedPixels.h);
 // only functions that look at the whole picture need it packed.
-void pnoMode(CDIB& image, int32_t mode) {
+void pnoMode(CDIB& image, qrix_pno_mode mode) {
   auto call = [mode](uint8_t* p, int32_t n) { QRIX(pno)(p, n, mode); };
   // AutoContrast and AutoLevel measure the whole picture first; Eclipse's walk
   // stops short of the last pixel of the picture, not of each piece.
-  if (mode == 57 || mode == 58 || mode == 47)
+  if (mode == QRIX_PNO_AUTO_CONTRAST || mode == QRIX_PNO_AUTO_LEVEL || mode == QRIX_PNO_ECLIPSE)
     onPacked(image, call);
-  else if (mode == 52)  // WetPaper builds its table on each call
+  else if (mode == QRIX_PNO_WET_PAPER)  // WetPaper builds its table on each call
     forPixelRuns(image, call);
   else
     forPixelRows(image, call);
 }
 
-void greyMode(CDIB& image, int32_t mode) {
+void greyMode(CDIB& image, qrix_grey_mode mode) {
   forPixelRows(image, [mode](uint8_t* p, int32_t n) { QRIX(dllgreyadvance)(p, n, mode); });
 }
 
@@ -113,7 +114,9 @@ bool cFilterDIB::Sweep(CDIB& xDIB, int32_t (*fn)(const uint8_t*, uint8_t*, int32
       xDIB, [&](const uint8_t* source, uint8_t* destination) { fn(source, destination, size, stride); });
 }
 
-void cFilterDIB::BrownSelector(CDIB& xDIB, int32_t divisor) { pnoMode(xDIB, divisor == 128 ? 33 : 34); }
+void cFilterDIB::BrownSelector(CDIB& xDIB, int32_t divisor) {
+  pnoMode(xDIB, divisor == 128 ? QRIX_PNO_FAST_BROWN : QRIX_PNO_FAST_DARK_BROWN);
+}
 
 void cFilterDIB::UnSharpMask(CDIB& xDIB) { interior(xDIB, QRIX(DllUnSharpMask)); }
 void cFilterDIB::SharpenLess(CDIB& xDIB) { interior(xDIB, QRIX(DllSharpenLess)); }
@@ -140,7 +143,7 @@ void cFilterDIB::EnhanceEdge(CDIB& xDIB) {
 void cFilterDIB::HistogramEquip(CDIB&) {}
 
 void cFilterDIB::SuperEdge(CDIB& xDIB) {
-  if (Sweep(xDIB, QRIX(dllsharpenhor))) pnoMode(xDIB, 1);
+  if (Sweep(xDIB, QRIX(dllsharpenhor))) pnoMode(xDIB, QRIX_PNO_INVERT_ALL);
 }
 
 void cFilterDIB::FastBlur(CDIB& xDIB) { Sweep(xDIB, QRIX(dllfastblur)); }
@@ -148,13 +151,13 @@ void cFilterDIB::FastBlur(CDIB& xDIB) { Sweep(xDIB, QRIX(dllfastblur)); }
 void cFilterDIB::ArtisticEdge(CDIB& xDIB) {
   if (!Sweep(xDIB, QRIX(dllsharpenwallis))) return;
   onPacked(xDIB, [](uint8_t* p, int32_t n) {
-    QRIX(pno)(p, n, 1);
-    QRIX(pno)(p, n, 58);
+    QRIX(pno)(p, n, QRIX_PNO_INVERT_ALL);
+    QRIX(pno)(p, n, QRIX_PNO_AUTO_LEVEL);
   });
 }
 
 void cFilterDIB::SpecialBlur(CDIB& xDIB) { Sweep(xDIB, QRIX(dllspecialblur)); }
-void cFilterDIB::AutoContrast(CDIB& xDIB) { pnoMode(xDIB, 57); }
+void cFilterDIB::AutoContrast(CDIB& xDIB) { pnoMode(xDIB, QRIX_PNO_AUTO_CONTRAST); }
 
 void cFilterDIB::ColorBound(CDIB& xDIB, int32_t RMin, int32_t RMax, int32_t GMin, int32_t GMax, int32_t bMin,
                             int32_t BMax) {
@@ -163,7 +166,7 @@ void cFilterDIB::ColorBound(CDIB& xDIB, int32_t RMin, int32_t RMax, int32_t GMin
   });
 }
 
-void cFilterDIB::FalseColor(CDIB& xDIB) { pnoMode(xDIB, 55); }
+void cFilterDIB::FalseColor(CDIB& xDIB) { pnoMode(xDIB, QRIX_PNO_FALSE_COLOR); }
 
 void cFilterDIB::FastBlurPlus(CDIB& xDIB, int32_t xScale) {
   if (xDIB.DIBPointer() == nullptr) return;
@@ -174,22 +177,22 @@ void cFilterDIB::FastBlurPlus(CDIB& xDIB, int32_t xScale) {
   withPackedPixels(xDIB, [&](uint8_t* p, int32_t n) { fn(source, p, n, w, h, xScale); });
 }
 
-void cFilterDIB::AutoLevel(CDIB& xDIB) { pnoMode(xDIB, 58); }
-void cFilterDIB::InvertAll(CDIB& xDIB) { pnoMode(xDIB, 1); }
-void cFilterDIB::InvertRed(CDIB& xDIB) { pnoMode(xDIB, 2); }
-void cFilterDIB::InvertGreen(CDIB& xDIB) { pnoMode(xDIB, 3); }
-void cFilterDIB::InvertBlue(CDIB& xDIB) { pnoMode(xDIB, 4); }
-void cFilterDIB::InvertCyan(CDIB& xDIB) { pnoMode(xDIB, 6); }
-void cFilterDIB::InvertCarmine(CDIB& xDIB) { pnoMode(xDIB, 5); }
-void cFilterDIB::InvertYellow(CDIB& xDIB) { pnoMode(xDIB, 7); }
-void cFilterDIB::GreyScale_Average(CDIB& xDIB) { pnoMode(xDIB, 8); }
-void cFilterDIB::GreyScale_HighLight(CDIB& xDIB) { greyMode(xDIB, 1); }
-void cFilterDIB::GreyScale_MedianLight(CDIB& xDIB) { greyMode(xDIB, 2); }
-void cFilterDIB::GreyScale_LowLight(CDIB& xDIB) { greyMode(xDIB, 3); }
-void cFilterDIB::GreyScale_OnlyR(CDIB& xDIB) { greyMode(xDIB, 4); }
-void cFilterDIB::GreyScale_OnlyG(CDIB& xDIB) { greyMode(xDIB, 5); }
-void cFilterDIB::GreyScale_OnlyB(CDIB& xDIB) { greyMode(xDIB, 6); }
-void cFilterDIB::StandardGreyscale(CDIB& xDIB) { pnoMode(xDIB, 56); }
+void cFilterDIB::AutoLevel(CDIB& xDIB) { pnoMode(xDIB, QRIX_PNO_AUTO_LEVEL); }
+void cFilterDIB::InvertAll(CDIB& xDIB) { pnoMode(xDIB, QRIX_PNO_INVERT_ALL); }
+void cFilterDIB::InvertRed(CDIB& xDIB) { pnoMode(xDIB, QRIX_PNO_INVERT_RED); }
+void cFilterDIB::InvertGreen(CDIB& xDIB) { pnoMode(xDIB, QRIX_PNO_INVERT_GREEN); }
+void cFilterDIB::InvertBlue(CDIB& xDIB) { pnoMode(xDIB, QRIX_PNO_INVERT_BLUE); }
+void cFilterDIB::InvertCyan(CDIB& xDIB) { pnoMode(xDIB, QRIX_PNO_INVERT_CYAN); }
+void cFilterDIB::InvertCarmine(CDIB& xDIB) { pnoMode(xDIB, QRIX_PNO_INVERT_CARMINE); }
+void cFilterDIB::InvertYellow(CDIB& xDIB) { pnoMode(xDIB, QRIX_PNO_INVERT_YELLOW); }
+void cFilterDIB::GreyScale_Average(CDIB& xDIB) { pnoMode(xDIB, QRIX_PNO_GREY_AVERAGE); }
+void cFilterDIB::GreyScale_HighLight(CDIB& xDIB) { greyMode(xDIB, QRIX_GREY_HIGH_LIGHT); }
+void cFilterDIB::GreyScale_MedianLight(CDIB& xDIB) { greyMode(xDIB, QRIX_GREY_MEDIAN_LIGHT); }
+void cFilterDIB::GreyScale_LowLight(CDIB& xDIB) { greyMode(xDIB, QRIX_GREY_LOW_LIGHT); }
+void cFilterDIB::GreyScale_OnlyR(CDIB& xDIB) { greyMode(xDIB, QRIX_GREY_ONLY_R); }
+void cFilterDIB::GreyScale_OnlyG(CDIB& xDIB) { greyMode(xDIB, QRIX_GREY_ONLY_G); }
+void cFilterDIB::GreyScale_OnlyB(CDIB& xDIB) { greyMode(xDIB, QRIX_GREY_ONLY_B); }
+void cFilterDIB::StandardGreyscale(CDIB& xDIB) { pnoMode(xDIB, QRIX_PNO_STANDARD_GREY); }
 
 void cFilterDIB::Brightness(CDIB& xDIB, int32_t Rpct) {
   forPixelRows(xDIB, [&](uint8_t* p, int32_t n) { QRIX(dllbrightness)(p, n, Rpct); });
@@ -207,11 +210,11 @@ void cFilterDIB::RGBBalance(CDIB& xDIB, int32_t Cr, int32_t cG, int32_t Cb) {
   forPixelRows(xDIB, [&](uint8_t* p, int32_t n) { QRIX(dllrgbbalance)(p, n, Cr, cG, Cb); });
 }
 
-void cFilterDIB::RGB2BRG(CDIB& xDIB) { pnoMode(xDIB, 11); }
-void cFilterDIB::RGB2BGR(CDIB& xDIB) { pnoMode(xDIB, 10); }
-void cFilterDIB::RGB2GRB(CDIB& xDIB) { pnoMode(xDIB, 13); }
-void cFilterDIB::RGB2GBR(CDIB& xDIB) { pnoMode(xDIB, 12); }
-void cFilterDIB::RGB2RBG(CDIB& xDIB) { pnoMode(xDIB, 14); }
+void cFilterDIB::RGB2BRG(CDIB& xDIB) { pnoMode(xDIB, QRIX_PNO_RGB_TO_BRG); }
+void cFilterDIB::RGB2BGR(CDIB& xDIB) { pnoMode(xDIB, QRIX_PNO_RGB_TO_BGR); }
+void cFilterDIB::RGB2GRB(CDIB& xDIB) { pnoMode(xDIB, QRIX_PNO_RGB_TO_GRB); }
+void cFilterDIB::RGB2GBR(CDIB& xDIB) { pnoMode(xDIB, QRIX_PNO_RGB_TO_GBR); }
+void cFilterDIB::RGB2RBG(CDIB& xDIB) { pnoMode(xDIB, QRIX_PNO_RGB_TO_RBG); }
 
 void cFilterDIB::YUVBalance(CDIB& xDIB, int32_t xy, int32_t xu, int32_t xv) {
   forPixelRows(xDIB, [&](uint8_t* p, int32_t n) { QRIX(dllyuvbalance)(p, n, xy, xu, xv); });
@@ -225,24 +228,24 @@ void cFilterDIB::YCbCrBalance(CDIB& xDIB, int16_t xy, int16_t xcb, int16_t xcr) 
   forPixelRows(xDIB, [&](uint8_t* p, int32_t n) { QRIX(dllycbcr)(p, n, xy, xcb, xcr); });
 }
 
-void cFilterDIB::KillRed(CDIB& xDIB) { pnoMode(xDIB, 15); }
-void cFilterDIB::KillGreen(CDIB& xDIB) { pnoMode(xDIB, 16); }
-void cFilterDIB::KillBlue(CDIB& xDIB) { pnoMode(xDIB, 17); }
-void cFilterDIB::KillYellow(CDIB& xDIB) { pnoMode(xDIB, 20); }
-void cFilterDIB::KillCyan(CDIB& xDIB) { pnoMode(xDIB, 18); }
-void cFilterDIB::KillCarmine(CDIB& xDIB) { pnoMode(xDIB, 19); }
-void cFilterDIB::SoftRed(CDIB& xDIB) { pnoMode(xDIB, 21); }
-void cFilterDIB::SoftGreen(CDIB& xDIB) { pnoMode(xDIB, 22); }
-void cFilterDIB::SoftOrange(CDIB& xDIB) { pnoMode(xDIB, 23); }
-void cFilterDIB::SoftYellow(CDIB& xDIB) { pnoMode(xDIB, 24); }
-void cFilterDIB::SoftPurple(CDIB& xDIB) { pnoMode(xDIB, 25); }
-void cFilterDIB::HardRed(CDIB& xDIB) { pnoMode(xDIB, 26); }
-void cFilterDIB::HardGreen(CDIB& xDIB) { pnoMode(xDIB, 27); }
-void cFilterDIB::HardBlue(CDIB& xDIB) { pnoMode(xDIB, 28); }
-void cFilterDIB::HardYellow(CDIB& xDIB) { pnoMode(xDIB, 29); }
-void cFilterDIB::FastPurple(CDIB& xDIB) { pnoMode(xDIB, 30); }
-void cFilterDIB::FastGrey(CDIB& xDIB) { pnoMode(xDIB, 31); }
-void cFilterDIB::FastYellow(CDIB& xDIB) { pnoMode(xDIB, 32); }
+void cFilterDIB::KillRed(CDIB& xDIB) { pnoMode(xDIB, QRIX_PNO_KILL_RED); }
+void cFilterDIB::KillGreen(CDIB& xDIB) { pnoMode(xDIB, QRIX_PNO_KILL_GREEN); }
+void cFilterDIB::KillBlue(CDIB& xDIB) { pnoMode(xDIB, QRIX_PNO_KILL_BLUE); }
+void cFilterDIB::KillYellow(CDIB& xDIB) { pnoMode(xDIB, QRIX_PNO_KILL_YELLOW); }
+void cFilterDIB::KillCyan(CDIB& xDIB) { pnoMode(xDIB, QRIX_PNO_KILL_CYAN); }
+void cFilterDIB::KillCarmine(CDIB& xDIB) { pnoMode(xDIB, QRIX_PNO_KILL_CARMINE); }
+void cFilterDIB::SoftRed(CDIB& xDIB) { pnoMode(xDIB, QRIX_PNO_SOFT_RED); }
+void cFilterDIB::SoftGreen(CDIB& xDIB) { pnoMode(xDIB, QRIX_PNO_SOFT_GREEN); }
+void cFilterDIB::SoftOrange(CDIB& xDIB) { pnoMode(xDIB, QRIX_PNO_SOFT_ORANGE); }
+void cFilterDIB::SoftYellow(CDIB& xDIB) { pnoMode(xDIB, QRIX_PNO_SOFT_YELLOW); }
+void cFilterDIB::SoftPurple(CDIB& xDIB) { pnoMode(xDIB, QRIX_PNO_SOFT_PURPLE); }
+void cFilterDIB::HardRed(CDIB& xDIB) { pnoMode(xDIB, QRIX_PNO_HARD_RED); }
+void cFilterDIB::HardGreen(CDIB& xDIB) { pnoMode(xDIB, QRIX_PNO_HARD_GREEN); }
+void cFilterDIB::HardBlue(CDIB& xDIB) { pnoMode(xDIB, QRIX_PNO_HARD_BLUE); }
+void cFilterDIB::HardYellow(CDIB& xDIB) { pnoMode(xDIB, QRIX_PNO_HARD_YELLOW); }
+void cFilterDIB::FastPurple(CDIB& xDIB) { pnoMode(xDIB, QRIX_PNO_FAST_PURPLE); }
+void cFilterDIB::FastGrey(CDIB& xDIB) { pnoMode(xDIB, QRIX_PNO_FAST_GREY); }
+void cFilterDIB::FastYellow(CDIB& xDIB) { pnoMode(xDIB, QRIX_PNO_FAST_YELLOW); }
 void cFilterDIB::FastBrown(CDIB& xDIB) { BrownSelector(xDIB, 128); }
 void cFilterDIB::FastDarkBrown(CDIB& xDIB) { BrownSelector(xDIB, 256); }
 
@@ -318,9 +321,9 @@ void cFilterDIB::Diffuse(CDIB& xDIB, int32_t Diffuse) {
   if (spread != 0) withPackedPixels(xDIB, [&](uint8_t* p, int32_t n) { fn(p, n, spread); });
 }
 
-void cFilterDIB::AfricaF(CDIB& xDIB) { pnoMode(xDIB, 48); }
-void cFilterDIB::Strange(CDIB& xDIB) { pnoMode(xDIB, 49); }
-void cFilterDIB::Unreal(CDIB& xDIB) { pnoMode(xDIB, 60); }
+void cFilterDIB::AfricaF(CDIB& xDIB) { pnoMode(xDIB, QRIX_PNO_AFRICA); }
+void cFilterDIB::Strange(CDIB& xDIB) { pnoMode(xDIB, QRIX_PNO_STRANGE); }
+void cFilterDIB::Unreal(CDIB& xDIB) { pnoMode(xDIB, QRIX_PNO_UNREAL); }
 
 void cFilterDIB::CharCoal(CDIB& xDIB) {
   forPixelRows(xDIB, [](uint8_t* p, int32_t n) { QRIX(dllcharcoal)(p, n); });
@@ -348,9 +351,9 @@ void cFilterDIB::Wave(CDIB& xDIB, int32_t intWave) {
   onPacked(xDIB, [&](uint8_t* p, int32_t n) { QRIX(dllwave)(p, n, w, h, intWave); });
 }
 
-void cFilterDIB::Noise(CDIB& xDIB) { pnoMode(xDIB, 50); }
-void cFilterDIB::Liquid(CDIB& xDIB) { pnoMode(xDIB, 51); }
-void cFilterDIB::WetPaper(CDIB& xDIB) { pnoMode(xDIB, 52); }
+void cFilterDIB::Noise(CDIB& xDIB) { pnoMode(xDIB, QRIX_PNO_NOISE); }
+void cFilterDIB::Liquid(CDIB& xDIB) { pnoMode(xDIB, QRIX_PNO_LIQUID); }
+void cFilterDIB::WetPaper(CDIB& xDIB) { pnoMode(xDIB, QRIX_PNO_WET_PAPER); }
 
 void cFilterDIB::Wind(CDIB& xDIB, int32_t Blow) {
   // The library divides by Blow + 1.
@@ -371,9 +374,9 @@ void cFilterDIB::Fog(CDIB& xDIB, int32_t xFog, int32_t Area) {
   onPacked(xDIB, [&](uint8_t* p, int32_t n) { QRIX(dllfog)(p, n, amount, area); });
 }
 
-void cFilterDIB::Flame(CDIB& xDIB) { pnoMode(xDIB, 53); }
-void cFilterDIB::Night(CDIB& xDIB) { pnoMode(xDIB, 54); }
-void cFilterDIB::Eclipse(CDIB& xDIB) { pnoMode(xDIB, 47); }
+void cFilterDIB::Flame(CDIB& xDIB) { pnoMode(xDIB, QRIX_PNO_FLAME); }
+void cFilterDIB::Night(CDIB& xDIB) { pnoMode(xDIB, QRIX_PNO_NIGHT); }
+void cFilterDIB::Eclipse(CDIB& xDIB) { pnoMode(xDIB, QRIX_PNO_ECLIPSE); }
 
 void cFilterDIB::WaterColour(CDIB& xDIB, int32_t xWater) {
   forPixelRuns(xDIB, [&](uint8_t* p, int32_t n) { QRIX(dllwatercolour)(p, n, xWater); });

@@ -106,6 +106,7 @@ class frmStuff {
  private:
   void BuildMenus();
   void Run(const Command& command, const QString& caption);
+  void RunOperation(const Command& command);
   void RunHelp(const Command& command);
   void RebuildRecentMenu();
   // Opens a picture without asking about unsaved changes.

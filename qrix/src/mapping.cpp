@@ -4,6 +4,7 @@
 #include <cstdlib>
 
 #include "internal.h"
+#include "qrix_modes.h"
 
 namespace {
 
@@ -313,97 +314,97 @@ inline void falseColor(uint8_t& pb, uint8_t& pg, uint8_t& pr) {
 // that stay far inside 32 bits truncate as truncToInt does. Returns false for other modes.
 QRIX_VECTOR_CLONES bool mapVector(uint8_t* image, int32_t size, int32_t mode) {
   switch (mode) {
-    case 1:  // InvertAll
+    case QRIX_PNO_INVERT_ALL:
       invert(image, size, 0xff, 0xff, 0xff);
       break;
-    case 2:  // InvertRed
+    case QRIX_PNO_INVERT_RED:
       invert(image, size, 0, 0, 0xff);
       break;
-    case 3:  // InvertGreen
+    case QRIX_PNO_INVERT_GREEN:
       invert(image, size, 0, 0xff, 0);
       break;
-    case 4:  // InvertBlue
+    case QRIX_PNO_INVERT_BLUE:
       invert(image, size, 0xff, 0, 0);
       break;
-    case 5:  // InvertCarmine
+    case QRIX_PNO_INVERT_CARMINE:
       invert(image, size, 0xff, 0, 0xff);
       break;
-    case 6:  // InvertCyan
+    case QRIX_PNO_INVERT_CYAN:
       invert(image, size, 0xff, 0xff, 0);
       break;
-    case 7:  // InvertYellow
+    case QRIX_PNO_INVERT_YELLOW:
       invert(image, size, 0, 0xff, 0xff);
       break;
-    case 8:  // GreyScale_Average
+    case QRIX_PNO_GREY_AVERAGE:
       eachPixel(image, size, [](uint8_t& b, uint8_t& g, uint8_t& r) { b = g = r = byte((b + g + r) / 3); });
       break;
-    case 10:  // RGB2BGR
+    case QRIX_PNO_RGB_TO_BGR:
       eachPixel(image, size, [](uint8_t& b, uint8_t&, uint8_t& r) { std::swap(b, r); });
       break;
-    case 11:  // RGB2BRG
+    case QRIX_PNO_RGB_TO_BRG:
       eachPixel(image, size, [](uint8_t& pb, uint8_t& pg, uint8_t& pr) {
         const uint8_t b = pb, g = pg, r = pr;
         pr = b, pg = r, pb = g;
       });
       break;
-    case 12:  // RGB2GBR
+    case QRIX_PNO_RGB_TO_GBR:
       eachPixel(image, size, [](uint8_t& pb, uint8_t& pg, uint8_t& pr) {
         const uint8_t b = pb, g = pg, r = pr;
         pr = g, pg = b, pb = r;
       });
       break;
-    case 13:  // RGB2GRB
+    case QRIX_PNO_RGB_TO_GRB:
       eachPixel(image, size, [](uint8_t&, uint8_t& g, uint8_t& r) { std::swap(g, r); });
       break;
-    case 14:  // RGB2RBG
+    case QRIX_PNO_RGB_TO_RBG:
       eachPixel(image, size, [](uint8_t& b, uint8_t& g, uint8_t&) { std::swap(b, g); });
       break;
-    case 15:  // KillRed
+    case QRIX_PNO_KILL_RED:
       keep(image, size, 0xff, 0xff, 0);
       break;
-    case 16:  // KillGreen
+    case QRIX_PNO_KILL_GREEN:
       keep(image, size, 0xff, 0, 0xff);
       break;
-    case 17:  // KillBlue
+    case QRIX_PNO_KILL_BLUE:
       keep(image, size, 0, 0xff, 0xff);
       break;
-    case 18:  // KillCyan
+    case QRIX_PNO_KILL_CYAN:
       keep(image, size, 0, 0, 0xff);
       break;
-    case 19:  // KillCarmine
+    case QRIX_PNO_KILL_CARMINE:
       keep(image, size, 0, 0xff, 0);
       break;
-    case 20:  // KillYellow
+    case QRIX_PNO_KILL_YELLOW:
       keep(image, size, 0xff, 0, 0);
       break;
-    case 21:  // SoftRed
+    case QRIX_PNO_SOFT_RED:
       eachPixel(image, size, [](uint8_t& b, uint8_t& g, uint8_t&) { b = g = byte((b + g) / 2); });
       break;
-    case 22:  // SoftGreen
+    case QRIX_PNO_SOFT_GREEN:
       eachPixel(image, size, [](uint8_t&, uint8_t& g, uint8_t& r) { g = r = byte((g + r) / 2); });
       break;
-    case 23:  // SoftOrange
+    case QRIX_PNO_SOFT_ORANGE:
       eachPixel(image, size, [](uint8_t& b, uint8_t& g, uint8_t& r) {
         b = byte(g / 2);
         g = byte(r / 2);
       });
       break;
-    case 24:  // SoftYellow
+    case QRIX_PNO_SOFT_YELLOW:
       eachPixel(image, size, [](uint8_t& b, uint8_t& g, uint8_t& r) {
         b = byte(g / 2);
         g = r = byte(r / 2);
       });
       break;
-    case 25:  // SoftPurple
+    case QRIX_PNO_SOFT_PURPLE:
       eachPixel(image, size, [](uint8_t& b, uint8_t&, uint8_t& r) { b = r = byte((b + r) / 2); });
       break;
-    case 29:  // HardYellow
+    case QRIX_PNO_HARD_YELLOW:
       eachPixel(image, size, [](uint8_t& b, uint8_t& g, uint8_t& r) {
         b = g;
         g = r;
       });
       break;
-    case 30:  // FastPurple
+    case QRIX_PNO_FAST_PURPLE:
       eachPixel(image, size, [](uint8_t& pb, uint8_t& pg, uint8_t& pr) {
         const int32_t b = pb, g = pg, r = pr;
         const int32_t r1 = (r + g) / 2;
@@ -412,12 +413,12 @@ QRIX_VECTOR_CLONES bool mapVector(uint8_t* image, int32_t size, int32_t mode) {
         pb = byte((b + r1) / 2);
       });
       break;
-    case 31:  // FastGrey
+    case QRIX_PNO_FAST_GREY:
       eachPixel(image, size, [](uint8_t& b, uint8_t& g, uint8_t& r) {
         b = g = r = byte(static_cast<int32_t>(0.11 * b + 0.3 * r + 0.59 * g));
       });
       break;
-    case 32:  // FastYellow
+    case QRIX_PNO_FAST_YELLOW:
       eachPixel(image, size, [](uint8_t& pb, uint8_t& pg, uint8_t& pr) {
         const int32_t g = pg, r = pr;
         const int32_t b = (g - r) * (g - r) / 125;
@@ -428,13 +429,13 @@ QRIX_VECTOR_CLONES bool mapVector(uint8_t* image, int32_t size, int32_t mode) {
         pr = atMost255(d);
       });
       break;
-    case 33:  // FastBrown
+    case QRIX_PNO_FAST_BROWN:
       brown<128>(image, size);
       break;
-    case 34:  // FastDarkBrown
+    case QRIX_PNO_FAST_DARK_BROWN:
       brown<256>(image, size);
       break;
-    case 47:  // Eclipse: this walk stops one triple earlier, offsets < size - 5
+    case QRIX_PNO_ECLIPSE:  // this walk stops one triple earlier, offsets < size - 5
       if (size > 5) {
         eachPixel(image, size - 3, [](uint8_t& b, uint8_t& pg, uint8_t& r) {
           const int32_t g = std::abs(pg - 64);
@@ -443,7 +444,7 @@ QRIX_VECTOR_CLONES bool mapVector(uint8_t* image, int32_t size, int32_t mode) {
         });
       }
       break;
-    case 48:  // AfricaF
+    case QRIX_PNO_AFRICA:
       eachPixel(image, size, [](uint8_t& pb, uint8_t& pg, uint8_t& pr) {
         const int32_t r1 = pg * pb / 256;
         const int32_t g1 = pb * r1 / 256;
@@ -452,14 +453,14 @@ QRIX_VECTOR_CLONES bool mapVector(uint8_t* image, int32_t size, int32_t mode) {
         pb = byte(g1 * r1 / 256);
       });
       break;
-    case 49:  // Strange
+    case QRIX_PNO_STRANGE:
       eachPixel(image, size, [](uint8_t& b, uint8_t& g, uint8_t& pr) {
         const int32_t r = pr;
         g = atMost255(r + g / 2);
         b = atMost255(r + b / 2);
       });
       break;
-    case 51:  // Liquid
+    case QRIX_PNO_LIQUID:
       // trunc(0.008 * d * d) is d * d / 125 for every |d| <= 255, and d * d fits 16 bits.
       eachPixel(image, size, [](uint8_t& pb, uint8_t& pg, uint8_t& pr) {
         auto liquid = [](uint8_t x, uint8_t y) {
@@ -474,20 +475,20 @@ QRIX_VECTOR_CLONES bool mapVector(uint8_t* image, int32_t size, int32_t mode) {
         pb = liquid(r1, g1);
       });
       break;
-    case 53:  // Flame
+    case QRIX_PNO_FLAME:
       eachPixel(image, size, [](uint8_t& b, uint8_t& g, uint8_t& r) {
         const int32_t t = (b + g + r) / 3;
         r = atMost255(r + t);
         b = byte(std::max(0, b - t));
       });
       break;
-    case 54:  // Night: byte by byte over offsets 0 .. size - 1, not by triples
+    case QRIX_PNO_NIGHT:  // byte by byte over offsets 0 .. size - 1, not by triples
       for (int32_t i = 0; i < size; ++i) image[i] = byte(image[i] * image[i] / 256);
       break;
-    case 55:  // FalseColor
+    case QRIX_PNO_FALSE_COLOR:
       eachPixel(image, size, falseColor);
       break;
-    case 56:  // StandardGreyscale
+    case QRIX_PNO_STANDARD_GREY:
       eachPixel(image, size, [](uint8_t& b, uint8_t& g, uint8_t& r) {
         b = g = r = byte(static_cast<int32_t>(0.3 * r + 0.11 * b + 0.59 * g));
       });
@@ -500,25 +501,25 @@ QRIX_VECTOR_CLONES bool mapVector(uint8_t* image, int32_t size, int32_t mode) {
 
 QRIX_VECTOR_CLONES void greyVector(uint8_t* image, int32_t size, int32_t mode) {
   switch (mode) {
-    case 1:  // GreyScale_HighLight
+    case QRIX_GREY_HIGH_LIGHT:
       eachPixel(image, size, [](uint8_t& b, uint8_t& g, uint8_t& r) { b = g = r = std::max({b, g, r}); });
       break;
-    case 2:  // GreyScale_MedianLight
+    case QRIX_GREY_MEDIAN_LIGHT:
       eachPixel(image, size, [](uint8_t& pb, uint8_t& pg, uint8_t& pr) {
         const uint8_t b = pb, g = pg, r = pr;
         pb = pg = pr = std::max(std::min(b, g), std::min(std::max(b, g), r));
       });
       break;
-    case 3:  // GreyScale_LowLight
+    case QRIX_GREY_LOW_LIGHT:
       eachPixel(image, size, [](uint8_t& b, uint8_t& g, uint8_t& r) { b = g = r = std::min({b, g, r}); });
       break;
-    case 4:  // GreyScale_OnlyR
+    case QRIX_GREY_ONLY_R:
       eachPixel(image, size, [](uint8_t& b, uint8_t& g, uint8_t& r) { b = g = r; });
       break;
-    case 5:  // GreyScale_OnlyG
+    case QRIX_GREY_ONLY_G:
       eachPixel(image, size, [](uint8_t& b, uint8_t& g, uint8_t& r) { b = r = g; });
       break;
-    case 6:  // GreyScale_OnlyB
+    case QRIX_GREY_ONLY_B:
       eachPixel(image, size, [](uint8_t& b, uint8_t& g, uint8_t& r) { g = r = b; });
       break;
     default:
@@ -533,7 +534,7 @@ extern "C" {
 int32_t pno(uint8_t* image, int32_t size, int32_t mode) {
   if (mapVector(image, size, mode)) return 1;
   switch (mode) {
-    case 26: {  // HardRed
+    case QRIX_PNO_HARD_RED: {
       const auto& hard = hardTable();
       forEachTriple(image, size, [&](uint8_t* p) {
         const int32_t b = p[0], g = p[1], r = p[2];
@@ -542,7 +543,7 @@ int32_t pno(uint8_t* image, int32_t size, int32_t mode) {
       });
       break;
     }
-    case 27: {  // HardGreen
+    case QRIX_PNO_HARD_GREEN: {
       const auto& hard = hardTable();
       forEachTriple(image, size, [&](uint8_t* p) {
         const int32_t b = p[0], g = p[1], r = p[2];
@@ -551,7 +552,7 @@ int32_t pno(uint8_t* image, int32_t size, int32_t mode) {
       });
       break;
     }
-    case 28: {  // HardBlue
+    case QRIX_PNO_HARD_BLUE: {
       const auto& hard = hardTable();
       forEachTriple(image, size, [&](uint8_t* p) {
         const int32_t b = p[0], g = p[1], r = p[2];
@@ -560,7 +561,7 @@ int32_t pno(uint8_t* image, int32_t size, int32_t mode) {
       });
       break;
     }
-    case 50:  // Noise: draws red, green, blue in that order
+    case QRIX_PNO_NOISE:  // draws red, green, blue in that order
 #if defined(__x86_64__)
       if (hasAvx512()) {
         noise512(image, size);
@@ -569,7 +570,7 @@ int32_t pno(uint8_t* image, int32_t size, int32_t mode) {
 #endif
       noise(image, size);
       break;
-    case 52: {  // WetPaper: each channel on its own
+    case QRIX_PNO_WET_PAPER: {  // each channel on its own
       uint8_t wet[3][256];
       for (int32_t v = 0; v < 256; ++v) {
         wet[0][v] = wet[1][v] = wet[2][v] =
@@ -578,13 +579,13 @@ int32_t pno(uint8_t* image, int32_t size, int32_t mode) {
       qrix::mapChannelTables(image, size, wet);
       break;
     }
-    case 57:  // AutoContrast
+    case QRIX_PNO_AUTO_CONTRAST:
       autoContrast(image, size);
       break;
-    case 58:  // AutoLevel
+    case QRIX_PNO_AUTO_LEVEL:
       autoLevel(image, size);
       break;
-    case 60: {  // Unreal: blue and green are raised to 1 before they divide
+    case QRIX_PNO_UNREAL: {  // blue and green are raised to 1 before they divide
       const auto& unreal = unrealTable();
       forEachTriple(image, size, [&](uint8_t* p) {
         const int32_t b = std::max<int32_t>(p[0], 1), g = std::max<int32_t>(p[1], 1), r = p[2];

@@ -60,6 +60,21 @@ TEST_F(OrvaneCli, ListsEveryOperationWithItsArguments) {
     EXPECT_TRUE(lines.contains(QString::fromLatin1(want))) << want;
 }
 
+TEST_F(OrvaneCli, DescribesOneOperationsArgumentsWithRangesAndDefaults) {
+  const CliRun run = runCli({"--list=ycbcrBALANCE"});
+  ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+  const QStringList lines = run.out.split('\n', Qt::SkipEmptyParts);
+  ASSERT_EQ(lines.size(), 4);
+  EXPECT_EQ(lines[0], "YCbCrBalance:xy,xcb,xcr");
+  EXPECT_EQ(lines[2], "  xcb: a whole number from -32768 to 32767, default 0");
+  EXPECT_EQ(runCli({"--list=AdjLevel"}).out.split('\n')[2],
+            "  RMax: a whole number from 0 to 255, default 255");
+  EXPECT_EQ(runCli({"--list=Zoom"}).out.split('\n')[3], "  ByRatio: true or false, default true");
+  const CliRun unknown = runCli({"--list=Frobnicate"});
+  EXPECT_EQ(unknown.exitCode, 2);
+  EXPECT_TRUE(unknown.err.contains("unknown operation 'Frobnicate'")) << unknown.err.toStdString();
+}
+
 TEST_F(OrvaneCli, AppliesOperationsInOrderToOnePicture) {
   const QString in = write("in.bmp", 5, 3);  // rows with padding
   const QString out = path("out.bmp");
