@@ -106,7 +106,8 @@ OperationDef entry(const char* name, std::initializer_list<ParamInit> params,
           menu,
           &A::run,
           std::nullopt,
-          nullptr};
+          nullptr,
+          false};
 }
 
 template <auto Fn>
@@ -264,8 +265,9 @@ std::vector<OperationDef> buildOperations() {
       entry<&E::Rotate>(
           "Rotate", {p("Angle", 90)},
           {in("mnu_Effect_Rotate", 0, "90 Degree", 90), in("mnu_Effect_Rotate", 1, "180 Degree", 180),
-           in("mnu_Effect_Rotate", 2, "270 Degree", 270)}),
-      entry<&E::Zoom>("Zoom", {p("newW", 100), p("newH", 100), p("ByRatio", 1)}),
+           in("mnu_Effect_Rotate", 2, "270 Degree", 270)})
+          .whole(),
+      entry<&E::Zoom>("Zoom", {p("newW", 100), p("newH", 100), p("ByRatio", 1)}).whole(),
       entry<&E::FlipHor>("FlipHor", {in("mnu_Effect_Flip", 0, "Flip Horizontal")}),
       entry<&E::FlipVer>("FlipVer", {in("mnu_Effect_Flip", 1, "Flip Vertical")}),
       entry<&E::MirrorHor>("MirrorHor", {in("mnu_Effect_SimpleMirror", 0, "Mirror Horizontal")}),
@@ -275,9 +277,9 @@ std::vector<OperationDef> buildOperations() {
       entry<&E::MirrorVerRev>("MirrorVerRev", {in("mnu_Effect_SimpleMirror", 3, "Mirror Vertical Reversed")}),
       entry<&E::MixColor>("MixColor", {p("AB", 50), p("xR", 0), p("xG", 0), p("xB", 100)}).within(1),
       entry<&E::Blinds>("Blinds", {p("Blinds", 10), p("Reverse", 0), p("Hor", 0), p("Bump", 0)}),
-      entry<&E::Pentagon>("Pentagon", {p("HighRatio", 40), p("MedRatio", 50), p("LowRatio", 40)}),
-      entry<&E::Trapezia>("Trapezia", {p("Ratio", 50), p("Rev", 0), p("Hor", 0)}),
-      entry<&E::Parallel>("Parallel", {p("Ratio", 50), p("Rev", 0), p("Hor", 0)}),
+      entry<&E::Pentagon>("Pentagon", {p("HighRatio", 40), p("MedRatio", 50), p("LowRatio", 40)}).whole(),
+      entry<&E::Trapezia>("Trapezia", {p("Ratio", 50), p("Rev", 0), p("Hor", 0)}).whole(),
+      entry<&E::Parallel>("Parallel", {p("Ratio", 50), p("Rev", 0), p("Hor", 0)}).whole(),
   };
 }
 

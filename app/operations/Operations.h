@@ -69,10 +69,18 @@ struct OperationDef {
   // When the reach depends on the arguments; overrides `reach`.
   std::optional<int32_t> (*reachOf)(OperationArgs args) = nullptr;
 
+  // Changes the picture's size or shape (rotate, resize, the shapes): it
+  // works on the whole picture even while a part of it is selected.
+  bool wholePicture = false;
+
   std::optional<int32_t> reachFor(OperationArgs args) const { return reachOf ? reachOf(args) : reach; }
   // The entry with a fixed reach (the table's spelling).
   OperationDef within(int32_t pixels) && {
     reach = pixels;
+    return std::move(*this);
+  }
+  OperationDef whole() && {
+    wholePicture = true;
     return std::move(*this);
   }
 

@@ -9,6 +9,7 @@
 #include "FileHelpers.h"
 #include "Globals.h"
 #include "RecentFiles.h"
+#include "SelectionOverlay.h"
 #include "ShellHelpers.h"
 #include "cFileDIB.h"
 #include "frmMain.h"
@@ -40,6 +41,7 @@ void frmStuff::OpenWithoutAsking(const QString& fileName) {
       // The current picture and its display stay as they were.
       ShowMessage(QStringLiteral("Failed to open ") + fileName);
     } else {
+      main_.selectionOverlay()->Clear();  // a new picture starts unselected
       main_.Zoom();
       main_.ZoomCenter();
       main_.EnableOperations();

@@ -3,8 +3,10 @@
 #pragma once
 
 #include <QString>
+#include <optional>
 
 #include "CDIB.h"
+#include "PictureRegion.h"
 
 class QWidget;
 
@@ -45,6 +47,8 @@ class ShellServices {
   // Shows another picture in the current image's place until it is called
   // with null (before-and-after comparisons).
   virtual void ShowPicture(CDIB* picture) { (void)picture; }
+  // The part of the current image that changes are limited to; none for the whole picture.
+  virtual std::optional<PixelRect> Selection() { return std::nullopt; }
 };
 
 // The installed services; a do-nothing set until one is installed.

@@ -15,6 +15,7 @@
 #include "EditHistory.h"
 #include "LumbraButton.h"
 #include "MyXPFrm.h"
+#include "SelectionOverlay.h"
 #include "ShellHelpers.h"
 #include "XPTopButtons.h"
 #include "cEffectDIB.h"
@@ -114,6 +115,17 @@ frmMain::frmMain(QWidget* parent) : QWidget(parent, Qt::Window | Qt::FramelessWi
   }
   picMain = new PictureBox(FrameDad);
   picMain->setObjectName(QStringLiteral("picMain"));
+  // The selection knows the display only through these two mappings and the
+  // PictureChanged call in Display.
+  const auto scale = [this] { return ZoomPercent / 100.0; };
+  selection_ = new SelectionOverlay(
+      FrameDad, [this, scale](QPointF p) { return QPointF(picMain->pos()) + p * scale(); },
+      [this, scale](QPointF p) { return (p - QPointF(picMain->pos())) / scale(); });
+  selection_->Watch(picMain);
+  connect(selection_, &SelectionOverlay::Changed, this, [this] {
+    stuff_->NoteSelection(selection_->Selection().has_value());
+    UpdateTitle();
+  });
   statusStrip_ = new QLabel(this);
   statusStrip_->setObjectName(QStringLiteral("statusStrip"));
   statusStrip_->setAutoFillBackground(true);
@@ -189,6 +201,8 @@ void frmMain::Zoom() {
 
 void frmMain::ShowPicture(CDIB* picture) { Display(picture != nullptr ? *picture : CurrentImage()); }
 
+std::optional<PixelRect> frmMain::Selection() { return selection_->Selection(); }
+
 void frmMain::RecordChange(CDIB& before, const QString& label) {
   History().Record(before, label);
   UpdateTitle();
@@ -216,7 +230,8 @@ void frmMain::UpdateTitle() {
                               .arg(name)
                               .arg(CurrentImage().Width())
                               .arg(CurrentImage().Height())
-                              .arg(ZoomPercent));
+                              .arg(ZoomPercent) +
+                          SelectionText(selection_->Selection()));
 }
 
 void frmMain::Display(CDIB& current) {
@@ -228,6 +243,7 @@ void frmMain::Display(CDIB& current) {
   picMain->setPixmap(copy.Width() > 0 ? QPixmap::fromImage(copy.ToQImage()) : QPixmap());
   picMain->update();
   picMain->show();
+  selection_->PictureChanged(CurrentImage().Width(), CurrentImage().Height());
 }
 
 void frmMain::ZoomCenter() {
@@ -281,8 +297,20 @@ bool frmMain::HandleKey(int key, Qt::KeyboardModifiers modifiers) {
       stuff_->Dispatch(QStringLiteral("mnu_File"), 0);
       return true;
     case Qt::Key_X:
+      if (mods == (Qt::ControlModifier | Qt::ShiftModifier)) {
+        stuff_->Dispatch(QStringLiteral("mnu_File"), 4);  // Crop to Selection
+        return true;
+      }
       if (!ctrlOnly) return false;
       Unload();
+      return true;
+    case Qt::Key_A:
+      if (!ctrlOnly || CurrentImage().Width() <= 0) return false;
+      selection_->SelectAll();
+      return true;
+    case Qt::Key_Escape:
+      if (mods != Qt::NoModifier || !selection_->Selection()) return false;
+      selection_->Clear();
       return true;
     case Qt::Key_Z:
       if (ctrlOnly)

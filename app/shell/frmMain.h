@@ -19,6 +19,7 @@ namespace orvane {
 
 class LumbraButton;
 class MyXPFrm;
+class SelectionOverlay;
 class XPTopButtons;
 class frmStuff;
 
@@ -61,6 +62,7 @@ class frmMain : public QWidget, public ShellServices {
   QWidget* MainWidget() override { return this; }
   void RecordChange(CDIB& before, const QString& label) override;
   void ShowPicture(CDIB* picture) override;
+  std::optional<PixelRect> Selection() override;
 
   // The title bar and the status strip say what is open, whether it changed, its size and the zoom.
   void UpdateTitle();
@@ -88,6 +90,7 @@ class frmMain : public QWidget, public ShellServices {
   QFrame* headerStrip() const { return FrameTop; }
   QFrame* imageArea() const { return FrameDad; }
   QLabel* picture() const { return picMain; }
+  SelectionOverlay* selectionOverlay() const { return selection_; }
   LumbraButton* headFile() const { return HeadFile; }
   LumbraButton* headFilter() const { return HeadFilter; }
   LumbraButton* headEffect() const { return HeadEffect; }
@@ -123,6 +126,7 @@ class frmMain : public QWidget, public ShellServices {
   QFrame* FrameDad = nullptr;
   PictureBox* picMain = nullptr;
   QLabel* statusStrip_ = nullptr;
+  SelectionOverlay* selection_ = nullptr;
   std::unique_ptr<frmStuff> stuff_;
   CDIB before_;  // shown while backslash is held
   bool unloaded_ = false;

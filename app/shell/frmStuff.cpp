@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <climits>
 #include <exception>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <utility>
@@ -53,6 +54,7 @@ std::map<QString, std::vector<Line>> fixedLines() {
         {1, "Save As...               Ctrl+S", {Command::File, "SaveImageAs"}},
         separator(2),
         {3, "Back to Original          Ctrl+R", {Command::File, "BackToOriginal"}},
+        {4, "Crop to Selection   Ctrl+Shift+X", {Command::File, "CropToSelection"}},
         separator(5),
         {6, "Exit                      Ctrl+X", {Command::File, "Exit"}}}},
       {"mnu_FileEdit",
@@ -336,6 +338,7 @@ void frmStuff::Run(const Command& command, const QString& caption) {
         if (name == QLatin1String("Copy")) CopyPicture();
         if (name == QLatin1String("Paste")) PastePicture();
         if (name == QLatin1String("OpenRecent")) OpenRecent(command.arg);
+        if (name == QLatin1String("CropToSelection")) CropToSelection();
         break;
       }
       case Command::Help:
@@ -364,6 +367,11 @@ void frmStuff::RunOperation(const Command& command) {
   std::vector<int32_t> args;
   if (!op->params.empty()) args.push_back(command.arg);
   OperationTools tools{FilterObject(), EffectObject()};
+  if (const std::optional<PixelRect> part = main_.Selection(); part && !op->wholePicture) {
+    if (!ApplyInside(CurrentImage(), *part, op->reachFor(args), [&](CDIB& p) { op->apply(tools, p, args); }))
+      throw std::runtime_error("there is not enough memory to work on the selection");
+    return;
+  }
   op->apply(tools, CurrentImage(), args);
 }
 

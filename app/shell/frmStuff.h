@@ -88,6 +88,10 @@ class frmStuff {
   void PastePicture();
   // Opens entry `index` of the recent files.
   void OpenRecent(int index);
+  // Makes the picture the selected rectangle (undoable).
+  void CropToSelection();
+  // Marks the captions of the operations that ignore a selection while one exists.
+  void NoteSelection(bool exists);
 
   // When the picture has unsaved changes, asks "Save changes to NAME?" (Save,
   // Discard, Cancel); true when the caller may go on and drop the picture.
