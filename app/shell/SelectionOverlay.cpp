@@ -49,6 +49,7 @@ SelectionOverlay::SelectionOverlay(QWidget* area, Mapping toArea, Mapping toPict
 
 void SelectionOverlay::Watch(QWidget* widget) {
   widget->installEventFilter(this);
+  widget->setMouseTracking(true);  // the pointer's shape tells a handle from the inside
   raise();
 }
 
@@ -180,6 +181,22 @@ void SelectionOverlay::Release(QPointF p) {
   drag_ = Drag::None;
 }
 
+void SelectionOverlay::ShowCursorAt(QWidget* widget, QPointF p) const {
+  const Qt::Edges e = HandleAt(p);
+  if (e == (Qt::LeftEdge | Qt::TopEdge) || e == (Qt::RightEdge | Qt::BottomEdge))
+    widget->setCursor(Qt::SizeFDiagCursor);
+  else if (e == (Qt::RightEdge | Qt::TopEdge) || e == (Qt::LeftEdge | Qt::BottomEdge))
+    widget->setCursor(Qt::SizeBDiagCursor);
+  else if (e & (Qt::LeftEdge | Qt::RightEdge))
+    widget->setCursor(Qt::SizeHorCursor);
+  else if (e)
+    widget->setCursor(Qt::SizeVerCursor);
+  else if (selection_ && AreaRect().contains(p))
+    widget->setCursor(Qt::SizeAllCursor);
+  else
+    widget->unsetCursor();
+}
+
 bool SelectionOverlay::eventFilter(QObject* watched, QEvent* event) {
   auto* widget = qobject_cast<QWidget*>(watched);
   QWidget* area = parentWidget();
@@ -200,8 +217,11 @@ bool SelectionOverlay::eventFilter(QObject* watched, QEvent* event) {
       return consumed;
     }
     case QEvent::MouseMove: {
-      if (drag_ == Drag::None) return false;
       auto* mouse = static_cast<QMouseEvent*>(event);
+      if (drag_ == Drag::None) {
+        if (widget != area) ShowCursorAt(widget, widget->mapTo(area, mouse->position()));
+        return false;
+      }
       const bool ours = drag_ != Drag::MaybeClear;
       MoveTo(widget->mapTo(area, mouse->position()));
       return ours;

@@ -63,6 +63,8 @@ class SelectionOverlay : public QWidget {
   void MoveTo(QPointF areaPoint);
   void Release(QPointF areaPoint);
   void Update(const std::optional<PixelRect>& selection);
+  // The pointer's shape over `widget` at area point `p`: a handle's, the inside's, or the usual.
+  void ShowCursorAt(QWidget* widget, QPointF p) const;
 
   Mapping toArea_, toPicture_;
   int32_t pictureWidth_ = 0, pictureHeight_ = 0;
