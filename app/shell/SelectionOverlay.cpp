@@ -5,9 +5,10 @@
 #include <QPainter>
 #include <QTimer>
 #include <algorithm>
-#include <array>
 #include <cmath>
 #include <utility>
+
+#include "ShellHelpers.h"
 
 namespace orvane {
 
@@ -182,15 +183,8 @@ void SelectionOverlay::Release(QPointF p) {
 }
 
 void SelectionOverlay::ShowCursorAt(QWidget* widget, QPointF p) const {
-  const Qt::Edges e = HandleAt(p);
-  if (e == (Qt::LeftEdge | Qt::TopEdge) || e == (Qt::RightEdge | Qt::BottomEdge))
-    widget->setCursor(Qt::SizeFDiagCursor);
-  else if (e == (Qt::RightEdge | Qt::TopEdge) || e == (Qt::LeftEdge | Qt::BottomEdge))
-    widget->setCursor(Qt::SizeBDiagCursor);
-  else if (e & (Qt::LeftEdge | Qt::RightEdge))
-    widget->setCursor(Qt::SizeHorCursor);
-  else if (e)
-    widget->setCursor(Qt::SizeVerCursor);
+  if (const Qt::Edges e = HandleAt(p))
+    widget->setCursor(EdgeCursor(e));
   else if (selection_ && AreaRect().contains(p))
     widget->setCursor(Qt::SizeAllCursor);
   else

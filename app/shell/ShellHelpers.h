@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QString>
+#include <Qt>
 #include <functional>
 
 class QWidget;
@@ -15,6 +16,9 @@ inline constexpr const char* kMailAddress = "orvane@example.org";
 
 // An exclamation box with an OK button; an empty title becomes "Orvane".
 void ShowMessage(const QString& text, const QString& title = QString());
+
+// The pointer that says dragging here moves the given edges (a corner's two, or one).
+Qt::CursorShape EdgeCursor(Qt::Edges edges);
 
 // True shows the hourglass pointer over the whole program, false the default pointer.
 void SetBusy(bool busy);

@@ -399,14 +399,8 @@ bool frmMain::eventFilter(QObject* watched, QEvent* event) {
     auto* mouse = static_cast<QMouseEvent*>(event);
     const Qt::Edges e = edgesAt(surface->mapTo(this, mouse->position().toPoint()));
     if (event->type() == QEvent::MouseMove) {
-      if (e == (Qt::LeftEdge | Qt::TopEdge) || e == (Qt::RightEdge | Qt::BottomEdge))
-        surface->setCursor(Qt::SizeFDiagCursor);
-      else if (e == (Qt::RightEdge | Qt::TopEdge) || e == (Qt::LeftEdge | Qt::BottomEdge))
-        surface->setCursor(Qt::SizeBDiagCursor);
-      else if (e & (Qt::LeftEdge | Qt::RightEdge))
-        surface->setCursor(Qt::SizeHorCursor);
-      else if (e & (Qt::TopEdge | Qt::BottomEdge))
-        surface->setCursor(Qt::SizeVerCursor);
+      if (e)
+        surface->setCursor(EdgeCursor(e));
       else
         surface->unsetCursor();
     } else if (mouse->button() == Qt::LeftButton && e && windowHandle() != nullptr &&
