@@ -49,6 +49,8 @@ void frmStuff::CropToSelection() {
 }
 
 void frmStuff::NoteSelection(bool exists) {
+  if (exists == selectionNoted_) return;  // the rectangle moved or changed size only
+  selectionNoted_ = exists;
   for (QAction* action : holder_->findChildren<QAction*>()) {
     const QVariant array = action->property("array");
     if (!array.isValid() || action->isSeparator() || action->menu() != nullptr) continue;

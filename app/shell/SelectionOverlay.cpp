@@ -41,7 +41,11 @@ SelectionOverlay::SelectionOverlay(QWidget* area, Mapping toArea, Mapping toPict
   ants_->setInterval(kAntsStep);
   connect(ants_, &QTimer::timeout, this, [this] {
     antsOffset_ = (antsOffset_ + 1) % 8;
-    update();
+    // Only the band along the outline changes; the picture under the inside need not be drawn again.
+    const QRect outer =
+        AreaRect().toAlignedRect().adjusted(-kHandleSize, -kHandleSize, kHandleSize, kHandleSize);
+    const QRect inner = outer.adjusted(2 * kHandleSize, 2 * kHandleSize, -2 * kHandleSize, -2 * kHandleSize);
+    update(inner.isValid() ? QRegion(outer).subtracted(QRegion(inner)) : QRegion(outer));
   });
   area->installEventFilter(this);
   raise();

@@ -120,6 +120,7 @@ class frmStuff {
   std::map<QString, QMenu*> menus_;
   QMenu* recentMenu_ = nullptr;
   QWidget* holder_ = nullptr;
+  bool selectionNoted_ = false;  // whether the captions say "whole picture"
 };
 
 }  // namespace orvane
