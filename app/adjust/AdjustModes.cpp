@@ -4,6 +4,8 @@
 #include <cstring>
 #include <iterator>
 
+#include "Operations.h"
+
 namespace orvane {
 
 namespace {
@@ -230,5 +232,13 @@ std::vector<const SliderSpec*> SlidersOfMode(int mode) {
 }
 
 int LargeChangeFor(int min, int max) { return std::max(1, (max - min) / 6); }
+
+bool PaneWorksOnWholePicture(const AdjustMode& mode) {
+  if (mode.steps.empty()) return true;  // Resize
+  for (const PaneStep& step : mode.steps)
+    if (const OperationDef* op = FindOperation(step.operation); op != nullptr && op->wholePicture)
+      return true;
+  return false;
+}
 
 }  // namespace orvane

@@ -39,6 +39,9 @@ struct AdjustMode {
 
 // Mode 1 to 29; null for any other number.
 const AdjustMode* FindAdjustMode(int mode);
+// Whether the pane changes the picture's size or shape (Resize, the shapes),
+// so that it works on the whole picture even while a part is selected.
+bool PaneWorksOnWholePicture(const AdjustMode& mode);
 // The mode whose pane the menu item opens; 0 when it opens none. Single
 // items (index -1) answer for any index.
 int AdjustModeOfMenuItem(const char* array, int index);

@@ -22,6 +22,7 @@
 #include <exception>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <stdexcept>
 #include <string>
 
@@ -607,7 +608,8 @@ void frmAdjust::PrimaryChanged() {
 }
 
 void frmAdjust::RunOperation(CDIB& image) {
-  if (const Operation op = PaneOperation()) op(image, FilterObject(), EffectObject());
+  if (const Operation op = PaneOperation(&image == &CurrentImage()))
+    op(image, FilterObject(), EffectObject());
 }
 
 int32_t frmAdjust::ArgumentValue(const PaneArg& arg) const {
@@ -628,7 +630,7 @@ int32_t frmAdjust::ArgumentValue(const PaneArg& arg) const {
   return 0;
 }
 
-frmAdjust::Operation frmAdjust::PaneOperation() const {
+frmAdjust::Operation frmAdjust::PaneOperation(bool onPicture) const {
   const AdjustMode* mode = FindAdjustMode(AdjustType);
   if (mode == nullptr || mode->steps.empty()) return {};  // Resize runs nothing here
   // The values are read here, on the window's thread; the operation may run on another.
@@ -645,10 +647,25 @@ frmAdjust::Operation frmAdjust::PaneOperation() const {
     for (const PaneArg& arg : step.args) bound.args.push_back(ArgumentValue(arg));
     steps.push_back(std::move(bound));
   }
-  return [steps](CDIB& image, cFilterDIB& filters, cEffectDIB& effects) {
+  // A selection limits the steps to its inside; they read as far around it as their reaches add up to.
+  std::optional<PixelRect> part;
+  if (onPicture && !PaneWorksOnWholePicture(*mode)) part = Shell().Selection();
+  Reach reach = 0;
+  for (const Bound& step : steps) {
+    const Reach more = step.op->reachFor(step.args);
+    reach = reach && more ? Reach(*reach + *more) : std::nullopt;
+  }
+  return [steps, part, reach](CDIB& image, cFilterDIB& filters, cEffectDIB& effects) {
     if (image.DIBPointer() == nullptr) return;
     OperationTools tools{filters, effects};
-    for (const Bound& step : steps) step.op->apply(tools, image, step.args);
+    auto run = [&](CDIB& target) {
+      for (const Bound& step : steps) step.op->apply(tools, target, step.args);
+    };
+    if (!part) {
+      run(image);
+    } else if (!ApplyInside(image, *part, reach, run)) {
+      throw std::runtime_error("there is not enough memory to work on the selection");
+    }
   };
 }
 
@@ -686,7 +703,7 @@ void frmAdjust::StartLiveApply() {
   applyWanted_ = false;
   if (!liveFilter_) liveFilter_ = std::make_unique<cFilterDIB>();
   if (!liveEffect_) liveEffect_ = std::make_unique<cEffectDIB>();
-  const Operation op = AdjustType == kResizeMode ? Operation() : PaneOperation();
+  const Operation op = AdjustType == kResizeMode ? Operation() : PaneOperation(true);
   workerError_.clear();
   busy_ = std::make_unique<BusyPointer>();
   // The worker makes the change on a copy of the backup: the main window goes
@@ -779,7 +796,7 @@ void frmAdjust::OKClicked() {
     Guarded([this, &label, &stopped] {
       auto result = std::make_shared<CDIB>();
       if (!result->CopyOf(BackupDIB)) throw std::runtime_error("not enough memory for the change");
-      const Operation op = PaneOperation();
+      const Operation op = PaneOperation(true);
       auto filters = std::make_shared<cFilterDIB>();
       auto effects = std::make_shared<cEffectDIB>();
       finishing_ = true;

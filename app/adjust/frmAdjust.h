@@ -119,7 +119,8 @@ class frmAdjust : public QDialog {
   bool CorrectMinMaxPairs();
   // The pane's operation with the values its controls hold now; empty for Resize.
   using Operation = std::function<void(CDIB& image, cFilterDIB& filters, cEffectDIB& effects)>;
-  Operation PaneOperation() const;
+  // On the picture itself (not the preview) a selection limits it to its inside.
+  Operation PaneOperation(bool onPicture = false) const;
   int32_t ArgumentValue(const PaneArg& arg) const;
   void RunOperation(CDIB& image);
   void PickColor(ColorBox* box);

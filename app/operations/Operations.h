@@ -6,9 +6,11 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace orvane {
@@ -58,6 +60,29 @@ struct OperationDef {
   // operation could not be done (the image may then be unusable). A lambda
   // without captures will do for an operation that is not a class member.
   bool (*run)(OperationTools& tools, CDIB& image, OperationArgs args);
+  // How many pixels around a pixel the operation reads, so that a part of the
+  // picture can be worked on with just that margin around it. Unknown
+  // (nullopt) for operations that may read anywhere or whose result depends on
+  // where a pixel lies or on the picture's size (statistics over the whole
+  // picture, shapes, random draws); such parts are worked on whole.
+  std::optional<int32_t> reach;
+  // When the reach depends on the arguments; overrides `reach`.
+  std::optional<int32_t> (*reachOf)(OperationArgs args) = nullptr;
+
+  // Changes the picture's size or shape (rotate, resize, the shapes): it
+  // works on the whole picture even while a part of it is selected.
+  bool wholePicture = false;
+
+  std::optional<int32_t> reachFor(OperationArgs args) const { return reachOf ? reachOf(args) : reach; }
+  // The entry with a fixed reach (the table's spelling).
+  OperationDef within(int32_t pixels) && {
+    reach = pixels;
+    return std::move(*this);
+  }
+  OperationDef whole() && {
+    wholePicture = true;
+    return std::move(*this);
+  }
 
   // As run, on objects of the core's own (for callers without a window).
   bool apply(CDIB& image, OperationArgs args) const;

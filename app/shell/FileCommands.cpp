@@ -10,6 +10,7 @@
 #include "FileHelpers.h"
 #include "Globals.h"
 #include "RecentFiles.h"
+#include "SelectionOverlay.h"
 #include "ShellHelpers.h"
 #include "WorkRunner.h"
 #include "cFileDIB.h"
@@ -72,6 +73,7 @@ void frmStuff::OpenWithoutAsking(const QString& fileName) {
     }
     if (opened) {
       main_.FitIfLarger(CurrentImage());
+      main_.selectionOverlay()->Clear();  // a new picture starts unselected
       main_.Zoom();
       main_.ZoomCenter();
       main_.EnableOperations();

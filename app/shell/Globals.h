@@ -5,8 +5,10 @@
 #include <QPoint>
 #include <QString>
 #include <functional>
+#include <optional>
 
 #include "CDIB.h"
+#include "PictureRegion.h"
 
 class QWidget;
 
@@ -57,6 +59,8 @@ class ShellServices {
     work();
     return true;
   }
+  // The part of the current image that changes are limited to; none for the whole picture.
+  virtual std::optional<PixelRect> Selection() { return std::nullopt; }
 };
 
 // The installed services; a do-nothing set until one is installed.

@@ -13,6 +13,7 @@
 #include "FileHelpers.h"
 #include "Globals.h"
 #include "RecentFiles.h"
+#include "SelectionOverlay.h"
 #include "ShellHelpers.h"
 #include "frmMain.h"
 #include "frmStuff.h"
@@ -113,6 +114,7 @@ void frmStuff::PastePicture() {
   History().MarkNeverSaved();
   CurrentFileName().clear();
   main_.FitIfLarger(CurrentImage());
+  main_.selectionOverlay()->Clear();  // a new picture starts unselected
   main_.Zoom();
   main_.ZoomCenter();
   main_.EnableOperations();

@@ -75,4 +75,11 @@ QString HelpFilePath() {
 
 void OpenHelpFile(QWidget* owner) { ShowHelpWindow(owner); }
 
+Qt::CursorShape EdgeCursor(Qt::Edges e) {
+  if (e == (Qt::LeftEdge | Qt::TopEdge) || e == (Qt::RightEdge | Qt::BottomEdge)) return Qt::SizeFDiagCursor;
+  if (e == (Qt::RightEdge | Qt::TopEdge) || e == (Qt::LeftEdge | Qt::BottomEdge)) return Qt::SizeBDiagCursor;
+  if (e & (Qt::LeftEdge | Qt::RightEdge)) return Qt::SizeHorCursor;
+  return Qt::SizeVerCursor;
+}
+
 }  // namespace orvane

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QString>
+#include <Qt>
 #include <functional>
 
 class QWidget;
@@ -21,6 +22,8 @@ void ShowMessage(const QString& text, const QString& title = QString());
 bool AskOpenAnyway(const QString& text);
 // Replaces that box (tests answer instead); null restores it.
 void SetOpenAnywayHandler(std::function<bool(const QString& text)> handler);
+// The pointer that says dragging here moves the given edges (a corner's two, or one).
+Qt::CursorShape EdgeCursor(Qt::Edges edges);
 
 // True shows the hourglass pointer over the whole program, false the default pointer.
 void SetBusy(bool busy);

@@ -17,6 +17,7 @@
 #include "EditHistory.h"
 #include "LumbraButton.h"
 #include "MyXPFrm.h"
+#include "SelectionOverlay.h"
 #include "ShellHelpers.h"
 #include "WorkRunner.h"
 #include "XPTopButtons.h"
@@ -104,6 +105,17 @@ frmMain::frmMain(QWidget* parent) : QWidget(parent, Qt::Window | Qt::FramelessWi
   }
   picMain = new PictureBox(FrameDad);
   picMain->setObjectName(QStringLiteral("picMain"));
+  // The selection knows the display only through these two mappings and the
+  // PictureChanged call in Display.
+  const auto scale = [this] { return ZoomPercent / 100.0; };
+  selection_ = new SelectionOverlay(
+      FrameDad, [this, scale](QPointF p) { return QPointF(picMain->pos()) + p * scale(); },
+      [this, scale](QPointF p) { return (p - QPointF(picMain->pos())) / scale(); });
+  selection_->Watch(picMain);
+  connect(selection_, &SelectionOverlay::Changed, this, [this] {
+    stuff_->NoteSelection(selection_->Selection().has_value());
+    UpdateTitle();
+  });
   statusStrip_ = new QLabel(this);
   statusStrip_->setObjectName(QStringLiteral("statusStrip"));
   statusStrip_->setAutoFillBackground(true);
@@ -277,6 +289,8 @@ QPoint frmMain::PictureCentre() {
           std::clamp(int(int64_t(at.y()) * picture.Height() / shown.height()), 0, picture.Height() - 1)};
 }
 
+std::optional<PixelRect> frmMain::Selection() { return selection_->Selection(); }
+
 void frmMain::RecordChange(CDIB& before, const QString& label) {
   History().Record(before, label);
   UpdateTitle();
@@ -305,7 +319,8 @@ void frmMain::UpdateTitle() {
                               .arg(CurrentImage().Width())
                               .arg(CurrentImage().Height())
                               .arg(ZoomFit ? QStringLiteral("Fit %1").arg(std::lround(ShownPercent()))
-                                           : QString::number(ZoomPercent)));
+                                           : QString::number(ZoomPercent)) +
+                          SelectionText(selection_->Selection()));
 }
 
 void frmMain::Display(CDIB& current) {
@@ -318,6 +333,7 @@ void frmMain::Display(CDIB& current) {
   if (fitted && !PictureFits()) ZoomCenter();
   picMain->SetPicture(&current);
   picMain->show();
+  selection_->PictureChanged(CurrentImage().Width(), CurrentImage().Height());
 }
 
 void frmMain::ZoomCenter() {
@@ -399,8 +415,20 @@ bool frmMain::HandleKey(int key, Qt::KeyboardModifiers modifiers) {
       stuff_->Dispatch(QStringLiteral("mnu_File"), 0);
       return true;
     case Qt::Key_X:
+      if (mods == (Qt::ControlModifier | Qt::ShiftModifier)) {
+        stuff_->Dispatch(QStringLiteral("mnu_File"), 4);  // Crop to Selection
+        return true;
+      }
       if (!ctrlOnly) return false;
       Unload();
+      return true;
+    case Qt::Key_A:
+      if (!ctrlOnly || CurrentImage().Width() <= 0) return false;
+      selection_->SelectAll();
+      return true;
+    case Qt::Key_Escape:
+      if (mods != Qt::NoModifier || !selection_->Selection()) return false;
+      selection_->Clear();
       return true;
     case Qt::Key_Z:
       if (ctrlOnly)
@@ -532,14 +560,8 @@ bool frmMain::eventFilter(QObject* watched, QEvent* event) {
     auto* mouse = static_cast<QMouseEvent*>(event);
     const Qt::Edges e = edgesAt(surface->mapTo(this, mouse->position().toPoint()));
     if (event->type() == QEvent::MouseMove) {
-      if (e == (Qt::LeftEdge | Qt::TopEdge) || e == (Qt::RightEdge | Qt::BottomEdge))
-        surface->setCursor(Qt::SizeFDiagCursor);
-      else if (e == (Qt::RightEdge | Qt::TopEdge) || e == (Qt::LeftEdge | Qt::BottomEdge))
-        surface->setCursor(Qt::SizeBDiagCursor);
-      else if (e & (Qt::LeftEdge | Qt::RightEdge))
-        surface->setCursor(Qt::SizeHorCursor);
-      else if (e & (Qt::TopEdge | Qt::BottomEdge))
-        surface->setCursor(Qt::SizeVerCursor);
+      if (e)
+        surface->setCursor(EdgeCursor(e));
       else
         surface->unsetCursor();
     } else if (mouse->button() == Qt::LeftButton && e && windowHandle() != nullptr &&

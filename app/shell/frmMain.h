@@ -21,6 +21,7 @@ namespace orvane {
 
 class LumbraButton;
 class MyXPFrm;
+class SelectionOverlay;
 class XPTopButtons;
 class frmStuff;
 class WorkRunner;
@@ -72,6 +73,7 @@ class frmMain : public QWidget, public ShellServices {
 
   // The runner of long work; tests wait on it and stop it.
   WorkRunner& Work() { return *work_; }
+  std::optional<PixelRect> Selection() override;
 
   // The title bar and the status strip say what is open, whether it changed, its size and the zoom.
   void UpdateTitle();
@@ -99,6 +101,7 @@ class frmMain : public QWidget, public ShellServices {
   QFrame* headerStrip() const { return FrameTop; }
   QFrame* imageArea() const { return FrameDad; }
   PictureBox* picture() const { return picMain; }
+  SelectionOverlay* selectionOverlay() const { return selection_; }
   LumbraButton* headFile() const { return HeadFile; }
   LumbraButton* headFilter() const { return HeadFilter; }
   LumbraButton* headEffect() const { return HeadEffect; }
@@ -138,6 +141,7 @@ class frmMain : public QWidget, public ShellServices {
   const CDIB* shown_ = nullptr;  // what the display shows: the current image or a comparison
   int wheelRest_ = 0;            // parts of a wheel step not yet used
   QLabel* statusStrip_ = nullptr;
+  SelectionOverlay* selection_ = nullptr;
   std::unique_ptr<frmStuff> stuff_;
   WorkRunner* work_ = nullptr;
   bool fileWasEnabled_ = true, filterWasEnabled_ = false, effectWasEnabled_ = false;

@@ -11,6 +11,7 @@
 #include <exception>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <utility>
@@ -58,6 +59,7 @@ std::map<QString, std::vector<Line>> fixedLines() {
         {1, "Save As...               Ctrl+S", {Command::File, "SaveImageAs"}},
         separator(2),
         {3, "Back to Original          Ctrl+R", {Command::File, "BackToOriginal"}},
+        {4, "Crop to Selection   Ctrl+Shift+X", {Command::File, "CropToSelection"}},
         separator(5),
         {6, "Exit                      Ctrl+X", {Command::File, "Exit"}}}},
       {"mnu_FileEdit",
@@ -374,6 +376,7 @@ void frmStuff::Run(const Command& command, const QString& caption) {
         if (name == QLatin1String("Copy")) CopyPicture();
         if (name == QLatin1String("Paste")) PastePicture();
         if (name == QLatin1String("OpenRecent")) OpenRecent(command.arg);
+        if (name == QLatin1String("CropToSelection")) CropToSelection();
         break;
       }
       case Command::Help:
@@ -402,11 +405,20 @@ bool frmStuff::RunOperation(const Command& command, const QString& caption) {
   if (op == nullptr) throw std::runtime_error(std::string("there is no operation ") + command.name);
   std::vector<int32_t> args;
   if (!op->params.empty()) args.push_back(command.arg);
-  return ChangeOnWorker(caption, [op, args](CDIB& image) {
+  // With a selection only its inside changes (operations that change the
+  // picture's size or shape act on the whole picture).
+  const std::optional<PixelRect> part = op->wholePicture ? std::nullopt : main_.Selection();
+  const Reach reach = op->reachFor(args);
+  return ChangeOnWorker(caption, [op, args, part, reach](CDIB& image) {
     // Objects of the worker's own: they keep working copies between calls.
     cFilterDIB filters;
     cEffectDIB effects;
     OperationTools tools{filters, effects};
+    if (part) {
+      if (!ApplyInside(image, *part, reach, [&](CDIB& p) { op->apply(tools, p, args); }))
+        throw std::runtime_error("there is not enough memory to work on the selection");
+      return;
+    }
     op->apply(tools, image, args);
   });
 }

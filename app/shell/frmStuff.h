@@ -101,6 +101,10 @@ class frmStuff {
   void PastePicture();
   // Opens entry `index` of the recent files.
   void OpenRecent(int index);
+  // Makes the picture the selected rectangle (undoable).
+  void CropToSelection();
+  // Marks the captions of the operations that ignore a selection while one exists.
+  void NoteSelection(bool exists);
 
   // When the picture has unsaved changes, asks "Save changes to NAME?" (Save,
   // Discard, Cancel); true when the caller may go on and drop the picture.
@@ -137,6 +141,7 @@ class frmStuff {
   std::map<QString, QMenu*> menus_;
   QMenu* recentMenu_ = nullptr;
   QWidget* holder_ = nullptr;
+  bool selectionNoted_ = false;  // whether the captions say "whole picture"
 };
 
 }  // namespace orvane

@@ -46,12 +46,12 @@ QMenu* sub(QMenu* menu, const QString& caption) {
 
 TEST_F(ShellTest, MenuTreeHasTheCaptionsIndicesAndSeparators) {
   orvane::frmStuff& s = main->Stuff();
-  EXPECT_EQ(
-      level(s.menu("File")),
-      (QStringList{"0:Open...                  Ctrl+O", "~>Recent Files", "1:Save As...               Ctrl+S",
-                   "2:-", "0:Undo                     Ctrl+Z", "1:Redo                     Ctrl+Y", "2:-",
-                   "3:Copy                     Ctrl+C", "4:Paste                    Ctrl+V", "5:-",
-                   "3:Back to Original          Ctrl+R", "5:-", "6:Exit                      Ctrl+X"}));
+  EXPECT_EQ(level(s.menu("File")),
+            (QStringList{"0:Open...                  Ctrl+O", "~>Recent Files",
+                         "1:Save As...               Ctrl+S", "2:-", "0:Undo                     Ctrl+Z",
+                         "1:Redo                     Ctrl+Y", "2:-", "3:Copy                     Ctrl+C",
+                         "4:Paste                    Ctrl+V", "5:-", "3:Back to Original          Ctrl+R",
+                         "4:Crop to Selection   Ctrl+Shift+X", "5:-", "6:Exit                      Ctrl+X"}));
   QMenu* filter = s.menu("Filter");
   EXPECT_EQ(level(filter),
             (QStringList{"~>Auto Process", "~-", "~>Color Adjustment", "~-", "~>Blur", "~>Sharpen", "~-",
@@ -115,8 +115,8 @@ TEST_F(ShellTest, EveryItemAndOnlyItemsDispatch) {
       items += clickable;
     }
   }
-  // File 4 + Undo, Redo, Copy, Paste, Filter 106, Effect 14, Help 4, Zoom 12.
-  EXPECT_EQ(items, 144);
+  // File 5 + Undo, Redo, Copy, Paste, Filter 106, Effect 14, Help 4, Zoom 12.
+  EXPECT_EQ(items, 145);
 }
 
 struct Row {
@@ -127,7 +127,8 @@ struct Row {
 // The dispatch of every index, written out per array: F filter (then
 // redisplay), E effect, D dialog mode, and file, help and zoom commands.
 const Row kTable[] = {
-    {"mnu_File", "0=File:OpenImage 1=File:SaveImageAs 3=File:BackToOriginal 6=File:Exit 2=- 4=- 5=-"},
+    {"mnu_File",
+     "0=File:OpenImage 1=File:SaveImageAs 3=File:BackToOriginal 4=File:CropToSelection 6=File:Exit 2=- 5=-"},
     {"mnu_FileEdit", "0=File:Undo 1=File:Redo 3=File:Copy 4=File:Paste 2=- 5=-"},
     {"mnu_Filter_AutoProcess", "0=F:AutoLevel 1=F:AutoContrast 2=-"},
     {"mnu_Filter_ColorAdj",
