@@ -2,6 +2,8 @@
 
 #include <QString>
 #include <charconv>
+#include <climits>
+#include <exception>
 
 namespace orvane::cli {
 
@@ -82,7 +84,9 @@ std::optional<Step> parseStep(const std::string& text, std::string& error) {
             std::to_string(parts.size());
     return std::nullopt;
   }
-  Step step{op, std::vector<int32_t>(parts.size())};
+  Step step;
+  step.op = op;
+  step.args.resize(parts.size());
   for (size_t i = 0; i < parts.size(); ++i) {
     std::string why;
     if (!parseArgument(parts[i], *op, i, step.args[i], why)) {
@@ -91,6 +95,72 @@ std::optional<Step> parseStep(const std::string& text, std::string& error) {
     }
   }
   return step;
+}
+
+std::optional<PixelRect> parseRect(const std::string& text, const std::string& option, std::string& error) {
+  int64_t values[4] = {};
+  std::string_view rest(text);
+  for (int i = 0; i < 4; ++i) {
+    const size_t comma = rest.find(',');
+    const std::string_view part = rest.substr(0, comma);
+    const auto [end, ec] = std::from_chars(part.data(), part.data() + part.size(), values[i]);
+    const bool last = i == 3;
+    if (part.empty() || ec != std::errc() || end != part.data() + part.size() ||
+        (last ? comma != std::string_view::npos : comma == std::string_view::npos) ||
+        values[i] < (i < 2 ? 0 : 1) || values[i] > INT32_MAX) {
+      error = option + " needs X,Y,W,H: whole numbers, X and Y from 0, W and H from 1 (got '" + text + "')";
+      return std::nullopt;
+    }
+    if (!last) rest.remove_prefix(comma + 1);
+  }
+  return PixelRect{static_cast<int32_t>(values[0]), static_cast<int32_t>(values[1]),
+                   static_cast<int32_t>(values[2]), static_cast<int32_t>(values[3])};
+}
+
+bool applySteps(CDIB& image, const std::vector<Step>& steps, std::string& error) {
+  std::optional<PixelRect> region;
+  for (const Step& step : steps) {
+    if (step.kind != Step::Kind::Operation) {
+      const char* option = step.kind == Step::Kind::Crop ? "--crop" : "--region";
+      const std::string misfit = CheckRect(step.rect, image.Width(), image.Height());
+      if (!misfit.empty()) {
+        error = std::string(option) + ": " + misfit;
+        return false;
+      }
+      if (step.kind == Step::Kind::Region) {
+        region = step.rect;
+      } else if (!CropTo(image, step.rect)) {
+        error = "--crop: not enough memory";
+        return false;
+      } else {
+        region.reset();
+      }
+      continue;
+    }
+    try {
+      bool done = true;
+      if (region && !step.op->wholePicture) {
+        // A region that no longer fits (the picture shrank) is an error, not a silent whole-picture run.
+        const std::string misfit = CheckRect(*region, image.Width(), image.Height());
+        if (!misfit.empty()) {
+          error = "--region: " + misfit;
+          return false;
+        }
+        done = ApplyInside(image, *region, step.op->reachFor(step.args),
+                           [&](CDIB& part) { step.op->apply(part, step.args); });
+      } else {
+        done = step.op->apply(image, step.args);
+      }
+      if (!done) {
+        error = step.op->name + " could not be done";
+        return false;
+      }
+    } catch (const std::exception& e) {
+      error = step.op->name + ": " + e.what();
+      return false;
+    }
+  }
+  return true;
 }
 
 }  // namespace orvane::cli

@@ -1,7 +1,7 @@
 // orvane-cli: applies the program's filters and effects to picture files.
 //
-//   orvane-cli [--op NAME[:ARG,ARG...]]... [--quality N] [--grey] [--max-pixels N] [--lenient] -o OUT
-//   INPUT... orvane-cli --list[=NAME]
+//   orvane-cli [--op NAME[:ARG,ARG...] | --crop X,Y,W,H | --region X,Y,W,H]... [--quality N] [--grey]
+//   [--max-pixels N] [--lenient] -o OUT INPUT... orvane-cli --list[=NAME]
 //
 // Exit status: 0 when every file was done, 1 when any file failed, 2 for a
 // usage error (nothing is processed then).
@@ -36,6 +36,8 @@ void printUsage(std::FILE* to) {
       "Applies the operations in order to each input picture and saves the result.\n"
       "With one input OUT is a file (or an existing folder); with several, an existing folder.\n"
       "  --op NAME[:ARGS]  add an operation (repeatable); --list shows names and arguments\n"
+      "  --crop X,Y,W,H    crop to that rectangle (in order with the operations)\n"
+      "  --region X,Y,W,H  the operations after it change only that rectangle\n"
       "  -o, --output OUT  where to save\n"
       "  --quality N       JPEG and WebP quality, 1-100 (default 75; 100 writes lossless WebP)\n"
       "  --grey            save JPEG and WebP in grey scale\n"
@@ -109,14 +111,7 @@ FileOutcome processFile(const std::string& input, const QString& target, const s
   if (!report.warning.isEmpty())
     warning = where + ": warning: " + report.warning.toLocal8Bit().toStdString() + "\n";
   std::string error;
-  for (const auto& step : steps) {
-    try {
-      if (!step.op->apply(image, step.args)) error = step.op->name + " could not be done";
-    } catch (const std::exception& e) {
-      error = step.op->name + ": " + e.what();
-    }
-    if (!error.empty()) break;
-  }
+  orvane::cli::applySteps(image, steps, error);
   if (error.empty()) orvane::cli::applyTextStamps(image, texts, error);
   if (!error.empty()) return fail(error);
   if (!orvane::cli::savePicture(image, target, report, settings.quality, settings.grey))
@@ -173,6 +168,18 @@ int main(int argc, char** argv) {
       auto step = orvane::cli::parseStep(value, error);
       if (!step) return usageError(error);
       steps.push_back(*step);
+    } else if (optionValue(args, i, "--crop", value, missing) ||
+               optionValue(args, i, "--region", value, missing)) {
+      const bool crop = arg.rfind("--crop", 0) == 0;
+      const std::string option = crop ? "--crop" : "--region";
+      if (missing) return usageError(option + " needs X,Y,W,H");
+      std::string error;
+      const auto rect = orvane::cli::parseRect(value, option, error);
+      if (!rect) return usageError(error);
+      orvane::cli::Step step;
+      step.kind = crop ? orvane::cli::Step::Kind::Crop : orvane::cli::Step::Kind::Region;
+      step.rect = *rect;
+      steps.push_back(step);
     } else if (optionValue(args, i, "-o", value, missing) ||
                optionValue(args, i, "--output", value, missing)) {
       if (missing) return usageError(arg + " needs a file or folder");

@@ -199,3 +199,59 @@ TEST_F(OrvaneCli, RandomFiltersGiveAFileTheSameBytesWhereverItStandsInABatch) {
     EXPECT_TRUE(batched.readAll() == expected) << "-j " << jobs;
   }
 }
+
+// A noisy picture, so that a blur changes every pixel it reaches.
+QString writeNoise(const QString& path, int w, int h) {
+  QImage image(w, h, QImage::Format_RGB888);
+  uint32_t state = 12345;
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x) {
+      state = state * 1103515245u + 12345u;
+      image.setPixel(x, y, qRgb(state >> 24, (state >> 16) & 255, (state >> 8) & 255));
+    }
+  EXPECT_TRUE(image.save(path, "BMP"));
+  return path;
+}
+
+// --region keeps the operations after it inside the rectangle, and inside,
+// away from the edge, the bytes are those of a whole-picture run; --crop gives
+// the rectangle itself, in order with the operations.
+TEST_F(OrvaneCli, RegionAndCropWorkOnTheirRectangle) {
+  const QString in = writeNoise(path("in.bmp"), 37, 23);
+  ASSERT_EQ(runCli({"--op", "GaussBlur", "-o", path("whole.bmp"), in}).exitCode, 0);
+  const CliRun region = runCli({"--region", "10,5,12,7", "--op", "GaussBlur", "-o", path("part.bmp"), in});
+  ASSERT_EQ(region.exitCode, 0) << region.err.toStdString();
+  const QImage original(in), whole(path("whole.bmp")), part(path("part.bmp"));
+  ASSERT_EQ(part.size(), original.size());
+  for (int y = 0; y < 23; ++y)
+    for (int x = 0; x < 37; ++x) {
+      const bool inside = x >= 10 && x < 22 && y >= 5 && y < 12;
+      EXPECT_EQ(part.pixel(x, y), (inside ? whole : original).pixel(x, y)) << x << "," << y;
+    }
+
+  const CliRun crop = runCli({"--crop", "3,4,9,6", "--op", "InvertAll", "-o", path("crop.bmp"), in});
+  ASSERT_EQ(crop.exitCode, 0) << crop.err.toStdString();
+  const QImage cropped(path("crop.bmp"));
+  ASSERT_EQ(cropped.size(), QSize(9, 6));
+  for (int y = 0; y < 6; ++y)
+    for (int x = 0; x < 9; ++x) EXPECT_EQ(cropped.pixel(x, y), original.pixel(3 + x, 4 + y) ^ 0x00ffffffu);
+}
+
+TEST_F(OrvaneCli, RectanglesThatDoNotFitAreRefusedWithTheReason) {
+  const QString in = write("in.bmp", 20, 10);
+  for (const char* bad : {"1,2,3", "1,2,3,0", "-1,0,4,4", "1,2,3,4,5", "a,b,c,d"}) {
+    const CliRun run = runCli({"--crop", bad, "-o", path("out.bmp"), in});
+    EXPECT_EQ(run.exitCode, 2) << bad;
+    EXPECT_TRUE(run.err.contains("--crop needs X,Y,W,H")) << run.err.toStdString();
+  }
+  const CliRun outside = runCli({"--region", "15,5,10,3", "--op", "InvertAll", "-o", path("out.bmp"), in});
+  EXPECT_EQ(outside.exitCode, 1);
+  EXPECT_TRUE(outside.err.contains("--region: the rectangle 15,5,10,3 lies outside the 20 x 10 picture"))
+      << outside.err.toStdString();
+  EXPECT_FALSE(QFile::exists(path("out.bmp")));
+  // After a crop the region's rectangle is measured on the smaller picture.
+  const CliRun shrunk =
+      runCli({"--crop", "0,0,8,8", "--region", "5,5,5,5", "--op", "InvertAll", "-o", path("out.bmp"), in});
+  EXPECT_EQ(shrunk.exitCode, 1);
+  EXPECT_TRUE(shrunk.err.contains("lies outside the 8 x 8 picture")) << shrunk.err.toStdString();
+}
