@@ -6,6 +6,7 @@
 
 #include "FlatWalkCheck.h"
 #include "qrix.h"
+#include "qrix_modes.h"
 
 namespace {
 
@@ -115,7 +116,7 @@ TEST(ColourMapping, NoiseDrawsRedGreenBlueFromAFreshThreadSequence) {
   const Bytes expected = {167, 84, 46, 1, 1, 1, 221, 144, 129};
   Bytes first, second;
   Bytes unused = {1, 2, 3, 4};
-  pno(unused.data(), 3, 50);  // this thread's draws do not reach the others
+  pno(unused.data(), 3, QRIX_PNO_NOISE);  // this thread's draws do not reach the others
   std::thread([&] { first = mapped(50, {200, 100, 50, 0, 0, 0, 255, 255, 255}); }).join();
   std::thread([&] { second = mapped(50, {200, 100, 50, 0, 0, 0, 255, 255, 255}); }).join();
   EXPECT_EQ(first, expected);
@@ -168,11 +169,11 @@ TEST(ColourMapping, NightAndEclipseWalks) {
   // Night works byte by byte up to offset size - 1, past the last whole triple.
   EXPECT_EQ(mapped(54, {255, 16, 100, 0, 255, 255, 15}), (Bytes{254, 1, 39, 0, 254, 254, 0}));
   Bytes b = {255, 255, 255, 255, 255};
-  EXPECT_EQ(pno(b.data(), 4, 54), 1);
+  EXPECT_EQ(pno(b.data(), 4, QRIX_PNO_NIGHT), 1);
   EXPECT_EQ(b, (Bytes{254, 254, 254, 254, 255}));
-  EXPECT_EQ(pno(b.data(), 2, 54), 1);
+  EXPECT_EQ(pno(b.data(), 2, QRIX_PNO_NIGHT), 1);
   EXPECT_EQ(b, (Bytes{252, 252, 254, 254, 255}));
-  for (int32_t size : {0, -1, INT32_MIN}) EXPECT_EQ(pno(b.data(), size, 54), 1);
+  for (int32_t size : {0, -1, INT32_MIN}) EXPECT_EQ(pno(b.data(), size, QRIX_PNO_NIGHT), 1);
   EXPECT_EQ(b, (Bytes{252, 252, 254, 254, 255}));
   // Eclipse stops one triple short: offsets below size - 5.
   EXPECT_EQ(mapped(47, {0, 100, 0, 0, 10, 0, 0, 100, 0, 9, 9}),
@@ -209,7 +210,7 @@ TEST(ColourMapping, FlatWalkOfEveryMode) {
 TEST(ColourMapping, OnePixelWideRowsShiftTheChannels) {
   // Stride 4, 3 rows: inverting red reaches row 1's green byte and row 2's blue byte.
   testing_support::PixelBuffer b(1, 3, 0);
-  EXPECT_EQ(pno(b.data(), b.size(), 2), 1);
+  EXPECT_EQ(pno(b.data(), b.size(), QRIX_PNO_INVERT_RED), 1);
   EXPECT_EQ(b.bytes, (Bytes{0, 0, 255, 0, 0, 255, 0, 0, 255, 0, 0, 0}));
 }
 

@@ -8,6 +8,7 @@
 #include <cstdlib>
 
 #include "ReferenceSupport.h"
+#include "qrix_modes.h"
 
 namespace reference {
 namespace {
@@ -374,131 +375,131 @@ void falseColor(uint8_t* p) {
 
 int32_t pno(uint8_t* image, int32_t size, int32_t mode) {
   switch (mode) {
-    case 1:  // InvertAll
+    case QRIX_PNO_INVERT_ALL:
       forEachTriple(image, size, [](uint8_t* p) {
         p[0] = byte(255 - p[0]);
         p[1] = byte(255 - p[1]);
         p[2] = byte(255 - p[2]);
       });
       break;
-    case 2:  // InvertRed
+    case QRIX_PNO_INVERT_RED:
       forEachTriple(image, size, [](uint8_t* p) { p[2] = byte(255 - p[2]); });
       break;
-    case 3:  // InvertGreen
+    case QRIX_PNO_INVERT_GREEN:
       forEachTriple(image, size, [](uint8_t* p) { p[1] = byte(255 - p[1]); });
       break;
-    case 4:  // InvertBlue
+    case QRIX_PNO_INVERT_BLUE:
       forEachTriple(image, size, [](uint8_t* p) { p[0] = byte(255 - p[0]); });
       break;
-    case 5:  // InvertCarmine
+    case QRIX_PNO_INVERT_CARMINE:
       forEachTriple(image, size, [](uint8_t* p) {
         p[0] = byte(255 - p[0]);
         p[2] = byte(255 - p[2]);
       });
       break;
-    case 6:  // InvertCyan
+    case QRIX_PNO_INVERT_CYAN:
       forEachTriple(image, size, [](uint8_t* p) {
         p[0] = byte(255 - p[0]);
         p[1] = byte(255 - p[1]);
       });
       break;
-    case 7:  // InvertYellow
+    case QRIX_PNO_INVERT_YELLOW:
       forEachTriple(image, size, [](uint8_t* p) {
         p[1] = byte(255 - p[1]);
         p[2] = byte(255 - p[2]);
       });
       break;
-    case 8:  // GreyScale_Average
+    case QRIX_PNO_GREY_AVERAGE:
       forEachTriple(image, size, [](uint8_t* p) { p[0] = p[1] = p[2] = byte((p[0] + p[1] + p[2]) / 3); });
       break;
-    case 10:  // RGB2BGR
+    case QRIX_PNO_RGB_TO_BGR:
       forEachTriple(image, size, [](uint8_t* p) { std::swap(p[0], p[2]); });
       break;
-    case 11:  // RGB2BRG
+    case QRIX_PNO_RGB_TO_BRG:
       forEachTriple(image, size, [](uint8_t* p) {
         const uint8_t b = p[0], g = p[1], r = p[2];
         p[2] = b, p[1] = r, p[0] = g;
       });
       break;
-    case 12:  // RGB2GBR
+    case QRIX_PNO_RGB_TO_GBR:
       forEachTriple(image, size, [](uint8_t* p) {
         const uint8_t b = p[0], g = p[1], r = p[2];
         p[2] = g, p[1] = b, p[0] = r;
       });
       break;
-    case 13:  // RGB2GRB
+    case QRIX_PNO_RGB_TO_GRB:
       forEachTriple(image, size, [](uint8_t* p) { std::swap(p[1], p[2]); });
       break;
-    case 14:  // RGB2RBG
+    case QRIX_PNO_RGB_TO_RBG:
       forEachTriple(image, size, [](uint8_t* p) { std::swap(p[0], p[1]); });
       break;
-    case 15:  // KillRed
+    case QRIX_PNO_KILL_RED:
       forEachTriple(image, size, [](uint8_t* p) { p[2] = 0; });
       break;
-    case 16:  // KillGreen
+    case QRIX_PNO_KILL_GREEN:
       forEachTriple(image, size, [](uint8_t* p) { p[1] = 0; });
       break;
-    case 17:  // KillBlue
+    case QRIX_PNO_KILL_BLUE:
       forEachTriple(image, size, [](uint8_t* p) { p[0] = 0; });
       break;
-    case 18:  // KillCyan
+    case QRIX_PNO_KILL_CYAN:
       forEachTriple(image, size, [](uint8_t* p) { p[0] = p[1] = 0; });
       break;
-    case 19:  // KillCarmine
+    case QRIX_PNO_KILL_CARMINE:
       forEachTriple(image, size, [](uint8_t* p) { p[0] = p[2] = 0; });
       break;
-    case 20:  // KillYellow
+    case QRIX_PNO_KILL_YELLOW:
       forEachTriple(image, size, [](uint8_t* p) { p[1] = p[2] = 0; });
       break;
-    case 21:  // SoftRed
+    case QRIX_PNO_SOFT_RED:
       forEachTriple(image, size, [](uint8_t* p) { p[0] = p[1] = byte((p[0] + p[1]) / 2); });
       break;
-    case 22:  // SoftGreen
+    case QRIX_PNO_SOFT_GREEN:
       forEachTriple(image, size, [](uint8_t* p) { p[1] = p[2] = byte((p[1] + p[2]) / 2); });
       break;
-    case 23:  // SoftOrange
+    case QRIX_PNO_SOFT_ORANGE:
       forEachTriple(image, size, [](uint8_t* p) {
         p[0] = byte(p[1] / 2);
         p[1] = byte(p[2] / 2);
       });
       break;
-    case 24:  // SoftYellow
+    case QRIX_PNO_SOFT_YELLOW:
       forEachTriple(image, size, [](uint8_t* p) {
         p[0] = byte(p[1] / 2);
         p[1] = p[2] = byte(p[2] / 2);
       });
       break;
-    case 25:  // SoftPurple
+    case QRIX_PNO_SOFT_PURPLE:
       forEachTriple(image, size, [](uint8_t* p) { p[0] = p[2] = byte((p[0] + p[2]) / 2); });
       break;
-    case 26:  // HardRed
+    case QRIX_PNO_HARD_RED:
       forEachTriple(image, size, [](uint8_t* p) {
         const int32_t b = p[0], g = p[1], r = p[2];
         p[0] = p[1] = byte((b + g) / 2);
         p[2] = atMost255(truncToInt(2 * r * std::atan(static_cast<double>(g))));
       });
       break;
-    case 27:  // HardGreen
+    case QRIX_PNO_HARD_GREEN:
       forEachTriple(image, size, [](uint8_t* p) {
         const int32_t b = p[0], g = p[1], r = p[2];
         p[0] = p[2] = byte((b + r) / 2);
         p[1] = atMost255(truncToInt(2 * g * std::atan(static_cast<double>(r))));
       });
       break;
-    case 28:  // HardBlue
+    case QRIX_PNO_HARD_BLUE:
       forEachTriple(image, size, [](uint8_t* p) {
         const int32_t b = p[0], g = p[1], r = p[2];
         p[1] = p[2] = byte((g + r) / 2);
         p[0] = atMost255(truncToInt(2 * b * std::atan(static_cast<double>(g))));
       });
       break;
-    case 29:  // HardYellow
+    case QRIX_PNO_HARD_YELLOW:
       forEachTriple(image, size, [](uint8_t* p) {
         p[0] = p[1];
         p[1] = p[2];
       });
       break;
-    case 30:  // FastPurple
+    case QRIX_PNO_FAST_PURPLE:
       forEachTriple(image, size, [](uint8_t* p) {
         const int32_t b = p[0], g = p[1], r = p[2];
         const int32_t r1 = (r + g) / 2;
@@ -507,12 +508,12 @@ int32_t pno(uint8_t* image, int32_t size, int32_t mode) {
         p[0] = byte((b + r1) / 2);
       });
       break;
-    case 31:  // FastGrey
+    case QRIX_PNO_FAST_GREY:
       forEachTriple(image, size, [](uint8_t* p) {
         p[0] = p[1] = p[2] = byte(truncToInt(0.11 * p[0] + 0.3 * p[2] + 0.59 * p[1]));
       });
       break;
-    case 32:  // FastYellow
+    case QRIX_PNO_FAST_YELLOW:
       forEachTriple(image, size, [](uint8_t* p) {
         const int32_t g = p[1], r = p[2];
         const int32_t b = (g - r) * (g - r) / 125;
@@ -523,13 +524,13 @@ int32_t pno(uint8_t* image, int32_t size, int32_t mode) {
         p[2] = atMost255(d);
       });
       break;
-    case 33:  // FastBrown
+    case QRIX_PNO_FAST_BROWN:
       brown(image, size, 128);
       break;
-    case 34:  // FastDarkBrown
+    case QRIX_PNO_FAST_DARK_BROWN:
       brown(image, size, 256);
       break;
-    case 47: {  // Eclipse: this walk stops one triple earlier, offsets < size - 5
+    case QRIX_PNO_ECLIPSE: {  // Eclipse: this walk stops one triple earlier, offsets < size - 5
       uint8_t* p = image;
       for (int32_t n = size > 5 ? (size - 3) / 3 : 0; n > 0; --n, p += 3) {
         const int32_t g = std::abs(p[1] - 64);
@@ -538,7 +539,7 @@ int32_t pno(uint8_t* image, int32_t size, int32_t mode) {
       }
       break;
     }
-    case 48:  // AfricaF
+    case QRIX_PNO_AFRICA:
       forEachTriple(image, size, [](uint8_t* p) {
         const int32_t r1 = p[1] * p[0] / 256;
         const int32_t g1 = p[0] * r1 / 256;
@@ -547,14 +548,14 @@ int32_t pno(uint8_t* image, int32_t size, int32_t mode) {
         p[0] = byte(g1 * r1 / 256);
       });
       break;
-    case 49:  // Strange
+    case QRIX_PNO_STRANGE:
       forEachTriple(image, size, [](uint8_t* p) {
         const int32_t r = p[2];
         p[1] = atMost255(r + p[1] / 2);
         p[0] = atMost255(r + p[0] / 2);
       });
       break;
-    case 50:  // Noise: draws red, green, blue in that order
+    case QRIX_PNO_NOISE:  // draws red, green, blue in that order
       forEachTriple(image, size, [](uint8_t* p) {
         const int32_t b = std::max<int32_t>(p[0], 1), g = std::max<int32_t>(p[1], 1),
                       r = std::max<int32_t>(p[2], 1);
@@ -563,7 +564,7 @@ int32_t pno(uint8_t* image, int32_t size, int32_t mode) {
         p[0] = byte((b + randomStep(b)) / 2);
       });
       break;
-    case 51:  // Liquid
+    case QRIX_PNO_LIQUID:
       forEachTriple(image, size, [](uint8_t* p) {
         const int32_t b = p[0], g = p[1];
         const int32_t r1 = atMost255(truncToInt(0.008 * ((g - b) * (g - b))));
@@ -573,7 +574,7 @@ int32_t pno(uint8_t* image, int32_t size, int32_t mode) {
         p[0] = atMost255(truncToInt(0.008 * ((r1 - g1) * (r1 - g1))));
       });
       break;
-    case 52:  // WetPaper
+    case QRIX_PNO_WET_PAPER:
       forEachTriple(image, size, [](uint8_t* p) {
         for (int c = 2; c >= 0; --c) {
           const int32_t v = p[c];
@@ -581,31 +582,31 @@ int32_t pno(uint8_t* image, int32_t size, int32_t mode) {
         }
       });
       break;
-    case 53:  // Flame
+    case QRIX_PNO_FLAME:
       forEachTriple(image, size, [](uint8_t* p) {
         const int32_t t = (p[0] + p[1] + p[2]) / 3;
         p[2] = atMost255(p[2] + t);
         p[0] = byte(std::max(0, p[0] - t));
       });
       break;
-    case 54:  // Night
+    case QRIX_PNO_NIGHT:
       night(image, size);
       break;
-    case 55:  // FalseColor
+    case QRIX_PNO_FALSE_COLOR:
       forEachTriple(image, size, falseColor);
       break;
-    case 56:  // StandardGreyscale
+    case QRIX_PNO_STANDARD_GREY:
       forEachTriple(image, size, [](uint8_t* p) {
         p[0] = p[1] = p[2] = byte(truncToInt(0.3 * p[2] + 0.11 * p[0] + 0.59 * p[1]));
       });
       break;
-    case 57:  // AutoContrast
+    case QRIX_PNO_AUTO_CONTRAST:
       autoContrast(image, size);
       break;
-    case 58:  // AutoLevel
+    case QRIX_PNO_AUTO_LEVEL:
       autoLevel(image, size);
       break;
-    case 60:  // Unreal
+    case QRIX_PNO_UNREAL:
       forEachTriple(image, size, [](uint8_t* p) {
         if (p[0] == 0) p[0] = 1;
         if (p[1] == 0) p[1] = 1;
@@ -623,25 +624,25 @@ int32_t pno(uint8_t* image, int32_t size, int32_t mode) {
 
 int32_t dllgreyadvance(uint8_t* image, int32_t size, int32_t mode) {
   switch (mode) {
-    case 1:  // GreyScale_HighLight
+    case QRIX_GREY_HIGH_LIGHT:
       forEachTriple(image, size, [](uint8_t* p) { p[0] = p[1] = p[2] = std::max({p[0], p[1], p[2]}); });
       break;
-    case 2:  // GreyScale_MedianLight
+    case QRIX_GREY_MEDIAN_LIGHT:
       forEachTriple(image, size, [](uint8_t* p) {
         const uint8_t b = p[0], g = p[1], r = p[2];
         p[0] = p[1] = p[2] = std::max(std::min(b, g), std::min(std::max(b, g), r));
       });
       break;
-    case 3:  // GreyScale_LowLight
+    case QRIX_GREY_LOW_LIGHT:
       forEachTriple(image, size, [](uint8_t* p) { p[0] = p[1] = p[2] = std::min({p[0], p[1], p[2]}); });
       break;
-    case 4:  // GreyScale_OnlyR
+    case QRIX_GREY_ONLY_R:
       forEachTriple(image, size, [](uint8_t* p) { p[0] = p[1] = p[2]; });
       break;
-    case 5:  // GreyScale_OnlyG
+    case QRIX_GREY_ONLY_G:
       forEachTriple(image, size, [](uint8_t* p) { p[0] = p[2] = p[1]; });
       break;
-    case 6:  // GreyScale_OnlyB
+    case QRIX_GREY_ONLY_B:
       forEachTriple(image, size, [](uint8_t* p) { p[1] = p[2] = p[0]; });
       break;
     default:
