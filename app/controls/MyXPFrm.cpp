@@ -63,8 +63,14 @@ void MyXPFrm::SetCaption(const QString& programName, const QString& version) {
 }
 
 void MyXPFrm::Caption(const QString& programName, const QString& version) {
+  const bool changed = programName != programName_ || version != version_;
   SetCaption(programName, version);
   if (drawing_.isNull()) return;
+  // A different text is drawn on a fresh frame, so that no letter of the old one stays.
+  if (changed) {
+    repaintFrame();
+    return;
+  }
   QPainter p(&drawing_);
   drawTitle(p);
   p.end();

@@ -46,6 +46,7 @@ void frmStuff::CropToSelection() {
     throw std::runtime_error("there is not enough memory for the cropped picture");
   main_.selectionOverlay()->Clear();
   ChangePic();
+  main_.ZoomCenter();
 }
 
 void frmStuff::NoteSelection(bool exists) {

@@ -107,10 +107,23 @@ frmMain::frmMain(QWidget* parent) : QWidget(parent, Qt::Window | Qt::FramelessWi
   picMain->setObjectName(QStringLiteral("picMain"));
   // The selection knows the display only through these two mappings and the
   // PictureChanged call in Display.
-  const auto scale = [this] { return ZoomPercent / 100.0; };
+  // The scale is the shown size over the picture's, so Fit is covered too.
+  const auto scale = [this] {
+    const CDIB& picture = CurrentImage();
+    if (picture.Width() <= 0 || picture.Height() <= 0 || picMain->width() <= 0 || picMain->height() <= 0)
+      return QPointF(1, 1);
+    return QPointF(double(picMain->width()) / picture.Width(), double(picMain->height()) / picture.Height());
+  };
   selection_ = new SelectionOverlay(
-      FrameDad, [this, scale](QPointF p) { return QPointF(picMain->pos()) + p * scale(); },
-      [this, scale](QPointF p) { return (p - QPointF(picMain->pos())) / scale(); });
+      FrameDad,
+      [this, scale](QPointF p) {
+        const QPointF s = scale();
+        return QPointF(picMain->pos()) + QPointF(p.x() * s.x(), p.y() * s.y());
+      },
+      [this, scale](QPointF p) {
+        const QPointF s = scale(), d = p - QPointF(picMain->pos());
+        return QPointF(d.x() / s.x(), d.y() / s.y());
+      });
   selection_->Watch(picMain);
   connect(selection_, &SelectionOverlay::Changed, this, [this] {
     stuff_->NoteSelection(selection_->Selection().has_value());
@@ -310,7 +323,7 @@ void frmMain::ShowBefore(bool show) {
 void frmMain::UpdateTitle() {
   const bool open = CurrentImage().DIBPointer() != nullptr;
   const QString name = frmStuff::DisplayName() + (History().IsModified() ? QStringLiteral(" *") : QString());
-  XPFrm->SetCaption(QStringLiteral("Orvane      "), open ? name : QStringLiteral("---2003 May"));
+  XPFrm->Caption(QStringLiteral("Orvane      "), open ? name : QStringLiteral("---2003 May"));
   setWindowTitle(open ? name + QStringLiteral(" - Orvane") : QStringLiteral("Orvane"));
   statusStrip_->setVisible(open);
   if (open)
