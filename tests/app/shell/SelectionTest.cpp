@@ -75,6 +75,17 @@ TEST_F(SelectionTest, ShiftDragSelectsInPicturePixelsAtEveryZoomAndPlainDragPans
   EXPECT_EQ(*overlay().Selection(), (PixelRect{35, 25, 5, 5}));
 }
 
+// At Fit the shown size, not the zoom percentage, maps the pointer to picture pixels.
+TEST_F(SelectionTest, AtFitADragOverTheWholeShownPictureSelectsAllOfIt) {
+  open(writePicture("large.bmp", 2000, 1000));  // larger than the area: it opens at Fit
+  ASSERT_TRUE(main->ZoomFit);
+  const QSize shown = main->picture()->size();
+  ASSERT_LT(shown.width(), 2000);
+  drag(main->picture(), QPointF(0, 0), QPointF(shown.width(), shown.height()), Qt::ShiftModifier);
+  ASSERT_TRUE(overlay().Selection());
+  EXPECT_EQ(*overlay().Selection(), (PixelRect{0, 0, 2000, 1000}));
+}
+
 TEST_F(SelectionTest, HandlesResizeADragInsideMovesAndBothStayInThePicture) {
   zoom(5);  // 200%
   drag(main->picture(), on(10, 5), on(20, 15), Qt::ShiftModifier);
