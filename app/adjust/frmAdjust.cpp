@@ -157,6 +157,17 @@ void frmAdjust::BuildWindow() {
   bCancel = makeButton(QStringLiteral("Cancel"), 136);
   bCancel->setObjectName("bCancel");
   connect(bCancel, &LumbraButton::Click, this, [this] { CloseClicked(); });
+  // Held down, the main window shows the picture as it was before the dialog opened.
+  bBefore = makeButton(QStringLiteral("Before"), 66);
+  bBefore->setObjectName("bBefore");
+  bBefore->setSoundOver(QString());
+  bBefore->setSoundClick(QString());
+  bBefore->setToolTip(QStringLiteral("Hold to see the picture as it was before"));
+  connect(bBefore, &LumbraButton::MouseDown, this, [this](int, int, int, int) {
+    if (haveBackup_ && BackupDIB.DIBPointer() != nullptr && !closed_) Shell().ShowPicture(&BackupDIB);
+  });
+  connect(bBefore, &LumbraButton::MouseUp, this,
+          [this](int, int, int, int) { Shell().ShowPicture(nullptr); });
 }
 
 QLabel* frmAdjust::CaptionLabel(QWidget* parent, const QString& text) {

@@ -81,6 +81,7 @@ class frmAdjust : public QDialog {
   QCheckBox* previewCheck() const { return CheckPre; }
   LumbraButton* okButton() const { return bOK; }
   LumbraButton* cancelButton() const { return bCancel; }
+  LumbraButton* beforeButton() const { return bBefore; }
   XPTopButtons* closeButton() const { return bClose; }
   QGroupBox* pane(int mode) const;
 
@@ -147,6 +148,7 @@ class frmAdjust : public QDialog {
   QCheckBox* CheckPre = nullptr;
   LumbraButton* bOK = nullptr;
   LumbraButton* bCancel = nullptr;
+  LumbraButton* bBefore = nullptr;
   QGroupBox* fAdj[30] = {};
 
   std::map<std::string, QScrollBar*> sliders_;

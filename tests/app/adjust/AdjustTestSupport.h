@@ -33,6 +33,15 @@ struct RecordingShell : orvane::ShellServices {
   void Zoom() override { ++zooms; }
   void ZoomCenter() override {}
   QWidget* MainWidget() override { return nullptr; }
+  // What ShowPicture was last given: a copy of its bytes, or empty for the current picture.
+  std::vector<uint8_t> shownInstead;
+  int shows = 0;
+  void ShowPicture(CDIB* picture) override {
+    ++shows;
+    shownInstead = picture == nullptr ? std::vector<uint8_t>()
+                                      : std::vector<uint8_t>(picture->DIBPointer(),
+                                                             picture->DIBPointer() + picture->ByteCount());
+  }
 };
 
 inline void Fill(CDIB& image, int w, int h, uint32_t seed) {

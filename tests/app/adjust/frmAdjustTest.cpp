@@ -168,6 +168,21 @@ TEST_F(AdjustDialog, NothingIsAppliedUntilAControlIsChanged) {
   EXPECT_EQ(Bytes(CurrentImage()), expected);
 }
 
+// Held down, "Before" shows the picture as the dialog found it in the main
+// window; let go, the changed picture again.
+TEST_F(AdjustDialog, BeforeShowsThePictureAsItWasWhileHeld) {
+  auto dlg = Open(1);
+  Slider(*dlg, "HSBright")->setValue(40);
+  Settle(*dlg);
+  ASSERT_NE(Bytes(CurrentImage()), original);
+  emit dlg->beforeButton()->MouseDown(1, 0, 1, 1);
+  EXPECT_EQ(shell.shownInstead, original);
+  emit dlg->beforeButton()->MouseUp(1, 0, 1, 1);
+  EXPECT_TRUE(shell.shownInstead.empty());
+  EXPECT_EQ(shell.shows, 2);
+  Cancel(*dlg);
+}
+
 // Rectangle `r` (from the top left) of `image`, read pixel by pixel.
 QImage Part(const CDIB& image, QRect r) {
   return image.ToQImage().copy(r).convertToFormat(QImage::Format_RGB888);
