@@ -102,6 +102,24 @@ bool EditHistory::Record(CDIB& before, const QString& label) {
   return true;
 }
 
+void EditHistory::RecordTaken(CDIB& before, const QString& label) {
+  redo_.clear();
+  auto step = std::make_shared<Step>();
+  step->label = label;
+  step->state = currentState_;
+  step->width = before.Width();
+  step->height = before.Height();
+  step->picture.Swap(before);
+  currentState_ = nextState_++;
+  if (step->picture.DIBPointer() == nullptr) {
+    Clear();
+    return;
+  }
+  undo_.push_back(std::move(step));
+  CompressOlderSteps();
+  EnforceBudget();
+}
+
 bool EditHistory::Move(std::deque<StepPtr>& from, std::deque<StepPtr>& to, CDIB& current) {
   if (from.empty()) return false;
   StepPtr step = from.back();

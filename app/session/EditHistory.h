@@ -37,6 +37,10 @@ class EditHistory {
   // `label`) as the newest undo step and forgets every redo step. False when
   // the copy could not be had; the history is then emptied.
   bool Record(CDIB& before, const QString& label);
+  // The same, taking over `before`'s memory instead of copying it (`before`
+  // is left without storage): for a change made on a copy that is about to
+  // take the picture's place.
+  void RecordTaken(CDIB& before, const QString& label);
 
   // Gives `current` the picture of the newest undo (redo) step; the picture
   // `current` had becomes the newest redo (undo) step. False, with `current`

@@ -19,6 +19,7 @@
 
 #include "AdjustModes.h"
 #include "DialogLaunch.h"
+#include "EditHistory.h"
 #include "Globals.h"
 #include "LumbraButton.h"
 #include "Operations.h"
@@ -465,8 +466,11 @@ bool frmStuff::ChangeOnWorker(const QString& label, const std::function<void(CDI
     copying->done.wait(hold, [&copying] { return copying->finished; });
     return false;
   }
-  RecordChange(label);
+  // The picture as it was goes into the history as it is, without a copy on
+  // the window's thread, and the changed copy takes its place.
+  History().RecordTaken(CurrentImage(), label);
   CurrentImage().Swap(*copy);
+  main_.UpdateTitle();
   return true;
 }
 

@@ -65,6 +65,26 @@ TEST(EditHistory, UndoAndRedoRestoreEveryStateExactly) {
   EXPECT_FALSE(history.CanRedo());
 }
 
+// A step taken over without a copy undoes like a copied one, and leaves the
+// given picture empty (it is not the picture on screen any more).
+TEST(EditHistory, ATakenStepUndoesAndRedoesLikeACopiedOne) {
+  EditHistory history;
+  CDIB picture, changed;
+  fill(picture, 21, 13, 4);
+  const Snapshot before = snap(picture);
+  fill(changed, 13, 21, 5);
+  const Snapshot after = snap(changed);
+  history.RecordTaken(picture, QStringLiteral("turn"));
+  EXPECT_EQ(picture.DIBPointer(), nullptr);
+  picture.Swap(changed);
+  EXPECT_TRUE(history.IsModified());
+  ASSERT_TRUE(history.Undo(picture));
+  expectSame(picture, before);
+  EXPECT_FALSE(history.IsModified());
+  ASSERT_TRUE(history.Redo(picture));
+  expectSame(picture, after);
+}
+
 TEST(EditHistory, ANewChangeForgetsTheRedoSteps) {
   EditHistory history;
   CDIB picture;
