@@ -115,6 +115,7 @@ def title_buttons():
     faces = {
         "help": ((58, 130, 245), (33, 92, 214)),
         "mini": ((58, 130, 245), (33, 92, 214)),
+        "maxi": ((58, 130, 245), (33, 92, 214)),
         "close": ((232, 104, 72), (196, 56, 24)),
     }
     for kind, (top, bottom) in faces.items():
@@ -140,6 +141,12 @@ def title_buttons():
                 c.line(13.5, y0 + 5.5, 5.5, y0 + 13.5, white, 2.2)
             elif kind == "mini":
                 c.rect(5, y0 + 12, 11, y0 + 15, white)
+            elif kind == "maxi":
+                # A window: a thick top edge and thin sides and bottom.
+                c.rect(5, y0 + 5, 14, y0 + 8, white)
+                c.rect(5, y0 + 5, 7, y0 + 14, white)
+                c.rect(12, y0 + 5, 14, y0 + 14, white)
+                c.rect(5, y0 + 12, 14, y0 + 14, white)
             else:
                 # A question mark: hook and dot.
                 for a in range(-200, 41, 8):

@@ -32,16 +32,17 @@ QPixmap fallbackPicture(int value, XPTopButtons::PictureState state) {
     p.drawLine(sign.topLeft(), sign.bottomRight());
     p.drawLine(sign.topRight(), sign.bottomLeft());
   }
+  if (value == 3) p.drawRect(sign);
   return pm;
 }
 
 }  // namespace
 
 QPixmap XPTopButtons::picture(int value, PictureState state) {
-  static const char* kinds[] = {"help", "mini", "close"};
+  static const char* kinds[] = {"help", "mini", "close", "maxi"};
   static const char* states[] = {"", "_over", "_down"};
-  static std::array<QPixmap, 9> cache;
-  if (value < 0 || value > 2) return {};
+  static std::array<QPixmap, 12> cache;
+  if (value < 0 || value > 3) return {};
   QPixmap& pm = cache[value * 3 + state];
   if (pm.isNull()) {
     pm = ResourcePixmap(QStringLiteral("btn_%1%2.png").arg(kinds[value], states[state]));
@@ -69,7 +70,7 @@ void XPTopButtons::setValue(int value) {
 
 void XPTopButtons::showPicture(PictureState state) {
   // Any other value keeps whatever is shown.
-  if (value_ < 0 || value_ > 2) return;
+  if (value_ < 0 || value_ > 3) return;
   state_ = state;
   shown_ = picture(value_, state);
   update();

@@ -1,4 +1,4 @@
-// XPTopButtons: a title-bar picture button (0 help, 1 minimise, 2 close) that
+// XPTopButtons: a title-bar picture button (0 help, 1 minimise, 2 close, 3 maximise) that
 // shows a normal, pointer-over or pressed picture.
 #pragma once
 

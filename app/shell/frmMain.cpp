@@ -60,6 +60,8 @@ frmMain::frmMain(QWidget* parent) : QWidget(parent, Qt::Window | Qt::FramelessWi
   connect(bHelp, &XPTopButtons::Click, this, [this] { OpenHelpFile(this); });
   connect(bMin, &XPTopButtons::Click, this, [this] { showMinimized(); });
   connect(bClose, &XPTopButtons::Click, this, [this] { Unload(); });
+  bMax = titleButton(3, QStringLiteral("Click to Maximize or Restore"));
+  connect(bMax, &XPTopButtons::Click, this, [this] { ToggleMaximized(); });
 
   FrameTop = new QFrame(this);
   FrameTop->setObjectName(QStringLiteral("FrameTop"));
@@ -194,6 +196,7 @@ void frmMain::Layout() {
   const int dw = w - kDesignWidth;
   const int dh = h - kDesignHeight;
   FrameDad->setGeometry(Tw(30), Tw(928), Tw(8430) + dw, Tw(5510) + dh);
+  bMax->move(Tw(6720) + dw, 0);
   bHelp->move(Tw(7200) + dw, 0);
   bMin->move(Tw(7680) + dw, 0);
   bClose->move(Tw(8040) + dw, 0);

@@ -98,6 +98,7 @@ class frmMain : public QWidget, public ShellServices {
   XPTopButtons* helpButton() const { return bHelp; }
   XPTopButtons* minButton() const { return bMin; }
   XPTopButtons* closeButton() const { return bClose; }
+  XPTopButtons* maximizeButton() const { return bMax; }
   QFrame* headerStrip() const { return FrameTop; }
   QFrame* imageArea() const { return FrameDad; }
   PictureBox* picture() const { return picMain; }
@@ -130,6 +131,7 @@ class frmMain : public QWidget, public ShellServices {
   XPTopButtons* bHelp = nullptr;
   XPTopButtons* bMin = nullptr;
   XPTopButtons* bClose = nullptr;
+  XPTopButtons* bMax = nullptr;
   QFrame* FrameTop = nullptr;
   LumbraButton* HeadFile = nullptr;
   LumbraButton* HeadFilter = nullptr;

@@ -14,6 +14,7 @@
 #include "MyXPFrm.h"
 #include "ShellFixture.h"
 #include "WorkRunner.h"
+#include "XPTopButtons.h"
 
 namespace {
 
@@ -156,6 +157,12 @@ TEST_F(ShellTest, ADoubleClickOnTheTitleBarMaximises) {
   doubleClick({100, 10});
   EXPECT_TRUE(main->windowState() & Qt::WindowMaximized);
   doubleClick({100, 10});
+  EXPECT_FALSE(main->windowState() & Qt::WindowMaximized);
+  // The maximise button in the title bar does the same, left of help.
+  EXPECT_EQ(main->maximizeButton()->pos(), QPoint(448, 0));
+  emit main->maximizeButton()->Click();
+  EXPECT_TRUE(main->windowState() & Qt::WindowMaximized);
+  emit main->maximizeButton()->Click();
   EXPECT_FALSE(main->windowState() & Qt::WindowMaximized);
 }
 
