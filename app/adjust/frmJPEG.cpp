@@ -172,10 +172,16 @@ void frmJPEG::OKClicked() {
   bool saved = false;
   try {
     BusyPointer busy;
-    if (SaverSlot())
-      saved = SaverSlot()(FileName, CurrentImage(), quality, grey);
-    else
-      saved = FileObject().MainSave(FileName, CurrentImage(), quality, grey);
+    // Off the window's thread, and always to its end: a save is not abandoned halfway.
+    Shell().RunWork(
+        QStringLiteral("Saving"),
+        [&] {
+          if (SaverSlot())
+            saved = SaverSlot()(FileName, CurrentImage(), quality, grey);
+          else
+            saved = FileObject().MainSave(FileName, CurrentImage(), quality, grey);
+        },
+        false);
   } catch (const std::exception&) {
     saved = false;
   }

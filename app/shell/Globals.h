@@ -53,9 +53,11 @@ class ShellServices {
   virtual QPoint PictureCentre() { return {CurrentImage().Width() / 2, CurrentImage().Height() / 2}; }
   // Runs long work off the window's thread while the window keeps answering;
   // false when the user stopped it (the work is then abandoned, so it must own
-  // what it touches). Exceptions of the work are thrown again here.
-  virtual bool RunWork(const QString& label, const std::function<void()>& work) {
+  // what it touches). Work that must not be abandoned halfway (a save) is run
+  // with stoppable false and always waited for. Exceptions of the work are thrown again here.
+  virtual bool RunWork(const QString& label, const std::function<void()>& work, bool stoppable = true) {
     (void)label;
+    (void)stoppable;
     work();
     return true;
   }

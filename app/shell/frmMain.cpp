@@ -292,8 +292,8 @@ void frmMain::ZoomStep(int steps, QPoint anchor) {
 
 void frmMain::ShowPicture(CDIB* picture) { Display(picture != nullptr ? *picture : CurrentImage()); }
 
-bool frmMain::RunWork(const QString& label, const std::function<void()>& work) {
-  return work_->Run(label, work) == WorkRunner::Outcome::Done;
+bool frmMain::RunWork(const QString& label, const std::function<void()>& work, bool stoppable) {
+  return work_->Run(label, work, stoppable) == WorkRunner::Outcome::Done;
 }
 
 QPoint frmMain::PictureCentre() {

@@ -68,7 +68,7 @@ class frmMain : public QWidget, public ShellServices {
   QWidget* MainWidget() override { return this; }
   void RecordChange(CDIB& before, const QString& label) override;
   void ShowPicture(CDIB* picture) override;
-  bool RunWork(const QString& label, const std::function<void()>& work) override;
+  bool RunWork(const QString& label, const std::function<void()>& work, bool stoppable = true) override;
   QPoint PictureCentre() override;
 
   // The runner of long work; tests wait on it and stop it.
