@@ -84,22 +84,11 @@ EditHistory::~EditHistory() {
 }
 
 bool EditHistory::Record(CDIB& before, const QString& label) {
-  redo_.clear();
-  auto step = std::make_shared<Step>();
-  step->label = label;
-  step->state = currentState_;
-  step->width = before.Width();
-  step->height = before.Height();
-  if (before.DIBPointer() == nullptr || !step->picture.CopyOf(before)) {
-    Clear();
-    currentState_ = nextState_++;
-    return false;
-  }
-  undo_.push_back(std::move(step));
-  currentState_ = nextState_++;
-  CompressOlderSteps();
-  EnforceBudget();
-  return true;
+  // Without a copy the step is empty, and the history is emptied instead.
+  CDIB copy;
+  const bool copied = before.DIBPointer() != nullptr && copy.CopyOf(before);
+  RecordTaken(copy, label);
+  return copied;
 }
 
 void EditHistory::RecordTaken(CDIB& before, const QString& label) {
