@@ -429,7 +429,9 @@ void frmAdjust::RefreshPreview() {
 }
 
 bool frmAdjust::eventFilter(QObject* watched, QEvent* event) {
-  if (watched == PicView && loaded_ && !closed_) {
+  const bool mouseEvent = event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseMove ||
+                          event->type() == QEvent::MouseButtonRelease;
+  if (watched == PicView && loaded_ && !closed_ && mouseEvent) {
     auto* mouse = static_cast<QMouseEvent*>(event);
     if (event->type() == QEvent::MouseButtonPress && mouse->button() == Qt::LeftButton) {
       dragging_ = true;

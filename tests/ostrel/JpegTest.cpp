@@ -66,8 +66,9 @@ std::vector<uint8_t> makeJpeg(int w, int h, bool progressive) {
   jpeg_start_compress(&info, TRUE);
   std::vector<uint8_t> row(3 * w);
   while (info.next_scanline < info.image_height) {
-    for (int i = 0; i < 3 * w; ++i)
-      row[i] = (info.next_scanline < info.image_height / 2 ? kTopRgb : kBottomRgb)[i % 3];
+    const uint8_t* colour = info.next_scanline < info.image_height / 2 ? kTopRgb : kBottomRgb;
+    for (int x = 0; x < w; ++x)
+      for (int c = 0; c < 3; ++c) row[3 * x + c] = colour[c];
     JSAMPROW line = row.data();
     jpeg_write_scanlines(&info, &line, 1);
   }
@@ -176,7 +177,9 @@ TEST(Jpeg, CmykFilesOpenInColour) {
   const uint8_t red[4] = {255, 0, 0, 255}, halfBlack[4] = {255, 255, 255, 127};  // C M Y K, inverted
   std::vector<uint8_t> row(64);
   while (info.next_scanline < 16) {
-    for (int i = 0; i < 64; ++i) row[i] = (info.next_scanline < 8 ? red : halfBlack)[i % 4];
+    const uint8_t* ink = info.next_scanline < 8 ? red : halfBlack;
+    for (int x = 0; x < 16; ++x)
+      for (int c = 0; c < 4; ++c) row[4 * x + c] = ink[c];
     JSAMPROW line = row.data();
     jpeg_write_scanlines(&info, &line, 1);
   }
