@@ -19,7 +19,7 @@ using namespace orvane;
 
 namespace {
 
-struct PngSpec {
+struct PngLayout {
   const char* name;
   int colourType;
   int depth;
@@ -64,7 +64,7 @@ void appendBytes(png_structp png, png_bytep data, size_t n) {
 }
 
 // The file, and the red-green-blue picture it shows over white.
-QByteArray makePng(const PngSpec& spec, int w, int h, std::vector<uint8_t>* expectedRgb,
+QByteArray makePng(const PngLayout& layout, int w, int h, std::vector<uint8_t>* expectedRgb,
                    const QByteArray& icc = {}) {
   QByteArray out;
   png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
@@ -74,11 +74,11 @@ QByteArray makePng(const PngSpec& spec, int w, int h, std::vector<uint8_t>* expe
     return {};
   }
   png_set_write_fn(png, &out, appendBytes, nullptr);
-  png_set_IHDR(png, info, w, h, spec.depth, spec.colourType,
-               spec.interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
+  png_set_IHDR(png, info, w, h, layout.depth, layout.colourType,
+               layout.interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
                PNG_FILTER_TYPE_DEFAULT);
-  const int entries = 1 << spec.depth;
-  std::vector<png_color> palette(spec.colourType == PNG_COLOR_TYPE_PALETTE ? entries : 0);
+  const int entries = 1 << layout.depth;
+  std::vector<png_color> palette(layout.colourType == PNG_COLOR_TYPE_PALETTE ? entries : 0);
   std::vector<png_byte> alphas(palette.size());
   for (int i = 0; i < static_cast<int>(palette.size()); ++i) {
     palette[i] = {paletteColour(i, 0), paletteColour(i, 1), paletteColour(i, 2)};
@@ -87,7 +87,7 @@ QByteArray makePng(const PngSpec& spec, int w, int h, std::vector<uint8_t>* expe
   if (!palette.empty()) png_set_PLTE(png, info, palette.data(), entries);
   png_color_16 greyKey{};
   greyKey.gray = kTransparentGrey;
-  if (spec.transparency)
+  if (layout.transparency)
     png_set_tRNS(png, info, palette.empty() ? nullptr : alphas.data(), static_cast<int>(alphas.size()),
                  palette.empty() ? &greyKey : nullptr);
   if (!icc.isEmpty())
@@ -95,38 +95,38 @@ QByteArray makePng(const PngSpec& spec, int w, int h, std::vector<uint8_t>* expe
                  static_cast<png_uint_32>(icc.size()));
   png_write_info(png, info);
 
-  const int channels = channelsOf(spec.colourType);
-  const size_t rowBytes = (static_cast<size_t>(w) * channels * spec.depth + 7) / 8;
+  const int channels = channelsOf(layout.colourType);
+  const size_t rowBytes = (static_cast<size_t>(w) * channels * layout.depth + 7) / 8;
   std::vector<std::vector<png_byte>> rows(h, std::vector<png_byte>(rowBytes, 0));
   expectedRgb->assign(static_cast<size_t>(w) * h * 3, 0);
   for (int y = 0; y < h; ++y) {
     for (int x = 0; x < w; ++x) {
       uint32_t v[4] = {};
       for (int c = 0; c < channels; ++c) {
-        v[c] = sample(x, y, c, spec.depth);
-        const size_t bit = (static_cast<size_t>(x) * channels + c) * spec.depth;
-        if (spec.depth == 16) {
+        v[c] = sample(x, y, c, layout.depth);
+        const size_t bit = (static_cast<size_t>(x) * channels + c) * layout.depth;
+        if (layout.depth == 16) {
           rows[y][bit / 8] = static_cast<png_byte>(v[c] >> 8);
           rows[y][bit / 8 + 1] = static_cast<png_byte>(v[c]);
         } else {
-          rows[y][bit / 8] |= static_cast<png_byte>(v[c] << (8 - spec.depth - bit % 8));
+          rows[y][bit / 8] |= static_cast<png_byte>(v[c] << (8 - layout.depth - bit % 8));
         }
       }
       uint8_t rgb[3], alpha = 255;
-      switch (spec.colourType) {
+      switch (layout.colourType) {
         case PNG_COLOR_TYPE_PALETTE:
           for (int c = 0; c < 3; ++c) rgb[c] = paletteColour(static_cast<int>(v[0]), c);
-          if (spec.transparency) alpha = paletteAlpha(static_cast<int>(v[0]));
+          if (layout.transparency) alpha = paletteAlpha(static_cast<int>(v[0]));
           break;
         case PNG_COLOR_TYPE_GRAY:
         case PNG_COLOR_TYPE_GRAY_ALPHA:
-          rgb[0] = rgb[1] = rgb[2] = to8(v[0], spec.depth);
-          if (channels == 2) alpha = to8(v[1], spec.depth);
-          if (spec.transparency && v[0] == kTransparentGrey) alpha = 0;
+          rgb[0] = rgb[1] = rgb[2] = to8(v[0], layout.depth);
+          if (channels == 2) alpha = to8(v[1], layout.depth);
+          if (layout.transparency && v[0] == kTransparentGrey) alpha = 0;
           break;
         default:
-          for (int c = 0; c < 3; ++c) rgb[c] = to8(v[c], spec.depth);
-          if (channels == 4) alpha = to8(v[3], spec.depth);
+          for (int c = 0; c < 3; ++c) rgb[c] = to8(v[c], layout.depth);
+          if (channels == 4) alpha = to8(v[3], layout.depth);
       }
       for (int c = 0; c < 3; ++c)
         (*expectedRgb)[(static_cast<size_t>(y) * w + x) * 3 + c] = overWhite(rgb[c], alpha);
@@ -163,7 +163,7 @@ void expectPicture(const CDIB& dib, int w, int h, const std::vector<uint8_t>& rg
 }  // namespace
 
 TEST(PngFile, EveryColourTypeAndDepthOpensAsItsPixelsOverWhite) {
-  const PngSpec specs[] = {
+  const PngLayout layouts[] = {
       {"palette 1", PNG_COLOR_TYPE_PALETTE, 1},
       {"palette 2", PNG_COLOR_TYPE_PALETTE, 2},
       {"palette 4", PNG_COLOR_TYPE_PALETTE, 4},
@@ -185,10 +185,10 @@ TEST(PngFile, EveryColourTypeAndDepthOpensAsItsPixelsOverWhite) {
       {"rgb 8 interlaced", PNG_COLOR_TYPE_RGB, 8, true},
       {"rgba 16 interlaced", PNG_COLOR_TYPE_RGB_ALPHA, 16, true},
   };
-  for (const PngSpec& spec : specs) {
-    SCOPED_TRACE(spec.name);
+  for (const PngLayout& layout : layouts) {
+    SCOPED_TRACE(layout.name);
     std::vector<uint8_t> expected;
-    const QByteArray file = makePng(spec, 13, 7, &expected);
+    const QByteArray file = makePng(layout, 13, 7, &expected);
     ASSERT_FALSE(file.isEmpty());
     CDIB picture;
     FileReport report;
