@@ -68,11 +68,37 @@ bool plausibleEmf(const QByteArray& data) {
   if (type != 1 || signature != kEmfSignature || headerSize < 88 || headerSize % 4 != 0 ||
       headerSize > static_cast<quint32>(data.size()) || bytes > static_cast<quint64>(data.size()))
     return false;
+  // The converter trusts the lengths inside records: every text and
+  // description must lie within its own record.
+  const auto inside = [](quint64 offset, quint64 length, quint64 recordSize) {
+    return length == 0 || (offset >= 8 && offset <= recordSize && length <= recordSize - offset);
+  };
+  // A description, when there is one, is read up to its terminating zero: it
+  // must have one within its record.
+  const quint64 descriptionChars = le32(data, 60), descriptionOffset = le32(data, 64);
+  if (descriptionChars != 0 || descriptionOffset != 0) {
+    if (descriptionChars == 0 || descriptionOffset < 88 ||
+        !inside(descriptionOffset, 2 * descriptionChars, headerSize))
+      return false;
+    bool terminated = false;
+    for (quint64 i = 0; i < descriptionChars && !terminated; ++i)
+      terminated = data[static_cast<qsizetype>(descriptionOffset + 2 * i)] == 0 &&
+                   data[static_cast<qsizetype>(descriptionOffset + 2 * i + 1)] == 0;
+    if (!terminated) return false;
+  }
+  if (headerSize >= 100 && !inside(le32(data, 92), le32(data, 88), headerSize)) return false;  // pixel format
   quint64 pos = headerSize;
   while (pos + 8 <= bytes) {
     const quint32 recordType = le32(data, static_cast<qsizetype>(pos));
     const quint64 recordSize = le32(data, static_cast<qsizetype>(pos) + 4);
     if (recordSize < 8 || recordSize % 4 != 0 || recordSize > bytes - pos) return false;
+    if (recordType == 83 || recordType == 84) {  // text out, in bytes or in UTF-16
+      if (recordSize < 76) return false;
+      const qsizetype at = static_cast<qsizetype>(pos);
+      const quint64 chars = le32(data, at + 44);
+      if (!inside(le32(data, at + 48), chars * (recordType == 84 ? 2 : 1), recordSize)) return false;
+      if (le32(data, at + 72) != 0 && !inside(le32(data, at + 72), 4 * chars, recordSize)) return false;
+    }
     if (recordType == 14) return true;  // end of file record
     pos += recordSize;
   }
