@@ -195,6 +195,14 @@ bool readWithQt(const QString& path, const char* format, CDIB& xDIB, const OpenO
     int64_t width = 0, height = 0;
     GifCanvasSize(data, width, height);
     if (!FitsPixelBudget(width, height, options, report)) return false;
+    // A canvas far larger than its data could ever paint is a decompression
+    // bomb: refused before Qt allocates it. LZW gives at most a few thousand
+    // pixels a byte, so real pictures stay well inside this.
+    constexpr int64_t kMostGifPixelsPerByte = 4096;
+    if (width * height / kMostGifPixelsPerByte > data.size()) {
+      report.error = kDamaged;
+      return false;
+    }
   } else {
     // The size from the header, checked before Qt allocates the picture.
     const QSize size = reader.size();
