@@ -211,7 +211,10 @@ TEST_F(HostileFiles, GifTruncatedOrOversized) {
   const QByteArray gif = sample_pictures::twoFrameGif();
   QByteArray huge = gif;
   huge[6] = '\x60', huge[7] = '\xEA', huge[8] = '\x60', huge[9] = '\xEA';  // 60000 x 60000
+  QByteArray bomb = gif;
+  bomb[6] = '\x40', bomb[7] = '\x1F', bomb[8] = '\x40', bomb[9] = '\x1F';  // 8000 x 8000 from a few bytes
   expectRefused({
+      {"bomb.gif", bomb, kDamaged},
       {"text.gif", "hello, world", NotFormatReason("GIF")},
       {"header.gif", gif.left(13), kDamaged},
       {"huge.gif", huge, kTooLarge(60000, 60000)},
