@@ -9,6 +9,8 @@
 #include <utility>
 
 #include "CDIB.h"
+#include "PackedPixels.h"
+#include "Qrix.h"
 #include "cEffectDIB.h"
 #include "cFilterDIB.h"
 
@@ -157,6 +159,22 @@ std::vector<OperationDef> buildOperations() {
           .within(1),
       withReach(entry<&F::FastBlurPlus>("FastBlurPlus", {p("xScale", 3)}), fastBlurPlusReach),
       entry<&F::AutoLevel>("AutoLevel", {in("mnu_Filter_AutoProcess", 0, "Auto Level           F2")}),
+      // Spreads each channel's levels by how often they occur; counted over the whole
+      // picture (or the whole selected part), so it has no reach.
+      {"Equalize",
+       OperationDef::Filter,
+       {},
+       {in("mnu_Filter_AutoProcess", 2, "Equalize")},
+       [](OperationTools&, CDIB& image, OperationArgs) {
+         if (image.DIBPointer() == nullptr) return true;
+         withPackedPixels(image, [&](uint8_t* pixels, int32_t size) {
+           QRIX(dllhisequip)(pixels, size, image.Width(), image.Height());
+         });
+         return true;
+       },
+       std::nullopt,
+       nullptr,
+       false},
       entry<&F::InvertAll>("InvertAll", {in("mnu_Filter_Invert", 0, "Invert RGB")}).within(1),
       entry<&F::InvertRed>("InvertRed", {in("mnu_Filter_Invert", 1, "Invert Red")}).within(1),
       entry<&F::InvertGreen>("InvertGreen", {in("mnu_Filter_Invert", 2, "Invert Green")}).within(1),

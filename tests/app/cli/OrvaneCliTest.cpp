@@ -52,7 +52,7 @@ TEST_F(OrvaneCli, ListsEveryOperationWithItsArguments) {
   const CliRun run = runCli({"--list"});
   ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
   const QStringList lines = run.out.split('\n', Qt::SkipEmptyParts);
-  EXPECT_EQ(lines.size(), 109 + 13);
+  EXPECT_EQ(lines.size(), 110 + 13);
   for (const char* want : {"InvertRed", "Brightness:Rpct", "Rotate:Angle", "Zoom:newW,newH,ByRatio",
                            "AdjLevel:RMin,RMax,GMin,GMax,bMin,BMax", "Blinds:Blinds,Reverse,Hor,Bump",
                            "Emboss:GreyScale,Intensity,Direction,xR,xG,xB", "Noise_Reduction_Median",

@@ -24,7 +24,7 @@ TEST(OperationTable, NamesAreFoundAndParametersFollowTheFunctionsTypes) {
     for (const orvane::Param& param : op.params) EXPECT_TRUE(param.accepts(param.def)) << op.name;
     owners[op.owner].insert(op.name);
   }
-  EXPECT_EQ(owners[OperationDef::Filter].size(), 109u);
+  EXPECT_EQ(owners[OperationDef::Filter].size(), 110u);
   EXPECT_EQ(owners[OperationDef::Effect].size(), 13u);
   EXPECT_EQ(FindOperation("kIlLrEd"), FindOperation("KillRed"));
   EXPECT_EQ(FindOperation("Kill"), nullptr);
@@ -76,6 +76,25 @@ TEST(OperationTable, AtTheirDefaultsOnlyTheNeutralOperationsKeepAPicture) {
   rotate.apply(image, {&angle, 1});
   EXPECT_EQ(image.Width(), 9);
   EXPECT_EQ(image.Height(), 13);
+}
+
+// Equalize maps each level to 255 x the share of pixels below it. Three pixels
+// wide, so the rows carry padding, which must neither be counted nor changed:
+// levels 10, 20 and 30 on two pixels each of six become 0, 85 and 170.
+TEST(OperationTable, EqualizeSpreadsTheLevelsOfThePixelsOnly) {
+  orvane::CDIB image;
+  image.Create(3, 2);
+  const uint8_t levels[2][3] = {{10, 20, 30}, {30, 20, 10}};
+  for (int32_t y = 0; y < 2; ++y)
+    for (int32_t x = 0; x < 3; ++x)
+      for (int32_t c = 0; c < 3; ++c) optest::at(image, x, y, c) = levels[y][x];
+  for (int32_t y = 0; y < 2; ++y) image.DIBPointer()[y * image.SRB() + 9] = 7;  // a pad byte
+  ASSERT_TRUE(FindOperation("Equalize")->apply(image, {}));
+  const uint8_t expected[2][3] = {{0, 85, 170}, {170, 85, 0}};
+  for (int32_t y = 0; y < 2; ++y)
+    for (int32_t x = 0; x < 3; ++x)
+      for (int32_t c = 0; c < 3; ++c) EXPECT_EQ(optest::at(image, x, y, c), expected[y][x]) << x << y << c;
+  for (int32_t y = 0; y < 2; ++y) EXPECT_EQ(image.DIBPointer()[y * image.SRB() + 9], 7);
 }
 
 }  // namespace

@@ -57,7 +57,7 @@ TEST_F(ShellTest, MenuTreeHasTheCaptionsIndicesAndSeparators) {
             (QStringList{"~>Auto Process", "~-", "~>Color Adjustment", "~-", "~>Blur", "~>Sharpen", "~-",
                          "~>Style", "~>Chemistry", "~>Physics", "~>Nature", "~>Art"}));
   EXPECT_EQ(level(sub(filter, "Auto Process")),
-            (QStringList{"0:Auto Level           F2", "1:Auto Contrast     F3"}));
+            (QStringList{"0:Auto Level           F2", "1:Auto Contrast     F3", "2:Equalize"}));
   QMenu* color = sub(filter, "Color Adjustment");
   EXPECT_EQ(level(color), (QStringList{"0:Brightness and Contrast...",
                                        "1:Exposal...",
@@ -115,8 +115,8 @@ TEST_F(ShellTest, EveryItemAndOnlyItemsDispatch) {
       items += clickable;
     }
   }
-  // File 5 + Undo, Redo, Copy, Paste, Filter 106, Effect 14, Help 4, Zoom 12.
-  EXPECT_EQ(items, 145);
+  // File 5 + Undo, Redo, Copy, Paste, Filter 107, Effect 14, Help 4, Zoom 12.
+  EXPECT_EQ(items, 146);
 }
 
 struct Row {
@@ -130,7 +130,7 @@ const Row kTable[] = {
     {"mnu_File",
      "0=File:OpenImage 1=File:SaveImageAs 3=File:BackToOriginal 4=File:CropToSelection 6=File:Exit 2=- 5=-"},
     {"mnu_FileEdit", "0=File:Undo 1=File:Redo 3=File:Copy 4=File:Paste 2=- 5=-"},
-    {"mnu_Filter_AutoProcess", "0=F:AutoLevel 1=F:AutoContrast 2=-"},
+    {"mnu_Filter_AutoProcess", "0=F:AutoLevel 1=F:AutoContrast 2=F:Equalize 3=-"},
     {"mnu_Filter_ColorAdj",
      "0=D:1 1=D:2 3=D:3 4=D:4 5=D:5 7=D:6 8=D:7 18=F:FalseColor 19=D:8 2=- 6=- 9=- 10=- 11=- 12=- 13=- 14=- "
      "15=- 16=- "
