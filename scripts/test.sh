@@ -8,7 +8,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/deps.sh
-scripts/build.sh -DORVANE_WERROR=ON
+scripts/build.sh -DORVANE_WERROR=ON -DORVANE_BENCH=ON
 export QT_QPA_PLATFORM=offscreen
 (cd build && ctest --output-on-failure -j2)
 

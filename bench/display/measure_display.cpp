@@ -52,7 +52,7 @@ QString MakePhoto() {
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
   const QString path = argc > 1 ? QString::fromLocal8Bit(argv[1]) : MakePhoto();
-  CommonDialog::SetRunner([&](bool, const QString&, int, QWidget*) { return path; });
+  CommonDialog::SetRunner([&](bool, const QString&, int, int&, QWidget*) { return path; });
   frmMain window;
   window.endProgram = [] {};
   window.resize(1280, 900);
