@@ -371,38 +371,65 @@ int32_t dlltrapezia(const uint8_t* source, uint8_t* destination, int32_t width, 
   return 1;
 }
 
+namespace {
+
+// start with step added `count` times, one addition at a time (a product would round differently).
+double afterSteps(double start, double step, int64_t count) {
+  double v = start;
+  for (int64_t n = 0; n < count; ++n) v += step;
+  return v;
+}
+
+}  // namespace
+
+// The pentagon worked out row by row from its outline. The top width is percent1 % of the width and
+// the bottom width percent3 %, both centred; the middle row lies percent2 % of the height up. Rows
+// below the middle row (r < middle) widen from the top width to the whole width while their left edge
+// moves from the centred top to 0, each by `middle` equal steps; the rows after them narrow to the
+// bottom width while the left edge moves from 0 to the centred bottom, the edge by (height - middle)
+// steps and the length by as many steps as there are such rows. A row is one step further on than
+// the row before, the first already one step from the start.
+//
+// Destination pixel j of row r (j = 0, 1, ... while j < length) is column trunc(j + left), taken from
+// column trunc(j * width / length) of the same row r of the source. The columns only grow with j,
+// so the row ends at the first destination offset at or past size - 2; a pixel is copied only when
+// both offsets lie strictly between 0 and size - 2. Source and destination may share memory, so the
+// rows go in order, and the pixels of a row by j, each read whole before it is written.
 int32_t dllpentagon(const uint8_t* source, uint8_t* destination, int32_t width, int32_t height,
                     int32_t stride, int32_t size, int32_t percent1, int32_t percent2, int32_t percent3) {
-  if (percent1 <= 0 || percent2 <= 0 || percent3 <= 0) return 1;  // no shape for an empty share
-  if (width <= 0 || height <= 0) return 1;
-  const Resampler rs{source, destination, stride, int64_t{size} - 2};
-  const double topWidth = static_cast<double>(width) * percent1 * 0.01;
-  const double middleRow = static_cast<double>(height) * percent2 * 0.01;
-  const double bottomWidth = static_cast<double>(width) * percent3 * 0.01;
-  int64_t r = 0;
-  double length = topWidth;
-  // Widening up to the middle row. Rows past the picture fail the address guard, so the
-  // walk stops at its last row.
-  if (middleRow > 0) {
-    double left = width / 2.0 - topWidth / 2;
-    const double leftStep = -left / middleRow;
-    const double lengthStep = (width - topWidth) / middleRow;
-    for (; r < middleRow && r < height; ++r) {
-      left += leftStep;
-      length += lengthStep;
-      if (length > 0) rs.row(r, left, length, width / length, false);
-    }
-  }
-  // Narrowing from there to the last row.
-  if (r < height) {
-    const int64_t remaining = height - r;
-    double left = 0;
-    const double leftStep = (width / 2.0 - bottomWidth / 2) / (height - middleRow);
-    const double lengthStep = -(length - bottomWidth) / remaining;
-    for (; r < height; ++r) {
-      left += leftStep;
-      length += lengthStep;
-      if (length > 0) rs.row(r, left, length, width / length, false);
+  if (percent1 <= 0 || percent2 <= 0 || percent3 <= 0 || width <= 0 || height <= 0) return 1;
+  const double w = width;
+  const double top = w * percent1 * 0.01;
+  const double middle = static_cast<double>(height) * percent2 * 0.01;
+  const double bottom = w * percent3 * 0.01;
+
+  int64_t widening = 0;  // rows r < middle, at most every row
+  while (widening < height && widening < middle) ++widening;
+
+  const double topLeft = w / 2.0 - top / 2;
+  const double wideLeftStep = -topLeft / middle;
+  const double wideLengthStep = (w - top) / middle;
+  const double lengthAtMiddle = afterSteps(top, wideLengthStep, widening);
+  const double narrowLeftStep = (w / 2.0 - bottom / 2) / (height - middle);
+  const double narrowLengthStep = -(lengthAtMiddle - bottom) / static_cast<double>(height - widening);
+
+  const int64_t last = int64_t{size} - 2;
+  for (int64_t r = 0; r < height; ++r) {
+    const bool wide = r < widening;
+    const int64_t steps = wide ? r + 1 : r - widening + 1;
+    const double left =
+        wide ? afterSteps(topLeft, wideLeftStep, steps) : afterSteps(0.0, narrowLeftStep, steps);
+    const double length =
+        wide ? afterSteps(top, wideLengthStep, steps) : afterSteps(lengthAtMiddle, narrowLengthStep, steps);
+    for (int64_t j = 0; j < length; ++j) {
+      const int64_t to = r * stride + 3 * int64_t{truncToInt(static_cast<double>(j) + left)};
+      if (to >= last) break;
+      const int64_t from = r * stride + 3 * int64_t{truncToInt(static_cast<double>(j) * (w / length))};
+      if (to <= 0 || from <= 0 || from >= last) continue;
+      const uint8_t pixel[3] = {source[from], source[from + 1], source[from + 2]};
+      destination[to] = pixel[0];
+      destination[to + 1] = pixel[1];
+      destination[to + 2] = pixel[2];
     }
   }
   return 1;
