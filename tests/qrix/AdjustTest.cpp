@@ -89,6 +89,12 @@ TEST(ColourAdjust, HandComputedValues) {
        [](uint8_t* p, int32_t n) { return dllrgbbalance(p, n, 30, -20, 10); },
        {{250, 10, 100}},
        {{255, 0, 130}}},
+      // Deltas far outside a byte add exactly, with no 32-bit wrap: green 128 + INT32_MAX is 255 (a
+      // wrapped sum would be negative, 0), red 255 + INT32_MIN is 0, blue 0 + 255 is 255.
+      {"rgb balance extreme",
+       [](uint8_t* p, int32_t n) { return dllrgbbalance(p, n, INT32_MIN, INT32_MAX, 255); },
+       {{0, 128, 255}, {200, 1, 1}},
+       {{255, 255, 0}, {255, 255, 0}}},
       {"yuv balance",
        [](uint8_t* p, int32_t n) { return dllyuvbalance(p, n, 10, -20, 5); },
        {{50, 100, 200}},

@@ -158,4 +158,19 @@ TEST(Distort, PentagonWidensToTheMiddleRowAndNarrowsAfter) {
                 {K, {3, 0}, {3, 2}, K}});
 }
 
+// A middle row between two rows: rows 0 and 1 lie below 1.5 and widen, and the one row left narrows,
+// its left edge stepping by (width / 2 - bottom / 2) / (height - middle) = 1 / 1.5, not by 1 / (rows
+// left). 4 x 3 at 50 %: top 2, bottom 2. Row 0: left 1 - 2/3 = 1/3, length 2 + 4/3 = 10/3, source
+// column trunc(1.2 j). Row 1: left -1/3, length 14/3, source column trunc(6 j / 7). Row 2: left 2/3,
+// length 14/3 - 8/3 = 2, source columns 0 and 2 into columns 0 and 1.
+TEST(Distort, PentagonNarrowsOverTheHeightAfterTheMiddleRow) {
+  const PixelBuffer src = randomBuffer(4, 3, 12);
+  PixelBuffer dst(4, 3, kFill);
+  dllpentagon(src.data(), dst.data(), 4, 3, dst.stride, dst.size(), 50, 50, 50);
+  expectPixels(src, dst,
+               {{K, {0, 1}, {0, 2}, {0, 3}},  //
+                {{1, 0}, {1, 1}, {1, 2}, {1, 3}},
+                {{2, 0}, {2, 2}, K, K}});
+}
+
 }  // namespace

@@ -23,11 +23,6 @@ inline int64_t pixelOffset(int32_t row, int32_t column, int32_t stride) {
   return static_cast<int64_t>(row) * stride + 3 * static_cast<int64_t>(column);
 }
 
-// The frame functions write only pixels strictly after the buffer start and before start + size - 2.
-inline bool insideGuard(int64_t offset, int32_t size) {
-  return offset > 0 && offset < static_cast<int64_t>(size) - 2;
-}
-
 // Key test of the blending functions: true when the triple differs from the key colour.
 inline bool differsFromKey(const uint8_t* p, int32_t keyRed, int32_t keyGreen, int32_t keyBlue,
                            int32_t tolerance) {
@@ -37,55 +32,6 @@ inline bool differsFromKey(const uint8_t* p, int32_t keyRed, int32_t keyGreen, i
 }
 
 enum class Side { Top, Bottom, Left, Right };
-
-// Walks the four bands of a frame `depth` pixels deep, top, bottom, left, right. Every step k of every
-// band is announced through onStep(side, k), even when it covers no pixel, so callers can advance their
-// per-step values incrementally; onPixel(side, k, offset) follows for each pixel of the step.
-// Bottom step k is row k over columns k .. width-1-k; left step k is column k over rows k+1 .. height-1-k.
-// Top step k is row height-1-k over columns k+1 .. width-1-k and right step k is column width-1-k over
-// rows k+1 .. height-2-k, so the four corners are shared without overlap. In frames deeper than half
-// the picture the top and right bands skip what the bottom and left bands already cover, so no pixel
-// is ever visited twice, and steps that would lie outside the picture's rows or columns are empty.
-template <class StepFn, class PixelFn>
-void walkBands(int32_t width, int32_t height, int32_t stride, int32_t depth, StepFn&& onStep,
-               PixelFn&& onPixel) {
-  auto bottomCovers = [&](int32_t row, int32_t column) {
-    return row < depth && column >= row && column <= width - 1 - row;
-  };
-  auto leftCovers = [&](int32_t row, int32_t column) {
-    return column < depth && row >= column + 1 && row <= height - 1 - column;
-  };
-  for (int32_t k = 0; k < depth; ++k) {
-    onStep(Side::Top, k);
-    const int32_t row = height - 1 - k;
-    for (int32_t c = k + 1; row >= 0 && c <= width - 1 - k; ++c)
-      if (!bottomCovers(row, c)) onPixel(Side::Top, k, pixelOffset(row, c, stride));
-  }
-  for (int32_t k = 0; k < depth; ++k) {
-    onStep(Side::Bottom, k);
-    for (int32_t c = k; k < height && c <= width - 1 - k; ++c)
-      onPixel(Side::Bottom, k, pixelOffset(k, c, stride));
-  }
-  for (int32_t k = 0; k < depth; ++k) {
-    onStep(Side::Left, k);
-    for (int32_t r = k + 1; k < width && r <= height - 1 - k; ++r)
-      onPixel(Side::Left, k, pixelOffset(r, k, stride));
-  }
-  for (int32_t k = 0; k < depth; ++k) {
-    onStep(Side::Right, k);
-    const int32_t column = width - 1 - k;
-    for (int32_t r = k + 1; column >= 0 && r <= height - 2 - k; ++r)
-      if (!leftCovers(r, column)) onPixel(Side::Right, k, pixelOffset(r, column, stride));
-  }
-}
-
-// A value that starts at `start` on step 0 of each band and grows by `delta` per step.
-struct StepValue {
-  double start;
-  double delta;
-  double value = 0.0;
-  void onStep(int32_t k) { value = k == 0 ? start : value + delta; }
-};
 
 // Ramps over columns (flag non-zero, double step) or rows (flag 0, integer step); the value is advanced
 // before each column or row is painted.
@@ -324,28 +270,6 @@ int32_t dllframecolor(uint8_t* image, int32_t, int32_t width, int32_t height, in
   return 1;
 }
 
-int32_t dllframenoise(uint8_t* image, int32_t size, int32_t width, int32_t height, int32_t stride,
-                      int32_t red, int32_t green, int32_t blue, int32_t densityPercent, int32_t depth) {
-  seedRandom(static_cast<uint32_t>(std::time(nullptr)));
-  StepValue weight{1.0, -1.0 / depth};
-  double p = 0.0;
-  walkBands(
-      width, height, stride, depth,
-      [&](Side, int32_t k) {
-        weight.onStep(k);
-        p = densityPercent * weight.value;
-      },
-      [&](Side, int32_t, int64_t offset) {
-        const int32_t draw = randomStep(100);
-        if (!insideGuard(offset, size) || !(draw < p)) return;
-        uint8_t* q = image + offset;
-        q[2] = lowByte(red);
-        q[1] = lowByte(green);
-        q[0] = lowByte(blue);
-      });
-  return 1;
-}
-
 namespace {
 
 // The frames below are worked out pixel by pixel rather than by walking the bands: each pixel of the
@@ -405,6 +329,51 @@ void eachFramePixel(uint8_t* image, int32_t size, int32_t width, int32_t height,
 uint8_t clampToByte(double v) { return static_cast<uint8_t>(v <= 0 ? 0 : (v >= 255 ? 255 : v)); }
 
 }  // namespace
+
+// The noise frame draws one random step for every frame pixel, painted or not, in the order of the
+// frame's walk: the whole top band, then the bottom, the left and the right band; within a band its
+// steps from k = 0 (the outermost) inward; within a step its pixels by ascending column (top and
+// bottom bands, which run along rows) or ascending row (left and right bands). Rather than walking
+// the bands, every pixel of the picture is placed by the band model's rules (coverOf) and the pixels
+// are then put in that order. A pixel of step k is painted when its draw is below densityPercent
+// times a weight falling from 1 by 1 / depth per step, and it lies inside the guard.
+int32_t dllframenoise(uint8_t* image, int32_t size, int32_t width, int32_t height, int32_t stride,
+                      int32_t red, int32_t green, int32_t blue, int32_t densityPercent, int32_t depth) {
+  seedRandom(static_cast<uint32_t>(std::time(nullptr)));
+  struct Visit {
+    int32_t band, step, along;
+    int64_t offset;
+  };
+  std::vector<Visit> visits;
+  for (int32_t row = 0; row < height; ++row) {
+    for (int32_t column = 0; column < width; ++column) {
+      Cover cover;
+      if (!coverOf(row, column, width, height, depth, cover)) continue;
+      int32_t band = 3;
+      if (cover.side == Side::Top) band = 0;
+      if (cover.side == Side::Bottom) band = 1;
+      if (cover.side == Side::Left) band = 2;
+      const bool alongRow = cover.side == Side::Top || cover.side == Side::Bottom;
+      visits.push_back(
+          {band, cover.step, alongRow ? column : row, int64_t{row} * stride + 3 * int64_t{column}});
+    }
+  }
+  std::sort(visits.begin(), visits.end(), [](const Visit& x, const Visit& y) {
+    if (x.band != y.band) return x.band < y.band;
+    if (x.step != y.step) return x.step < y.step;
+    return x.along < y.along;
+  });
+  const auto weight = stepValues(1.0, -1.0 / depth, depth);
+  for (const Visit& v : visits) {
+    const int32_t draw = randomStep(100);
+    if (!(draw < densityPercent * weight[v.step])) continue;
+    if (v.offset <= 0 || v.offset >= int64_t{size} - 2) continue;
+    image[v.offset] = lowByte(blue);
+    image[v.offset + 1] = lowByte(green);
+    image[v.offset + 2] = lowByte(red);
+  }
+  return 1;
+}
 
 int32_t dllframebright(uint8_t* image, int32_t size, int32_t width, int32_t height, int32_t stride,
                        int32_t outerAmount, int32_t innerAmount, int32_t depth) {

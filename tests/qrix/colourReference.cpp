@@ -29,9 +29,9 @@ namespace {
 
 inline uint8_t clampByte64(int64_t v) { return static_cast<uint8_t>(v < 0 ? 0 : (v > 255 ? 255 : v)); }
 
-// An amount added to a byte and clamped saturates at +-255; limiting it first keeps the
-// sum in 32 bits without changing any result.
-inline int32_t limitAmount(int32_t amount) { return std::clamp(amount, -255, 255); }
+// Whether the flat walk reaches byte i: the byte belongs to the triple starting at i - i % 3, and
+// the walk takes every triple that starts below size - 2.
+inline bool walkReaches(int64_t i, int32_t size) { return i - i % 3 < int64_t{size} - 2; }
 
 // One 256-entry table per channel (byte 0, 1, 2 of the triple).
 using ChannelTables = uint8_t[3][256];
@@ -54,13 +54,12 @@ double wrapHue(double h) {
 
 }  // namespace
 
+// Brightness and the channel balance are written byte by byte from their rule, with no triple walk
+// and no limiting of the amounts: every byte the walk reaches gains its channel's amount, the sum
+// taken in 64 bits (so any int32 amount adds exactly) and held to 0 .. 255.
+
 int32_t dllbrightness(uint8_t* image, int32_t size, int32_t amount) {
-  const int32_t a = limitAmount(amount);
-  forEachTriple(image, size, [a](uint8_t* p) {
-    p[0] = static_cast<uint8_t>(clampByte(p[0] + a));
-    p[1] = static_cast<uint8_t>(clampByte(p[1] + a));
-    p[2] = static_cast<uint8_t>(clampByte(p[2] + a));
-  });
+  for (int64_t i = 0; walkReaches(i, size); ++i) image[i] = clampByte64(int64_t{image[i]} + amount);
   return 1;
 }
 
@@ -89,12 +88,8 @@ int32_t dllexposal(uint8_t* image, int32_t size, int32_t level) {
 }
 
 int32_t dllrgbbalance(uint8_t* image, int32_t size, int32_t redDelta, int32_t greenDelta, int32_t blueDelta) {
-  const int32_t dr = limitAmount(redDelta), dg = limitAmount(greenDelta), db = limitAmount(blueDelta);
-  forEachTriple(image, size, [=](uint8_t* p) {
-    p[0] = static_cast<uint8_t>(clampByte(p[0] + db));
-    p[1] = static_cast<uint8_t>(clampByte(p[1] + dg));
-    p[2] = static_cast<uint8_t>(clampByte(p[2] + dr));
-  });
+  const int64_t deltaOfChannel[3] = {blueDelta, greenDelta, redDelta};  // byte i % 3 of a pixel
+  for (int64_t i = 0; walkReaches(i, size); ++i) image[i] = clampByte64(image[i] + deltaOfChannel[i % 3]);
   return 1;
 }
 

@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdlib>
 #include <cstring>
+#include <vector>
 
 #include "ReferenceSupport.h"
 
@@ -386,19 +387,24 @@ int32_t dllemboss(const uint8_t* source, uint8_t* destination, int32_t size, int
   return 1;
 }
 
-// In place against the pixel one row later and one to the right. That partner lies ahead of the
-// walk, so it is always read before it is rewritten. Results keep their low byte (no clamping).
+// Worked byte by byte from the untouched picture rather than in place: byte i of a pixel the walk
+// reaches (its triple starting below size - stride - 5, so that the partner's three bytes end before
+// the buffer's last byte) becomes |partner - self + 128| with its low byte kept, the partner being the
+// same channel one row on and one pixel right, at i + stride + 3. For a row step of -2 or more that
+// partner lies at or after the byte itself, which an in-place walk has not rewritten yet, so the
+// snapshot gives the same bytes as working in place.
 int32_t dllengrave(uint8_t* image, int32_t size, int32_t stride, int32_t redSwitch, int32_t greenSwitch,
                    int32_t blueSwitch) {
-  const bool on[3] = {(blueSwitch & 0xff) != 0, (greenSwitch & 0xff) != 0, (redSwitch & 0xff) != 0};
-  const int64_t end = int64_t(size) - stride - 5;
-  const int64_t ahead = int64_t(stride) + 3;
-  for (int64_t k = 0; k < end; k += 3)
-    for (int c = 0; c < 3; ++c)
-      if (on[c]) {
-        const int32_t v = image[k + ahead + c] - image[k + c] + 128;
-        image[k + c] = static_cast<uint8_t>(v < 0 ? -v : v);
-      }
+  const int64_t bytes = int64_t{size} + 1;
+  const std::vector<uint8_t> before(image, image + std::max<int64_t>(bytes, 0));
+  for (int64_t i = 0; i < bytes; ++i) {
+    const int64_t pixel = i - i % 3;
+    if (pixel + int64_t{stride} + 5 >= size) continue;  // its partner would reach the last byte
+    const int32_t channelSwitch = i % 3 == 0 ? blueSwitch : i % 3 == 1 ? greenSwitch : redSwitch;
+    if (channelSwitch % 256 == 0) continue;  // only the switch's low byte counts
+    const int32_t difference = before[i + stride + 3] - before[i] + 128;
+    image[i] = static_cast<uint8_t>(std::abs(difference) % 256);
+  }
   return 1;
 }
 

@@ -211,35 +211,23 @@ int32_t dllwave(uint8_t* image, int32_t size, int32_t width, int32_t height, int
 
 namespace {
 
-// Source and destination of a resampler, rows `stride` bytes apart. A pixel is copied
-// only when both addresses lie strictly inside (0, size - 2), so the first pixel of
-// either buffer is never touched.
-struct Resampler {
-  const uint8_t* source;
-  uint8_t* destination;
-  int64_t stride;
-  int64_t last;  // size - 2
+// Copies the pixel at offset `from` of source to offset `to` of destination when both offsets lie
+// strictly between 0 and last (size - 2): the first pixel of either buffer is never touched. The pixel
+// is read whole before it is written, as source and destination may share memory.
+void copyPixelInside(const uint8_t* source, uint8_t* destination, int64_t from, int64_t to, int64_t last) {
+  if (from <= 0 || from >= last || to <= 0 || to >= last) return;
+  const uint8_t pixel[3] = {source[from], source[from + 1], source[from + 2]};
+  destination[to] = pixel[0];
+  destination[to + 1] = pixel[1];
+  destination[to + 2] = pixel[2];
+}
 
-  int64_t offset(int64_t row, int64_t column) const { return row * stride + 3 * column; }
-  bool inside(int64_t at) const { return at > 0 && at < last; }
-  void copy(int64_t from, int64_t to) const {
-    if (inside(from) && inside(to)) std::memmove(destination + to, source + from, 3);
-  }
-
-  // Resamples `length` pixels into row r from column `left` on, source column j * scale for the
-  // j-th. Destination columns only grow with j, so the walk ends at the first one past the
-  // buffer (or past the row when `rowTest` is set: 3m <= stride).
-  void row(int64_t r, double left, double length, double scale, bool rowTest) const {
-    for (int64_t j = 0; j < length; ++j) {
-      const int64_t k = truncToInt(j * scale);
-      const int64_t m = truncToInt(j + left);
-      if (rowTest && 3 * m > stride) break;
-      const int64_t to = offset(r, m);
-      if (to >= last) break;
-      copy(offset(r, k), to);
-    }
-  }
-};
+// start with step added `count` times, one addition at a time (a product would round differently).
+double afterSteps(double start, double step, int64_t count) {
+  double v = start;
+  for (int64_t n = 0; n < count; ++n) v += step;
+  return v;
+}
 
 }  // namespace
 
@@ -299,110 +287,148 @@ int32_t dllblinds(uint8_t* image, int32_t width, int32_t height, int32_t blindSi
   return 1;
 }
 
+// The three resamplers below work out each line (row or column) of their shape on its own: its
+// shift, edge or length is the start plus one equal step per line, the first line already one step
+// on. Lines go in order, and the pixels of a line by j, so that where source and destination share
+// memory each copy reads what earlier ones wrote.
+
+// The parallelogram: every line of the picture (its rows with the direction flag set, else its
+// columns) receives the whole of the same source line squeezed to trunc(extent * percent %) pixels,
+// shifted by a little more on each line so that the lines lean. The shift starts at 0 (side flag set)
+// or at extent - squeezed, and moves by squeezed / (number of lines) per line, forward with the side
+// flag set, else back. Pixel j of the squeezed line comes from position trunc(j * (1 / share)) of the
+// source line and goes to position trunc(j + shift).
+//   Rows: j < squeezed; the row ends at its first pixel past the row (3 x column > stride) or at or
+//   past size - 2 in the buffer.
+//   Columns: j runs over the whole height, and every pixel is tried.
 int32_t dllparallel(const uint8_t* source, uint8_t* destination, int32_t width, int32_t height,
                     int32_t stride, int32_t size, int32_t percent, int32_t directionFlag, int32_t sideFlag) {
-  if (percent <= 0) return 1;  // no shape for an empty or negative share
-  if (width <= 0 || height <= 0) return 1;
-  const Resampler rs{source, destination, stride, int64_t{size} - 2};
-  const double f = percent * 0.01;
-  const double inverse = 1 / f;
-  // Offsets are advanced by a double step per row or column, never recomputed.
-  if (directionFlag) {
-    const int32_t wf = truncToInt(width * f);
-    double g = sideFlag ? 0.0 : static_cast<double>(width - int64_t{wf});
-    const double s = (sideFlag ? wf : -static_cast<double>(wf)) / height;
+  if (percent <= 0 || width <= 0 || height <= 0) return 1;
+  const double share = percent * 0.01;
+  const double sourcePerPixel = 1 / share;
+  const int64_t last = int64_t{size} - 2;
+  if (directionFlag != 0) {
+    const int32_t squeezed = truncToInt(width * share);
+    const double start = sideFlag != 0 ? 0.0 : static_cast<double>(width - int64_t{squeezed});
+    const double perRow =
+        (sideFlag != 0 ? static_cast<double>(squeezed) : -static_cast<double>(squeezed)) / height;
     for (int64_t r = 0; r < height; ++r) {
-      g += s;
-      rs.row(r, g, wf, inverse, true);
-    }
-  } else {
-    const int32_t hf = truncToInt(height * f);
-    double g = sideFlag ? 0.0 : static_cast<double>(height - int64_t{hf});
-    const double s = (sideFlag ? hf : -static_cast<double>(hf)) / width;
-    for (int64_t c = 0; c < width; ++c) {
-      g += s;
-      for (int64_t j = 0; j < height; ++j) {
-        rs.copy(rs.offset(truncToInt(j * inverse), c), rs.offset(truncToInt(j + g), c));
+      const double shift = afterSteps(start, perRow, r + 1);
+      for (int64_t j = 0; j < squeezed; ++j) {
+        const int64_t column = truncToInt(static_cast<double>(j) + shift);
+        if (3 * column > stride) break;
+        const int64_t to = r * stride + 3 * column;
+        if (to >= last) break;
+        const int64_t from = r * stride + 3 * int64_t{truncToInt(static_cast<double>(j) * sourcePerPixel)};
+        copyPixelInside(source, destination, from, to, last);
       }
+    }
+    return 1;
+  }
+  const int32_t squeezed = truncToInt(height * share);
+  const double start = sideFlag != 0 ? 0.0 : static_cast<double>(height - int64_t{squeezed});
+  const double perColumn =
+      (sideFlag != 0 ? static_cast<double>(squeezed) : -static_cast<double>(squeezed)) / width;
+  for (int64_t c = 0; c < width; ++c) {
+    const double shift = afterSteps(start, perColumn, c + 1);
+    for (int64_t j = 0; j < height; ++j) {
+      const int64_t fromRow = truncToInt(static_cast<double>(j) * sourcePerPixel);
+      const int64_t toRow = truncToInt(static_cast<double>(j) + shift);
+      copyPixelInside(source, destination, fromRow * stride + 3 * c, toRow * stride + 3 * c, last);
     }
   }
   return 1;
 }
 
+// The trapezium: along each line (rows with the direction flag set, else columns) of extent `full`,
+// the line's pixels are squeezed into a run starting at `edge` and `length` pixels long. Over the lines
+// the run goes from the whole line (edge 0, length full) to the inset one (edge inset, length
+// squeezed) with the side flag set, and the other way round without it, where squeezed is
+// trunc(full * percent %) and inset full / 2 - (squeezed / 2 in whole pixels). Pixel j of a run
+// (j < length) goes to position trunc(j + edge) and comes from trunc(j * full / length) of the same
+// source line.
+//   Rows: the row ends at its first pixel past the row (3 x column > stride) or at or past size - 2.
+//   Columns: the column ends at its first pixel at or past size - 2 when rows go up in memory
+//   (stride > 0), as later pixels only lie further on.
 int32_t dlltrapezia(const uint8_t* source, uint8_t* destination, int32_t width, int32_t height,
                     int32_t stride, int32_t size, int32_t percent, int32_t directionFlag, int32_t sideFlag) {
-  if (percent <= 0) return 1;  // no shape for an empty or negative share
-  if (width <= 0 || height <= 0) return 1;
-  const Resampler rs{source, destination, stride, int64_t{size} - 2};
-  const double f = percent * 0.01;
-  // The full extent along the squeezed side, and the number of steps across it.
-  const int32_t full = directionFlag ? width : height;
-  const int32_t steps = directionFlag ? height : width;
-  const int32_t squeezed = truncToInt(full * f);
-  const double l0 = full / 2.0 - squeezed / 2;
+  if (percent <= 0 || width <= 0 || height <= 0) return 1;
+  const double share = percent * 0.01;
+  const bool rows = directionFlag != 0;
+  const int32_t full = rows ? width : height;
+  const int32_t lines = rows ? height : width;
+  const int32_t squeezed = truncToInt(full * share);
+  const double inset = full / 2.0 - squeezed / 2;
   const double spread = static_cast<double>(full - int64_t{squeezed});
-  double edge, edgeStep, length, lengthStep;
-  if (sideFlag) {
-    edge = 0;
-    edgeStep = l0 / steps;
-    length = full;
-    lengthStep = -spread / steps;
-  } else {
-    edge = l0;
-    edgeStep = -l0 / steps;
-    length = squeezed;
-    lengthStep = spread / steps;
-  }
-  for (int64_t r = 0; r < steps; ++r) {
-    edge += edgeStep;
-    length += lengthStep;
-    if (!(length > 0)) continue;
-    if (directionFlag) {
-      rs.row(r, edge, length, width / length, true);
-    } else {
-      const double scale = height / length;
-      for (int64_t j = 0; j < length; ++j) {
-        const int64_t to = rs.offset(truncToInt(j + edge), r);
-        if (to >= rs.last && rs.stride > 0) break;  // later rows lie further on
-        rs.copy(rs.offset(truncToInt(j * scale), r), to);
+  const bool fromWhole = sideFlag != 0;
+  const double edgeStart = fromWhole ? 0.0 : inset;
+  const double edgeStep = fromWhole ? inset / lines : -inset / lines;
+  const double lengthStart = fromWhole ? full : squeezed;
+  const double lengthStep = fromWhole ? -spread / lines : spread / lines;
+  const int64_t last = int64_t{size} - 2;
+  for (int64_t i = 0; i < lines; ++i) {
+    const double edge = afterSteps(edgeStart, edgeStep, i + 1);
+    const double length = afterSteps(lengthStart, lengthStep, i + 1);
+    for (int64_t j = 0; j < length; ++j) {
+      const int64_t at = truncToInt(static_cast<double>(j) + edge);
+      const int64_t fromAt = truncToInt(static_cast<double>(j) * (full / length));
+      if (rows) {
+        if (3 * at > stride) break;
+        const int64_t to = i * stride + 3 * at;
+        if (to >= last) break;
+        copyPixelInside(source, destination, i * stride + 3 * fromAt, to, last);
+      } else {
+        const int64_t to = at * stride + 3 * i;
+        if (to >= last && stride > 0) break;
+        copyPixelInside(source, destination, fromAt * stride + 3 * i, to, last);
       }
     }
   }
   return 1;
 }
 
+// The pentagon worked out row by row from its outline. The top width is percent1 % of the width and
+// the bottom width percent3 %, both centred; the middle row lies percent2 % of the height up. Rows
+// below the middle row (r < middle) widen from the top width to the whole width while their left edge
+// moves from the centred top to 0, each by `middle` equal steps; the rows after them narrow to the
+// bottom width while the left edge moves from 0 to the centred bottom, the edge by (height - middle)
+// steps and the length by as many steps as there are such rows. A row is one step further on than
+// the row before, the first already one step from the start.
+//
+// Destination pixel j of row r (j = 0, 1, ... while j < length) is column trunc(j + left), taken from
+// column trunc(j * width / length) of the same row r of the source. The columns only grow with j,
+// so the row ends at the first destination offset at or past size - 2.
 int32_t dllpentagon(const uint8_t* source, uint8_t* destination, int32_t width, int32_t height,
                     int32_t stride, int32_t size, int32_t percent1, int32_t percent2, int32_t percent3) {
-  if (percent1 <= 0 || percent2 <= 0 || percent3 <= 0) return 1;  // no shape for an empty share
-  if (width <= 0 || height <= 0) return 1;
-  const Resampler rs{source, destination, stride, int64_t{size} - 2};
-  const double topWidth = static_cast<double>(width) * percent1 * 0.01;
-  const double middleRow = static_cast<double>(height) * percent2 * 0.01;
-  const double bottomWidth = static_cast<double>(width) * percent3 * 0.01;
-  int64_t r = 0;
-  double length = topWidth;
-  // Widening up to the middle row. Rows past the picture fail the address guard, so the
-  // walk stops at its last row.
-  if (middleRow > 0) {
-    double left = width / 2.0 - topWidth / 2;
-    const double leftStep = -left / middleRow;
-    const double lengthStep = (width - topWidth) / middleRow;
-    for (; r < middleRow && r < height; ++r) {
-      left += leftStep;
-      length += lengthStep;
-      if (length > 0) rs.row(r, left, length, width / length, false);
-    }
-  }
-  // Narrowing from there to the last row.
-  if (r < height) {
-    const int64_t remaining = height - r;
-    double left = 0;
-    const double leftStep = (width / 2.0 - bottomWidth / 2) / (height - middleRow);
-    const double lengthStep = -(length - bottomWidth) / remaining;
-    for (; r < height; ++r) {
-      left += leftStep;
-      length += lengthStep;
-      if (length > 0) rs.row(r, left, length, width / length, false);
+  if (percent1 <= 0 || percent2 <= 0 || percent3 <= 0 || width <= 0 || height <= 0) return 1;
+  const double w = width;
+  const double top = w * percent1 * 0.01;
+  const double middle = static_cast<double>(height) * percent2 * 0.01;
+  const double bottom = w * percent3 * 0.01;
+
+  int64_t widening = 0;  // rows r < middle, at most every row
+  while (widening < height && widening < middle) ++widening;
+
+  const double topLeft = w / 2.0 - top / 2;
+  const double wideLeftStep = -topLeft / middle;
+  const double wideLengthStep = (w - top) / middle;
+  const double lengthAtMiddle = afterSteps(top, wideLengthStep, widening);
+  const double narrowLeftStep = (w / 2.0 - bottom / 2) / (height - middle);
+  const double narrowLengthStep = -(lengthAtMiddle - bottom) / static_cast<double>(height - widening);
+
+  const int64_t last = int64_t{size} - 2;
+  for (int64_t r = 0; r < height; ++r) {
+    const bool wide = r < widening;
+    const int64_t steps = wide ? r + 1 : r - widening + 1;
+    const double left =
+        wide ? afterSteps(topLeft, wideLeftStep, steps) : afterSteps(0.0, narrowLeftStep, steps);
+    const double length =
+        wide ? afterSteps(top, wideLengthStep, steps) : afterSteps(lengthAtMiddle, narrowLengthStep, steps);
+    for (int64_t j = 0; j < length; ++j) {
+      const int64_t to = r * stride + 3 * int64_t{truncToInt(static_cast<double>(j) + left)};
+      if (to >= last) break;
+      const int64_t from = r * stride + 3 * int64_t{truncToInt(static_cast<double>(j) * (w / length))};
+      copyPixelInside(source, destination, from, to, last);
     }
   }
   return 1;
