@@ -209,6 +209,26 @@ const SliderSpec kSliders[] = {
     {29, "HSPentagonBottom", 1, 99, 40, true, 2, "LabPentagonBottom", "Bottom Ratio:"},
 };
 
+using C = PaneControl;
+
+// Within a row in this order.
+const PaneControl kControls[] = {
+    {5, C::Colour, "picColor", "Mix Color:", "Click to  Choose a Color", qRgb(0, 0, 100)},
+    {8, C::Radio, "OpAverage", "Average", nullptr, 0, C::TickedAtSetUp},
+    {8, C::Radio, "OpFull", "Full"},
+    {12, C::Colour, "PicEmbossColor", "Color:", "Please choose a color", qRgb(128, 128, 128)},
+    {12, C::Check, "CheckEmboss", "Use GreyScale?", nullptr, 0, C::BuiltTicked, 12},
+    {25, C::SizeBox, "txtResizeWid", "Width:"},
+    {25, C::SizeBox, "txtResizeHei", "Height:"},
+    {26, C::Check, "CheckBlindsHor", "Horizontal?"},
+    {26, C::Check, "CheckBlindsBump", "Bump?"},
+    {26, C::Check, "CheckBlindsRev", "Reverse?"},
+    {27, C::Check, "CheckParallelHor", "Horizontal?"},
+    {27, C::Check, "CheckParallelRev", "Reverse?"},
+    {28, C::Check, "CheckTrapeziaHor", "Horizontal?"},
+    {28, C::Check, "CheckTrapeziaRev", "Reverse?"},
+};
+
 }  // namespace
 
 const AdjustMode* FindAdjustMode(int mode) {
@@ -228,6 +248,13 @@ std::vector<const SliderSpec*> SlidersOfMode(int mode) {
   std::vector<const SliderSpec*> out;
   for (const SliderSpec& s : kSliders)
     if (s.mode == mode) out.push_back(&s);
+  return out;
+}
+
+std::vector<const PaneControl*> ControlsOfMode(int mode) {
+  std::vector<const PaneControl*> out;
+  for (const PaneControl& c : kControls)
+    if (c.mode == mode) out.push_back(&c);
   return out;
 }
 

@@ -1,6 +1,6 @@
 // The modes of the adjustment dialog: one pane per mode, with its captions,
 // the menu item that opens it, the operations it runs (from the program's table
-// of operations) and the sliders it sets up at load.
+// of operations), the sliders it sets up at load and its other controls.
 #pragma once
 
 #include <QRgb>
@@ -68,6 +68,27 @@ struct SliderSpec {
 
 // The sliders of one mode in the order in which they are set up at load.
 std::vector<const SliderSpec*> SlidersOfMode(int mode);
+
+// A pane's controls besides its sliders. Checks, radio buttons and colour
+// boxes share one row under the sliders; each size box has a row of its own.
+struct PaneControl {
+  enum Kind { Check, Radio, Colour, SizeBox };
+  // When a check or radio box gets its tick: the radio buttons of a pane
+  // start on one each time it is set up.
+  enum Tick { Unticked, BuiltTicked, TickedAtSetUp };
+  int mode;
+  Kind kind;
+  const char* name;  // CheckEmboss
+  // The box's own text; for a colour or size box, the label before it.
+  const char* caption;
+  const char* tooltip = nullptr;
+  QRgb startColor = 0;  // Colour: set when the pane is set up
+  Tick tick = Unticked;
+  int spaceBefore = 0;  // pixels between it and the control before it in its row
+};
+
+// The other controls of one mode in the order in which they are built.
+std::vector<const PaneControl*> ControlsOfMode(int mode);
 
 // (max - min) / 6 with the fraction dropped, at least 1.
 int LargeChangeFor(int min, int max);

@@ -188,110 +188,74 @@ void frmAdjust::BuildPanes() {
     if (n > 0) BuildSliderRows(frame, n);
   }
 
-  auto grid = [](QGroupBox* g) { return static_cast<QGridLayout*>(g->layout()); };
-  auto check = [this](QGroupBox* frame, const char* name, const QString& text) {
-    auto* c = new QCheckBox(text, frame);
-    c->setObjectName(name);
-    connect(c, &QCheckBox::toggled, this, [this] { Guarded([this] { PrimaryChanged(); }); });
-    return c;
-  };
-  auto colorBox = [this](QGroupBox* frame, const char* name, const QString& tip) {
-    auto* box = new ColorBox(frame);
-    box->setObjectName(name);
-    box->setToolTip(tip);
-    box->setFixedSize(40, 18);
-    box->setCursor(bOK->cursor());  // the buttons' hand
-    connect(box, &ColorBox::clicked, this, [this, box] { PickColor(box); });
-    return box;
-  };
-  auto extrasRow = [&](QGroupBox* frame) {
-    auto* row = new QHBoxLayout;
-    row->setSpacing(6);
-    QGridLayout* g = grid(frame);
-    g->addLayout(row, g->rowCount(), 0, 1, 4);
-    return row;
-  };
+  // Only once every pane has its sliders: the order of building is the order of the focus chain.
+  for (int n = kFirstAdjustMode; n <= kLastAdjustMode; ++n) BuildControls(fAdj[n], n);
+  txtResizeWid = &Named<QLineEdit>(*this, "txtResizeWid");
+  txtResizeHei = &Named<QLineEdit>(*this, "txtResizeHei");
+}
 
-  {  // 5: the colour mixed in
-    QHBoxLayout* row = extrasRow(fAdj[5]);
-    row->addWidget(CaptionLabel(fAdj[5], QStringLiteral("Mix Color:")));
-    picColor = colorBox(fAdj[5], "picColor", QStringLiteral("Click to  Choose a Color"));
-    row->addWidget(picColor);
-    row->addStretch();
-  }
-  {  // 8: how the grey level is taken
-    QHBoxLayout* row = extrasRow(fAdj[8]);
-    OpAverage = new QRadioButton(QStringLiteral("Average"), fAdj[8]);
-    OpAverage->setObjectName("OpAverage");
-    OpFull = new QRadioButton(QStringLiteral("Full"), fAdj[8]);
-    OpFull->setObjectName("OpFull");
-    for (QRadioButton* op : {OpAverage, OpFull}) {
-      connect(op, &QRadioButton::toggled, this, [this](bool on) {
-        if (on) Guarded([this] { PrimaryChanged(); });
-      });
-      row->addWidget(op);
-    }
-    row->addStretch();
-  }
-  {  // 12: relief colour and grey flag
-    QHBoxLayout* row = extrasRow(fAdj[12]);
-    row->addWidget(CaptionLabel(fAdj[12], QStringLiteral("Color:")));
-    PicEmbossColor = colorBox(fAdj[12], "PicEmbossColor", QStringLiteral("Please choose a color"));
-    row->addWidget(PicEmbossColor);
-    row->addSpacing(12);
-    CheckEmboss = check(fAdj[12], "CheckEmboss", QStringLiteral("Use GreyScale?"));
-    CheckEmboss->setChecked(true);
-    row->addWidget(CheckEmboss);
-    row->addStretch();
-  }
-  {  // 25: new size in pixels
-    QGridLayout* g = grid(fAdj[25]);
-    auto sizeRow = [&](int r, const QString& caption, const char* name) {
-      g->addWidget(CaptionLabel(fAdj[25], caption), r, 0);
-      auto* box = new CheckedLineEdit(fAdj[25]);
-      box->setObjectName(name);
+void frmAdjust::BuildControls(QGroupBox* frame, int mode) {
+  auto* g = static_cast<QGridLayout*>(frame->layout());
+  // The row after those in use: an empty grid still reports one.
+  auto nextRow = [g] { return g->count() == 0 ? 0 : g->rowCount(); };
+  QHBoxLayout* row = nullptr;  // made with its first control
+  bool sizeBoxes = false;
+  for (const PaneControl* control : ControlsOfMode(mode)) {
+    const QString caption = QString::fromLatin1(control->caption);
+    if (control->kind == PaneControl::SizeBox) {
+      const int r = nextRow();
+      g->addWidget(CaptionLabel(frame, caption), r, 0);
+      auto* box = new CheckedLineEdit(frame);
+      box->setObjectName(control->name);
       box->setFixedWidth(70);
       g->addWidget(box, r, 1, Qt::AlignLeft);
-      g->addWidget(CaptionLabel(fAdj[25], QStringLiteral("Pixels")), r, 2);
+      g->addWidget(CaptionLabel(frame, QStringLiteral("Pixels")), r, 2);
       // Leaving for a button that closes the window needs no check: OK has rules of its own.
       box->onFocusLost = [this, box](QWidget* next) {
         if (next != bOK && next != bCancel && next != bClose) ValidateResizeText(box, box == txtResizeWid);
       };
-      return box;
-    };
-    txtResizeWid = sizeRow(0, QStringLiteral("Width:"), "txtResizeWid");
-    txtResizeHei = sizeRow(1, QStringLiteral("Height:"), "txtResizeHei");
+      sizeBoxes = true;
+      continue;
+    }
+    if (row == nullptr) {
+      row = new QHBoxLayout;
+      row->setSpacing(6);
+      g->addLayout(row, nextRow(), 0, 1, 4);
+    }
+    if (control->spaceBefore > 0) row->addSpacing(control->spaceBefore);
+    if (control->kind == PaneControl::Colour) {
+      row->addWidget(CaptionLabel(frame, caption));
+      auto* box = new ColorBox(frame);
+      box->setObjectName(control->name);
+      box->setToolTip(QString::fromLatin1(control->tooltip));
+      box->setFixedSize(40, 18);
+      box->setCursor(bOK->cursor());  // the buttons' hand
+      connect(box, &ColorBox::clicked, this, [this, box] { PickColor(box); });
+      row->addWidget(box);
+    } else {
+      QAbstractButton* box = nullptr;
+      if (control->kind == PaneControl::Radio) {
+        box = new QRadioButton(caption, frame);
+        box->setObjectName(control->name);
+        // Ticking one unticks another: only the newly ticked one reports the change.
+        connect(box, &QAbstractButton::toggled, this, [this](bool on) {
+          if (on) Guarded([this] { PrimaryChanged(); });
+        });
+      } else {
+        box = new QCheckBox(caption, frame);
+        box->setObjectName(control->name);
+        connect(box, &QAbstractButton::toggled, this, [this] { Guarded([this] { PrimaryChanged(); }); });
+      }
+      if (control->tick == PaneControl::BuiltTicked) box->setChecked(true);
+      row->addWidget(box);
+    }
+  }
+  if (row != nullptr) row->addStretch();
+  if (sizeBoxes) {
     g->setColumnStretch(3, 1);
-    g->setRowStretch(2, 1);
-  }
-  {  // 26
-    QHBoxLayout* row = extrasRow(fAdj[26]);
-    CheckBlindsHor = check(fAdj[26], "CheckBlindsHor", QStringLiteral("Horizontal?"));
-    CheckBlindsBump = check(fAdj[26], "CheckBlindsBump", QStringLiteral("Bump?"));
-    CheckBlindsRev = check(fAdj[26], "CheckBlindsRev", QStringLiteral("Reverse?"));
-    for (QCheckBox* c : {CheckBlindsHor, CheckBlindsBump, CheckBlindsRev}) row->addWidget(c);
-    row->addStretch();
-  }
-  {  // 27
-    QHBoxLayout* row = extrasRow(fAdj[27]);
-    CheckParallelHor = check(fAdj[27], "CheckParallelHor", QStringLiteral("Horizontal?"));
-    CheckParallelRev = check(fAdj[27], "CheckParallelRev", QStringLiteral("Reverse?"));
-    row->addWidget(CheckParallelHor);
-    row->addWidget(CheckParallelRev);
-    row->addStretch();
-  }
-  {  // 28
-    QHBoxLayout* row = extrasRow(fAdj[28]);
-    CheckTrapeziaHor = check(fAdj[28], "CheckTrapeziaHor", QStringLiteral("Horizontal?"));
-    CheckTrapeziaRev = check(fAdj[28], "CheckTrapeziaRev", QStringLiteral("Reverse?"));
-    row->addWidget(CheckTrapeziaHor);
-    row->addWidget(CheckTrapeziaRev);
-    row->addStretch();
-  }
-  for (int n = 1; n <= 29; ++n) {
-    QGridLayout* g = grid(fAdj[n]);
     g->setRowStretch(g->rowCount(), 1);
   }
+  g->setRowStretch(g->rowCount(), 1);
 }
 
 void frmAdjust::BuildSliderRows(QGroupBox* frame, int mode) {
@@ -526,29 +490,11 @@ void frmAdjust::SetUpPane() {
   // changes a control (some start values are not neutral).
   settingUp_ = true;
 
-  switch (mode) {
-    case 5:
-      picColor->setColor(QColor(0, 0, 100));
-      break;
-    case 12:
-      PicEmbossColor->setColor(QColor(128, 128, 128));
-      Paint(CheckEmboss, kPaneColour);
-      break;
-    case 8:
-      Paint(OpAverage, kPaneColour);
-      Paint(OpFull, kPaneColour);
-      break;
-    case 26:
-      for (QCheckBox* c : {CheckBlindsHor, CheckBlindsBump, CheckBlindsRev}) Paint(c, kPaneColour);
-      break;
-    case 27:
-      for (QCheckBox* c : {CheckParallelHor, CheckParallelRev}) Paint(c, kPaneColour);
-      break;
-    case 28:
-      for (QCheckBox* c : {CheckTrapeziaHor, CheckTrapeziaRev}) Paint(c, kPaneColour);
-      break;
-    default:
-      break;
+  for (const PaneControl* control : ControlsOfMode(mode)) {
+    if (control->kind == PaneControl::Colour)
+      Named<ColorBox>(*this, control->name).setColor(QColor::fromRgb(control->startColor));
+    else if (control->kind == PaneControl::Check || control->kind == PaneControl::Radio)
+      Paint(&Named<QAbstractButton>(*this, control->name), kPaneColour);
   }
 
   if (mode == 1) {
@@ -571,7 +517,9 @@ void frmAdjust::SetUpPane() {
       InitSlider(Slider(desc->name), desc->min, desc->max, desc->start);
   }
 
-  if (mode == 8) OpAverage->setChecked(true);
+  for (const PaneControl* control : ControlsOfMode(mode))
+    if (control->tick == PaneControl::TickedAtSetUp)
+      Named<QAbstractButton>(*this, control->name).setChecked(true);
   if (mode == kResizeMode) {
     txtResizeWid->setText(QString::number(CurrentImage().Width()));
     txtResizeHei->setText(QString::number(CurrentImage().Height()));

@@ -25,7 +25,6 @@ class QGroupBox;
 class QKeyEvent;
 class QLabel;
 class QLineEdit;
-class QRadioButton;
 class QScrollBar;
 class QThread;
 
@@ -98,6 +97,8 @@ class frmAdjust : public QDialog {
   void BuildWindow();
   void BuildPanes();
   void BuildSliderRows(QGroupBox* frame, int mode);
+  // The checks, radio buttons, colour and size boxes of the mode's pane, under its sliders.
+  void BuildControls(QGroupBox* frame, int mode);
   QScrollBar* Slider(const char* name) const;
   int Value(const char* name) const;
   QLabel* CaptionLabel(QWidget* parent, const QString& text);
@@ -153,20 +154,9 @@ class frmAdjust : public QDialog {
 
   std::map<std::string, QScrollBar*> sliders_;
   std::map<std::string, QLabel*> valueLabels_;
-  ColorBox* picColor = nullptr;
-  ColorBox* PicEmbossColor = nullptr;
-  QCheckBox* CheckEmboss = nullptr;
-  QRadioButton* OpAverage = nullptr;
-  QRadioButton* OpFull = nullptr;
+  // The Resize boxes, which OK reads itself; the other controls are found by name.
   QLineEdit* txtResizeWid = nullptr;
   QLineEdit* txtResizeHei = nullptr;
-  QCheckBox* CheckBlindsHor = nullptr;
-  QCheckBox* CheckBlindsBump = nullptr;
-  QCheckBox* CheckBlindsRev = nullptr;
-  QCheckBox* CheckParallelHor = nullptr;
-  QCheckBox* CheckParallelRev = nullptr;
-  QCheckBox* CheckTrapeziaHor = nullptr;
-  QCheckBox* CheckTrapeziaRev = nullptr;
 
   CDIB PreviewDIB;
   CDIB PreviewSourceDIB;

@@ -7,8 +7,10 @@
 #include <QAction>
 #include <QMenu>
 #include <QRadioButton>
+#include <map>
 #include <random>
 #include <set>
+#include <string>
 #include <utility>
 
 #include "../adjust/AdjustTestSupport.h"
@@ -190,6 +192,52 @@ TEST_F(PaneWalk, EveryControlOfEveryPaneReachesItsOperation) {
     emit dlg.cancelButton()->Click();
   }
   EXPECT_TRUE(warnings.empty()) << (warnings.empty() ? "" : warnings.front().toStdString());
+}
+
+// The dialog finds a step's controls by name only when the step runs. Every
+// control a step reads must be one of its own pane's that gives what it wants,
+// no name may serve twice (the search covers every pane), and every control
+// is read: a radio button through any of its pane's radio buttons (ticking
+// one unticks the others), the Resize boxes by OK itself, as Resize has no steps.
+TEST(PaneTables, EveryStepReadsAControlOfItsPaneAndEveryControlIsRead) {
+  using C = orvane::PaneControl;
+  using Sources = std::set<PaneArg::Source>;  // what a control can be read as
+  const std::map<C::Kind, Sources> gives = {{C::Check, {PaneArg::Ticked}},
+                                            {C::Radio, {PaneArg::Ticked}},
+                                            {C::Colour, {PaneArg::Red, PaneArg::Green, PaneArg::Blue}},
+                                            {C::SizeBox, {}}};
+  std::set<std::string> names;
+  for (int mode = orvane::kFirstAdjustMode; mode <= orvane::kLastAdjustMode; ++mode) {
+    std::map<std::string, Sources> controls;
+    std::set<std::string> radios;
+    for (const orvane::SliderSpec* slider : orvane::SlidersOfMode(mode))
+      controls[slider->name] = {PaneArg::Slider};
+    for (const C* control : orvane::ControlsOfMode(mode)) {
+      controls[control->name] = gives.at(control->kind);
+      if (control->kind == C::Radio) radios.insert(control->name);
+    }
+    for (const auto& [name, sources] : controls) EXPECT_TRUE(names.insert(name).second) << name << " again";
+
+    std::set<std::string> read;
+    for (const orvane::PaneStep& step : FindAdjustMode(mode)->steps)
+      for (const PaneArg& arg : step.args) {
+        if (arg.source == PaneArg::Fixed) continue;
+        const auto found = controls.find(arg.control);
+        if (found == controls.end()) {
+          ADD_FAILURE() << mode << " " << step.operation << " reads " << arg.control << ", not of its pane";
+          continue;
+        }
+        EXPECT_EQ(found->second.count(arg.source), 1u) << mode << " " << step.operation << " " << arg.control;
+        read.insert(arg.control);
+        if (radios.count(arg.control) != 0) read.insert(radios.begin(), radios.end());
+      }
+    for (const auto& [name, sources] : controls) {
+      if (sources.empty())
+        EXPECT_EQ(mode, orvane::kResizeMode) << name << " is read by no step";
+      else
+        EXPECT_EQ(read.count(name), 1u) << mode << " " << name << " is read by no step";
+    }
+  }
 }
 
 }  // namespace
