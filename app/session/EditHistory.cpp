@@ -4,6 +4,7 @@
 #include <zstd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <new>
 #include <utility>
 #include <vector>
@@ -27,10 +28,18 @@ struct EditHistory::Step {
   CDIB picture;
   std::vector<char> packed;
   bool queued = false;
+  // What the step holds, readable without `mutex`: the window's thread checks
+  // the budget after every change and must not wait for a compression of a
+  // large picture (a tenth of a second or more) to finish.
+  std::atomic<size_t> held{0};
 
-  size_t bytes() {
+  size_t bytes() const { return held.load(std::memory_order_relaxed); }
+
+  // Takes over `from`'s pixels (nothing is copied).
+  void takeOver(CDIB& from) {
     std::lock_guard lock(mutex);
-    return picture.DIBPointer() != nullptr ? picture.ByteCount() : packed.size();
+    picture.Swap(from);
+    held = picture.DIBPointer() != nullptr ? picture.ByteCount() : 0;
   }
 
   // Compresses the picture; keeps it whole when compression fails or gains nothing.
@@ -45,6 +54,7 @@ struct EditHistory::Step {
       out.resize(size);
       out.shrink_to_fit();
       packed = std::move(out);
+      held = packed.size();
       CDIB none;
       picture.Swap(none);
     } catch (const std::bad_alloc&) {
@@ -59,6 +69,7 @@ struct EditHistory::Step {
     if (picture.DIBPointer() != nullptr) {
       if (copy) return into.CopyOf(picture);
       into.Swap(picture);
+      held = 0;
       return true;
     }
     CDIB unpacked;
@@ -67,6 +78,10 @@ struct EditHistory::Step {
         ZSTD_decompress(unpacked.DIBPointer(), unpacked.ByteCount(), packed.data(), packed.size());
     if (ZSTD_isError(size) || size != unpacked.ByteCount()) return false;
     into.Swap(unpacked);
+    if (!copy) {
+      packed = {};
+      held = 0;
+    }
     return true;
   }
 };
@@ -98,7 +113,7 @@ void EditHistory::RecordTaken(CDIB& before, const QString& label) {
   step->state = currentState_;
   step->width = before.Width();
   step->height = before.Height();
-  step->picture.Swap(before);
+  step->takeOver(before);
   currentState_ = nextState_++;
   if (step->picture.DIBPointer() == nullptr) {
     Clear();
@@ -121,7 +136,7 @@ bool EditHistory::Move(std::deque<StepPtr>& from, std::deque<StepPtr>& to, CDIB&
   back->height = current.Height();
   CDIB restored;
   if (!step->takePicture(restored)) return false;
-  back->picture.Swap(current);
+  back->takeOver(current);
   current.Swap(restored);
   from.pop_back();
   to.push_back(std::move(back));
