@@ -36,17 +36,23 @@ void frmStuff::OpenPictureFile(const QString& fileName) {
 bool frmStuff::OpenOnWorker(const QString& fileName, const OpenOptions& options, FileReport& report) {
   // Decoded off the window's thread into a picture of its own; a stopped open
   // is abandoned and the current picture never touched.
+  // The copy kept for Back to Original is made there too: on the window's
+  // thread it held the window for as long as a pass over the whole picture.
   auto loaded = std::make_shared<CDIB>();
+  auto original = std::make_shared<CDIB>();
   auto opened = std::make_shared<bool>(false);
   auto result = std::make_shared<FileReport>();
   stoppedOpen_ = !main_.RunWork(QStringLiteral("Opening %1").arg(QFileInfo(fileName).fileName()),
-                                [loaded, opened, result, fileName, options] {
+                                [loaded, original, opened, result, fileName, options] {
                                   *opened = cFileDIB().MainOpen(fileName, *loaded, options, *result);
+                                  // Without memory for the copy it stays empty: no original to go back to.
+                                  if (*opened) original->CopyOf(*loaded);
                                 });
   if (stoppedOpen_) return false;
   report = *result;
   if (!*opened) return false;
   CurrentImage().Swap(*loaded);
+  OriginalImage().Swap(*original);
   return true;
 }
 
@@ -78,11 +84,6 @@ void frmStuff::OpenWithoutAsking(const QString& fileName) {
       main_.ZoomCenter();
       main_.EnableOperations();
       QCoreApplication::processEvents();
-      CDIB& original = OriginalImage();
-      CDIB& current = CurrentImage();
-      original.Cls();
-      original.Create(current.Width(), current.Height());
-      original.CloneHDC(current.hDC(), SRCCOPY, 0, 0);
       History().Clear();
       History().MarkSaved();
       CurrentFileName() = QFileInfo(fileName).absoluteFilePath();

@@ -5,6 +5,8 @@
 #include <QPainter>
 #include <algorithm>
 #include <cstdint>
+#include <system_error>
+#include <thread>
 #include <vector>
 
 #include "CDIB.h"
@@ -49,34 +51,73 @@ QImage PictureBox::Render(const CDIB& picture, QSize shown, QRect part) {
   if (out.isNull()) return {};
   std::vector<Span> columns(part.width());
   for (int i = 0; i < part.width(); ++i) columns[i] = SpanOf(part.left() + i, shown.width(), W);
+  // The picture columns under the part, from the first span's start to the last one's end.
+  const int32_t firstColumn = columns.front().lo, lastColumn = columns.back().hi;
+  const size_t runBytes = size_t(lastColumn - firstColumn) * 3;
   const uint8_t* bits = picture.DIBPointer();
   const int64_t stride = picture.SRB();
-  std::vector<uint32_t> sums(size_t(part.width()) * 3);
-  for (int j = 0; j < part.height(); ++j) {
-    const Span rows = SpanOf(part.top() + j, shown.height(), H);
-    std::fill(sums.begin(), sums.end(), 0u);
-    for (int32_t y = rows.lo; y < rows.hi; ++y) {
-      const uint8_t* row = bits + int64_t(H - 1 - y) * stride;  // rows are stored bottom-up
-      uint32_t* s = sums.data();
+  // Taken once: scanLine() may detach the image, which the helper threads must not do.
+  uchar* const lines = out.bits();
+  const int64_t lineBytes = out.bytesPerLine();
+
+  // Each shown row: the picture rows under it are first added up byte by byte
+  // over the whole run (a plain loop the compiler widens to vector adds), then
+  // each shown pixel adds up its columns of those sums. A reduced picture at
+  // Fit is painted several times faster than by summing pixel by pixel.
+  auto renderRows = [&](int first, int last) {
+    std::vector<uint32_t> sums(runBytes);
+    for (int j = first; j < last; ++j) {
+      const Span rows = SpanOf(part.top() + j, shown.height(), H);
+      std::fill(sums.begin(), sums.end(), 0u);
+      for (int32_t y = rows.lo; y < rows.hi; ++y) {
+        const uint8_t* row = bits + int64_t(H - 1 - y) * stride + int64_t(firstColumn) * 3;  // bottom-up
+        uint32_t* sum = sums.data();
+        for (size_t b = 0; b < runBytes; ++b) sum[b] += row[b];
+      }
+      auto* line = reinterpret_cast<uint32_t*>(lines + int64_t(j) * lineBytes);
+      const uint32_t height = uint32_t(rows.hi - rows.lo);
       for (const Span& c : columns) {
-        for (const uint8_t* p = row + int64_t(c.lo) * 3; p < row + int64_t(c.hi) * 3; p += 3) {
-          s[0] += p[0];
-          s[1] += p[1];
-          s[2] += p[2];
+        uint32_t b = 0, g = 0, r = 0;
+        for (const uint32_t* p = sums.data() + size_t(c.lo - firstColumn) * 3;
+             p < sums.data() + size_t(c.hi - firstColumn) * 3; p += 3) {
+          b += p[0];
+          g += p[1];
+          r += p[2];
         }
-        s += 3;
+        const uint32_t n = uint32_t(c.hi - c.lo) * height;
+        b = (b + n / 2) / n;
+        g = (g + n / 2) / n;
+        r = (r + n / 2) / n;
+        *line++ = 0xff000000u | (r << 16) | (g << 8) | b;
       }
     }
-    auto* line = reinterpret_cast<uint32_t*>(out.scanLine(j));
-    const uint32_t height = uint32_t(rows.hi - rows.lo);
-    const uint32_t* s = sums.data();
-    for (const Span& c : columns) {
-      const uint32_t n = uint32_t(c.hi - c.lo) * height;
-      const uint32_t b = (s[0] + n / 2) / n, g = (s[1] + n / 2) / n, r = (s[2] + n / 2) / n;
-      *line++ = 0xff000000u | (r << 16) | (g << 8) | b;
-      s += 3;
+  };
+
+  // Large parts (a big picture at Fit) are shared out over the processors by
+  // bands of shown rows; each band writes its own rows only.
+  const int64_t bytesRead =
+      int64_t(runBytes) * std::min<int64_t>(H, int64_t(part.height()) * H / shown.height() + 1);
+  const unsigned processors = std::max(1u, std::thread::hardware_concurrency());
+  const int bands = bytesRead < (int64_t{8} << 20) ? 1 : int(std::min<unsigned>(processors, 8));
+  if (bands == 1) {
+    renderRows(0, part.height());
+    return out;
+  }
+  std::vector<std::thread> helpers;
+  const int perBand = (part.height() + bands - 1) / bands;
+  int done = part.height();  // from here down the helpers render; above it this thread does
+  for (int k = bands - 1; k >= 1; --k) {
+    const int first = k * perBand;
+    if (first >= part.height()) continue;
+    try {
+      helpers.emplace_back(renderRows, first, done);
+      done = first;
+    } catch (const std::system_error&) {
+      break;  // no thread to be had: the rest is rendered here
     }
   }
+  renderRows(0, done);
+  for (std::thread& t : helpers) t.join();
   return out;
 }
 

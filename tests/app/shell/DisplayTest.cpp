@@ -77,6 +77,26 @@ TEST_F(ShellTest, TheVisiblePartIsPaintedAsTheWholeScaledPicture) {
   }
 }
 
+// A large reduction is shared out over threads by bands of rows; it must give
+// what strips small enough to be rendered on one thread give (those are
+// checked against the definition above).
+TEST_F(ShellTest, ALargePartSharedOverThreadsIsPaintedAsInSmallStrips) {
+  CDIB picture;
+  FillPattern(picture, 3001, 1999);  // 18 MB: more than one thread's share
+  const QSize shown(733, 489);
+  const QImage whole = PictureBox::Render(picture, shown, QRect(QPoint(0, 0), shown));
+  ASSERT_EQ(whole.size(), shown);
+  int bad = 0;
+  for (int top = 0; top < shown.height(); top += 7) {
+    const QRect strip(0, top, shown.width(), std::min(7, shown.height() - top));
+    const QImage part = PictureBox::Render(picture, shown, strip);
+    for (int y = 0; y < strip.height(); ++y)
+      for (int x = 0; x < strip.width(); ++x) bad += part.pixel(x, y) != whole.pixel(x, top + y);
+  }
+  EXPECT_EQ(bad, 0);
+  EXPECT_EQ(Mismatches(whole.copy(300, 200, 5, 5), picture.ToQImage(), shown, {300, 200}), 0);
+}
+
 // Through the window: a grab of the picture shows those pixels at 300 %, 25 % and Fit.
 TEST_F(ShellTest, TheImageAreaShowsTheScaledPicture) {
   open(writePicture("p.bmp", 1203, 801));  // larger than the area: opens at Fit
