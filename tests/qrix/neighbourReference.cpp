@@ -91,15 +91,6 @@ int32_t interior(uint8_t* image, int32_t size, int32_t rowBytes, int32_t width, 
   return 1;
 }
 
-// Grid: calls visit(x, y, offset) for x in 0 .. width - 2 and y in 0 .. height - 2, with the pixel
-// at offset 3x + 3 * width * y; the last column and the last row are not visited.
-template <class Visit>
-void grid(int32_t width, int32_t height, Visit visit) {
-  const int64_t rowBytes = 3 * int64_t(width);
-  for (int32_t y = 0; y < height - 1; ++y)
-    for (int32_t x = 0; x < width - 1; ++x) visit(x, y, 3 * int64_t(x) + rowBytes * y);
-}
-
 // Byte step of one move in direction 1 .. 8: 1 to 3 one row earlier (left, straight, right), 4 left,
 // 5 right, 6 to 8 one row later (left, straight, right); every other value steps one row later.
 int64_t directionStep(int32_t direction, int32_t stride) {
@@ -131,9 +122,6 @@ inline int32_t median9(Around n) {
   order(p4, p2);
   return p4;
 }
-
-// Floor division for the grid's row clipping (b > 0).
-inline int64_t floorDiv(int64_t a, int64_t b) { return a >= 0 ? a / b : -((-a + b - 1) / b); }
 
 }  // namespace
 
@@ -186,36 +174,39 @@ int32_t dllmotionblur(const uint8_t* source, uint8_t* destination, int32_t size,
   return 1;
 }
 
-// Average of the 2r x 2r box (x - r .. x + r - 1, y - r .. y + r - 1) on the grid; a box pixel counts
-// when its three bytes lie in [0, size], so columns beyond a row end wrap into the next row. Each row
-// of the box is one run of consecutive grid pixels, clipped to the buffer. A radius below 1 has no
-// box: nothing is written.
+// Box blur on the grid: pixel (x, y) is pixel number width * y + x, at byte 3 (width * y + x),
+// whatever padding the picture has. Every grid pixel but those of the last column and the last row,
+// its own three bytes lying in [0, size], becomes the truncated mean of its 2r x 2r box: the
+// positions (x + dx, y + dy) for dx and dy from -r to r - 1. A position stands for pixel number
+// width * (y + dy) + x + dx, so columns past a row's end run on into the next row and a pixel met by
+// two positions counts twice; it counts when its three bytes lie in [0, size]. A radius below 1 has
+// no box: nothing is written. Sums are 64-bit here; the library's are 32-bit, which gives the same
+// bytes while a box counts fewer than 2^31 / 255 positions, as every box the tests blur does.
 int32_t dllfastblurplus(const uint8_t* source, uint8_t* destination, int32_t size, int32_t width,
                         int32_t height, int32_t radius) {
-  if (radius < 1 || size < 2) return 1;
-  const int64_t lastPixel = (int64_t(size) - 2) / 3;  // highest grid index with all bytes inside
-  const int64_t w = width, r = radius;
-  grid(width, height, [&](int32_t x, int32_t y, int64_t offset) {
-    if (offset / 3 > lastPixel) return;  // a size smaller than the picture: leave the rest alone
-    // Rows of the box whose run can meet [0, lastPixel].
-    const int64_t jFirst = std::max(-r, floorDiv(-(x + r - 1) + w - 1, w) - y);
-    const int64_t jLast = std::min(r - 1, floorDiv(lastPixel - x + r, w) - y);
-    uint32_t b = 0, g = 0, red = 0;  // 32-bit sums, wrapping as the library's integers do
-    int32_t count = 0;
-    for (int64_t j = jFirst; j <= jLast; ++j) {
-      const int64_t rowStart = w * (y + j);
-      const int64_t from = std::max<int64_t>(0, rowStart + x - r);
-      const int64_t to = std::min(lastPixel, rowStart + x + r - 1);
-      for (int64_t q = from; q <= to; ++q) {
-        const uint8_t* p = source + 3 * q;
-        b += p[0], g += p[1], red += p[2];
+  if (radius < 1) return 1;
+  const int64_t inside = std::max<int64_t>(0, (int64_t{size} + 1) / 3);  // pixels 0 .. inside - 1
+  const int64_t r = radius, w = width;
+  for (int64_t y = 0; y < height - 1; ++y) {
+    for (int64_t x = 0; x < width - 1; ++x) {
+      const int64_t self = w * y + x;
+      if (self >= inside) continue;
+      int64_t blue = 0, green = 0, red = 0, count = 0;
+      for (int64_t dy = -r; dy < r; ++dy) {
+        const int64_t middle = w * (y + dy) + x;  // the position dx = 0
+        // Only the positions whose pixel is inside: 0 <= middle + dx < inside.
+        const int64_t dxFrom = std::max(-r, -middle), dxTo = std::min(r - 1, inside - 1 - middle);
+        for (int64_t dx = dxFrom; dx <= dxTo; ++dx) {
+          const uint8_t* pixel = source + 3 * (middle + dx);
+          blue += pixel[0], green += pixel[1], red += pixel[2];
+          ++count;
+        }
       }
-      if (to >= from) count += static_cast<int32_t>(to - from + 1);
+      destination[3 * self] = static_cast<uint8_t>(blue / count);
+      destination[3 * self + 1] = static_cast<uint8_t>(green / count);
+      destination[3 * self + 2] = static_cast<uint8_t>(red / count);
     }
-    destination[offset] = static_cast<uint8_t>(static_cast<int32_t>(b) / count);
-    destination[offset + 1] = static_cast<uint8_t>(static_cast<int32_t>(g) / count);
-    destination[offset + 2] = static_cast<uint8_t>(static_cast<int32_t>(red) / count);
-  });
+  }
   return 1;
 }
 
