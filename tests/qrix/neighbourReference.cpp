@@ -91,12 +91,20 @@ int32_t interior(uint8_t* image, int32_t size, int32_t rowBytes, int32_t width, 
   return 1;
 }
 
-// Byte step of one move in direction 1 .. 8: 1 to 3 one row earlier (left, straight, right), 4 left,
-// 5 right, 6 to 8 one row later (left, straight, right); every other value steps one row later.
+// Byte step of one move in a direction. The eight directions number the neighbours as a keypad
+// without its middle key, the earlier row first: 1 2 3 / 4 . 5 / 6 7 8. Any other number moves as
+// 7, one row later.
+struct Move {
+  int64_t rows, pixels;  // -1, 0 or 1 each
+};
+Move moveOf(int32_t direction) {
+  if (direction < 1 || direction > 8) direction = 7;
+  const int32_t key = direction <= 4 ? direction - 1 : direction;  // 0 .. 8, the middle (4) left out
+  return {key / 3 - 1, key % 3 - 1};
+}
 int64_t directionStep(int32_t direction, int32_t stride) {
-  static constexpr int kMoves[8][2] = {{-1, -1}, {-1, 0}, {-1, 1}, {0, -1}, {0, 1}, {1, -1}, {1, 0}, {1, 1}};
-  const auto& move = kMoves[(direction >= 1 && direction <= 8 ? direction : 7) - 1];
-  return move[0] * int64_t(stride) + 3 * move[1];
+  const Move m = moveOf(direction);
+  return m.rows * stride + 3 * m.pixels;
 }
 
 }  // namespace
@@ -150,26 +158,24 @@ int32_t medianfiltering(const uint8_t* source, uint8_t* destination, int32_t siz
   return 1;
 }
 
-// Samples at triangular multiples of the step (0, 1, 3, 6, ...), each counted when it lies in the
-// buffer. A negative distance is taken as 0: each pixel is its own single sample.
+// Each pixel of the flat walk (byte 0 at o = 0, 3, 6, ... below size - 2) becomes, channel by
+// channel, the truncated mean of its samples: sample k, for k = 0 .. distance, lies k (k + 1) / 2
+// moves away in the direction, and counts when its three bytes lie in [0, size]. Sample 0 is the
+// pixel itself; a negative distance leaves it alone.
 int32_t dllmotionblur(const uint8_t* source, uint8_t* destination, int32_t size, int32_t stride,
                       int32_t distance, int32_t direction) {
-  const int64_t step = directionStep(direction, stride);
-  const int64_t last = int64_t(size) - 2;  // highest byte 0 of a counted sample
-  // With a zero step every sample is the pixel itself, which averages to the pixel.
-  const int64_t distanceUsed = step == 0 || distance < 0 ? 0 : distance;
-  for (int64_t o = 0; o < last; o += 3) {
-    int32_t b = source[o], g = source[o + 1], r = source[o + 2], count = 1;
-    for (int64_t k = 1; k <= distanceUsed; ++k) {
-      const int64_t at = o + k * (k + 1) / 2 * step;
-      // The samples move away from o monotonically: once outside, the rest are too.
-      if (at < 0 || at > last) break;
-      b += source[at], g += source[at + 1], r += source[at + 2];
-      ++count;
+  const int64_t move = directionStep(direction, stride);
+  for (int64_t o = 0; o + 2 < size; o += 3) {
+    for (int64_t c = 0; c < 3; ++c) {
+      int64_t sum = 0, count = 0;
+      for (int64_t k = 0; k <= std::max(distance, 0); ++k) {
+        const int64_t at = o + k * (k + 1) / 2 * move;
+        if (at < 0 || at + 2 > size) continue;
+        sum += source[at + c];
+        ++count;
+      }
+      destination[o + c] = static_cast<uint8_t>(sum / count);
     }
-    destination[o] = static_cast<uint8_t>(b / count);
-    destination[o + 1] = static_cast<uint8_t>(g / count);
-    destination[o + 2] = static_cast<uint8_t>(r / count);
   }
   return 1;
 }
