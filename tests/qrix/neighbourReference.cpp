@@ -293,34 +293,37 @@ int32_t dllsharpenroberts(const uint8_t* source, uint8_t* destination, int32_t s
   return 1;
 }
 
-// Pushes each pixel away from its neighbour in the given direction by amount / 100 times their
-// difference. Directions outside 1 .. 8 write nothing.
+// Pushes each walked pixel away from its neighbour in the direction (numbered as for moveOf): every
+// byte v becomes v + k (v - w), w being the same channel of the neighbour and k = amount / 100
+// truncated. The product is worked in double precision, where it is exact, and converted keeping its
+// low 32 bits; the sum wraps as a 32-bit integer; the result is held to 0 .. 255.
+//
+// The walk is the flat walk (triples starting below size - 2) less the first row (stride bytes) when
+// the neighbour lies a row earlier, less the first pixel (3 bytes) when it lies to the left, and
+// likewise less the last row and the last pixel at the end for a neighbour below or to the right.
+// Directions outside 1 .. 8 write nothing.
 int32_t dllsharpen(const uint8_t* source, uint8_t* destination, int32_t size, int32_t stride,
                    int32_t direction, int32_t amount) {
-  const int64_t s = stride, n = size;
-  int64_t neighbour, first, end;
-  // clang-format off
-  switch (direction) {
-    case 1: neighbour = -s - 3; first = s + 3; end = n - 2;     break;
-    case 2: neighbour = -s;     first = s;     end = n - 2;     break;
-    case 3: neighbour = -s + 3; first = s - 3; end = n - 5;     break;
-    case 4: neighbour = -3;     first = 3;     end = n - 2;     break;
-    case 5: neighbour = 3;      first = 0;     end = n - 5;     break;
-    case 6: neighbour = s - 3;  first = 3;     end = n - s - 2; break;
-    case 7: neighbour = s;      first = 0;     end = n - s - 2; break;
-    case 8: neighbour = s + 3;  first = 0;     end = n - s - 5; break;
-    default: return 1;
-  }
-  // clang-format on
+  if (direction < 1 || direction > 8) return 1;
+  const Move m = moveOf(direction);
+  const int64_t s = stride;
+  const int64_t neighbour = m.rows * s + 3 * m.pixels;
+  int64_t first = (m.rows < 0 ? s : 0) + (m.pixels < 0 ? 3 : 0);
+  const int64_t end = int64_t{size} - 2 - (m.rows > 0 ? s : 0) - (m.pixels > 0 ? 3 : 0);
+  // The one departure: up and to the right (3) starts a pixel early, at the first byte whose
+  // neighbour is byte 0, so the pixel just before the second row (the first row's last pixel, or
+  // its padding) is pushed away from the first pixel.
+  // Down and to the left (6) stops where straight down does, a row short, though its neighbour
+  // would allow one pixel more: that is the row rule, no departure.
+  if (direction == 3) first -= 3;
   const int32_t k = amount / 100;
-  const ptrdiff_t at = static_cast<ptrdiff_t>(neighbour);
-  walkTriples(source, destination, first, end, stride, [k, at](Around a) {
-    const int32_t v = a.c(), w = a.p[at];
-    // k * (v - w) is an exact integer in double precision; its conversion keeps the low 32 bits,
-    // and the sum wraps as signed 32-bit arithmetic does.
-    const int32_t push = low32(int64_t(k) * (v - w));
-    return clampByte(low32(int64_t(v) + push));
-  });
+  for (int64_t p = first; p < end; p += 3) {
+    for (int64_t i = p; i < p + 3; ++i) {
+      const int32_t v = source[i], w = source[i + neighbour];
+      const int32_t push = truncToInt(static_cast<double>(k) * (v - w));
+      destination[i] = static_cast<uint8_t>(clampByte(low32(int64_t{v} + push)));
+    }
+  }
   return 1;
 }
 
