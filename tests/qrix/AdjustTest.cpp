@@ -203,6 +203,11 @@ TEST(ColourAdjust, AdjLevel) {
       (std::vector<Triple>{{0, 0, 9}, {0, 89, 8}, {127, 255, 7}, {130, 0, 6}, {255, 255, 5}, {255, 255, 4}}));
   // A band of width 0 cannot be stretched: that channel keeps its values.
   EXPECT_EQ(runOn(level(100, 100, 255, 0, 150, 50), {{100, 60, 30}}), (std::vector<Triple>{{127, 60, 30}}));
+  // Worked in double precision, 255 / range * v - min * 255 / range: blue from -2 to 7 (range 9) takes
+  // level 7 to 28.333... * 7 + 56.666..., exactly 255 but 254.99999999999997 in rounded steps, so 254;
+  // levels 4 and 1 land on 170 and 85 exactly, 8 is held to 255. Green and red have range 0.
+  EXPECT_EQ(runOn(level(0, 0, 0, 0, 7, -2), {{7, 50, 60}, {4, 51, 61}, {1, 52, 62}, {8, 53, 63}}),
+            (std::vector<Triple>{{254, 50, 60}, {170, 51, 61}, {85, 52, 62}, {255, 53, 63}}));
 }
 
 TEST(ColourAdjust, HistogramEqualisation) {
@@ -218,6 +223,21 @@ TEST(ColourAdjust, HistogramEqualisation) {
   EXPECT_EQ(dllhisequip(c.data(), 11, 0, 7), 1);
   EXPECT_EQ(dllhisequip(c.data(), 11, -4, 1), 1);
   EXPECT_EQ(c, before);
+
+  // Ten pixels, blue levels 0 .. 9, green all 100, red 9 .. 0. The shares are added a level at a
+  // time in double precision: 0.1 added eight times comes to 0.7999999999999999, so level 8 becomes
+  // 203, not 204; a level shared by every pixel has nothing below it and becomes 0.
+  std::vector<uint8_t> ten(32, 77);  // 10 x 1, stride 32: bytes 30 and 31 are padding
+  for (uint8_t x = 0; x < 10; ++x) ten[3 * x] = x, ten[3 * x + 1] = 100, ten[3 * x + 2] = 9 - x;
+  EXPECT_EQ(dllhisequip(ten.data(), 31, 10, 1), 1);
+  const uint8_t shares[10] = {0, 25, 51, 76, 102, 127, 153, 178, 203, 229};
+  for (int x = 0; x < 10; ++x) {
+    EXPECT_EQ(ten[3 * x], shares[x]) << x;
+    EXPECT_EQ(ten[3 * x + 1], 0) << x;
+    EXPECT_EQ(ten[3 * x + 2], shares[9 - x]) << x;
+  }
+  EXPECT_EQ(ten[30], 77);
+  EXPECT_EQ(ten[31], 77);
 
   // More triples counted than pixels given: shares above 1 stay white instead of wrapping.
   EXPECT_EQ(dllhisequip(c.data(), 11, 1, 1), 1);

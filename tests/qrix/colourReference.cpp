@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstddef>
 #include <cstdlib>
+#include <vector>
 
 #include "ReferenceSupport.h"
 #include "qrix_modes.h"
@@ -209,50 +210,48 @@ int32_t dllcolorbound(uint8_t* image, int32_t size, int32_t redMax, int32_t gree
   return 1;
 }
 
+// Levels, byte by byte: a byte at level v, of a channel whose maximum and minimum differ by `range`
+// taken modulo 256, becomes 255 / range * v - min * 255 / range held to 0 .. 255 and truncated,
+// worked in double precision step by step in that order. Where the exact value 255 (v - min) / range
+// is a whole number the rounded steps can come just short of it, and the byte is then one less.
+// Levels 0 and 255, and every byte of a channel whose range is 0, stay as they are.
 int32_t DllAdjLevel(uint8_t* image, int32_t size, int32_t redMax, int32_t redMin, int32_t greenMax,
                     int32_t greenMin, int32_t blueMax, int32_t blueMin) {
-  if (walkTriples(size) == 0) return 1;
-  const int32_t maxima[3] = {blueMax, greenMax, redMax};
-  const int32_t minima[3] = {blueMin, greenMin, redMin};
-  ChannelTables table;
-  for (int c = 0; c < 3; ++c) {
-    const uint8_t range = static_cast<uint8_t>(maxima[c] - static_cast<uint32_t>(minima[c]));
-    for (int32_t v = 0; v < 256; ++v) table[c][v] = static_cast<uint8_t>(v);
-    // A band of width 0 has no stretch; that channel keeps its values.
-    if (range == 0) continue;
-    const double scale = 255.0 / range;
-    const double offset = (static_cast<double>(minima[c]) * 255) / range;
-    for (int32_t v = 1; v < 255; ++v) {
-      const double x = std::clamp(scale * v - offset, 0.0, 255.0);
-      table[c][v] = static_cast<uint8_t>(truncToInt(x));
-    }
+  const int64_t maximum[3] = {blueMax, greenMax, redMax};  // byte i % 3 of a pixel
+  const int64_t minimum[3] = {blueMin, greenMin, redMin};
+  for (int64_t i = 0; walkReaches(i, size); ++i) {
+    const int64_t channel = i % 3;
+    const int64_t range = ((maximum[channel] - minimum[channel]) % 256 + 256) % 256;
+    const int32_t v = image[i];
+    if (range == 0 || v == 0 || v == 255) continue;
+    const double level = 255.0 / static_cast<double>(range) * v -
+                         static_cast<double>(minimum[channel]) * 255 / static_cast<double>(range);
+    image[i] = static_cast<uint8_t>(std::clamp(level, 0.0, 255.0));
   }
-  applyChannelTables(image, size, table);
   return 1;
 }
 
+// Equalisation, byte by byte: a byte at level v becomes 255 times the share, among width * height
+// pixels, of the bytes of its channel the walk reaches that lie below v, held to 255 and truncated.
+// The share is built level by level, in double precision: for u = 0, 1, ..., v - 1 the number of
+// those bytes at level u over the pixel count is added on. Where 255 times the exact share is a whole
+// number the rounded sum can come just short of it, and the byte is then one less. Every count is
+// taken from the picture as it was.
 int32_t dllhisequip(uint8_t* image, int32_t size, int32_t width, int32_t height) {
-  const int64_t pixels = static_cast<int64_t>(width) * height;
-  // Without a pixel count there is nothing to divide by; leave the image as it is.
-  if (pixels <= 0 || walkTriples(size) == 0) return 1;
-  int32_t count[3][256] = {};
-  forEachTriple(image, size, [&](uint8_t* p) {
-    ++count[0][p[0]];
-    ++count[1][p[1]];
-    ++count[2][p[2]];
-  });
-  const double n = static_cast<double>(pixels);
-  ChannelTables table;
-  for (int c = 0; c < 3; ++c) {
-    double cumulative = 0.0;
-    for (int32_t v = 0; v < 256; ++v) {
-      // When padding makes the counted triples outnumber the pixels the sum passes 1;
-      // such levels stay at white instead of wrapping round to dark.
-      table[c][v] = static_cast<uint8_t>(std::min(255.0, 255 * cumulative));
-      cumulative += count[c][v] / n;
-    }
+  const int64_t pixels = int64_t{width} * height;
+  if (pixels <= 0) return 1;  // nothing to share among
+  int64_t walked = 0;
+  while (walkReaches(walked, size)) ++walked;
+  const std::vector<uint8_t> before(image, image + walked);
+  int64_t atLevel[3][256] = {};
+  for (int64_t i = 0; i < walked; ++i) ++atLevel[i % 3][before[i]];
+  for (int64_t i = 0; i < walked; ++i) {
+    const int64_t channel = i % 3;
+    double share = 0.0;
+    for (int32_t u = 0; u < before[i]; ++u)
+      share += static_cast<double>(atLevel[channel][u]) / static_cast<double>(pixels);
+    image[i] = static_cast<uint8_t>(std::min(255.0, 255 * share));
   }
-  applyChannelTables(image, size, table);
   return 1;
 }
 

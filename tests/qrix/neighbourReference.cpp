@@ -91,21 +91,20 @@ int32_t interior(uint8_t* image, int32_t size, int32_t rowBytes, int32_t width, 
   return 1;
 }
 
-// Grid: calls visit(x, y, offset) for x in 0 .. width - 2 and y in 0 .. height - 2, with the pixel
-// at offset 3x + 3 * width * y; the last column and the last row are not visited.
-template <class Visit>
-void grid(int32_t width, int32_t height, Visit visit) {
-  const int64_t rowBytes = 3 * int64_t(width);
-  for (int32_t y = 0; y < height - 1; ++y)
-    for (int32_t x = 0; x < width - 1; ++x) visit(x, y, 3 * int64_t(x) + rowBytes * y);
+// Byte step of one move in a direction. The eight directions number the neighbours as a keypad
+// without its middle key, the earlier row first: 1 2 3 / 4 . 5 / 6 7 8. Any other number moves as
+// 7, one row later.
+struct Move {
+  int64_t rows, pixels;  // -1, 0 or 1 each
+};
+Move moveOf(int32_t direction) {
+  if (direction < 1 || direction > 8) direction = 7;
+  const int32_t key = direction <= 4 ? direction - 1 : direction;  // 0 .. 8, the middle (4) left out
+  return {key / 3 - 1, key % 3 - 1};
 }
-
-// Byte step of one move in direction 1 .. 8: 1 to 3 one row earlier (left, straight, right), 4 left,
-// 5 right, 6 to 8 one row later (left, straight, right); every other value steps one row later.
 int64_t directionStep(int32_t direction, int32_t stride) {
-  static constexpr int kMoves[8][2] = {{-1, -1}, {-1, 0}, {-1, 1}, {0, -1}, {0, 1}, {1, -1}, {1, 0}, {1, 1}};
-  const auto& move = kMoves[(direction >= 1 && direction <= 8 ? direction : 7) - 1];
-  return move[0] * int64_t(stride) + 3 * move[1];
+  const Move m = moveOf(direction);
+  return m.rows * stride + 3 * m.pixels;
 }
 
 }  // namespace
@@ -131,9 +130,6 @@ inline int32_t median9(Around n) {
   order(p4, p2);
   return p4;
 }
-
-// Floor division for the grid's row clipping (b > 0).
-inline int64_t floorDiv(int64_t a, int64_t b) { return a >= 0 ? a / b : -((-a + b - 1) / b); }
 
 }  // namespace
 
@@ -162,60 +158,61 @@ int32_t medianfiltering(const uint8_t* source, uint8_t* destination, int32_t siz
   return 1;
 }
 
-// Samples at triangular multiples of the step (0, 1, 3, 6, ...), each counted when it lies in the
-// buffer. A negative distance is taken as 0: each pixel is its own single sample.
+// Each pixel of the flat walk (byte 0 at o = 0, 3, 6, ... below size - 2) becomes, channel by
+// channel, the truncated mean of its samples: sample k, for k = 0 .. distance, lies k (k + 1) / 2
+// moves away in the direction, and counts when its three bytes lie in [0, size]. Sample 0 is the
+// pixel itself; a negative distance leaves it alone.
 int32_t dllmotionblur(const uint8_t* source, uint8_t* destination, int32_t size, int32_t stride,
                       int32_t distance, int32_t direction) {
-  const int64_t step = directionStep(direction, stride);
-  const int64_t last = int64_t(size) - 2;  // highest byte 0 of a counted sample
-  // With a zero step every sample is the pixel itself, which averages to the pixel.
-  const int64_t distanceUsed = step == 0 || distance < 0 ? 0 : distance;
-  for (int64_t o = 0; o < last; o += 3) {
-    int32_t b = source[o], g = source[o + 1], r = source[o + 2], count = 1;
-    for (int64_t k = 1; k <= distanceUsed; ++k) {
-      const int64_t at = o + k * (k + 1) / 2 * step;
-      // The samples move away from o monotonically: once outside, the rest are too.
-      if (at < 0 || at > last) break;
-      b += source[at], g += source[at + 1], r += source[at + 2];
-      ++count;
+  const int64_t move = directionStep(direction, stride);
+  for (int64_t o = 0; o + 2 < size; o += 3) {
+    for (int64_t c = 0; c < 3; ++c) {
+      int64_t sum = 0, count = 0;
+      for (int64_t k = 0; k <= std::max(distance, 0); ++k) {
+        const int64_t at = o + k * (k + 1) / 2 * move;
+        if (at < 0 || at + 2 > size) continue;
+        sum += source[at + c];
+        ++count;
+      }
+      destination[o + c] = static_cast<uint8_t>(sum / count);
     }
-    destination[o] = static_cast<uint8_t>(b / count);
-    destination[o + 1] = static_cast<uint8_t>(g / count);
-    destination[o + 2] = static_cast<uint8_t>(r / count);
   }
   return 1;
 }
 
-// Average of the 2r x 2r box (x - r .. x + r - 1, y - r .. y + r - 1) on the grid; a box pixel counts
-// when its three bytes lie in [0, size], so columns beyond a row end wrap into the next row. Each row
-// of the box is one run of consecutive grid pixels, clipped to the buffer. A radius below 1 has no
-// box: nothing is written.
+// Box blur on the grid: pixel (x, y) is pixel number width * y + x, at byte 3 (width * y + x),
+// whatever padding the picture has. Every grid pixel but those of the last column and the last row,
+// its own three bytes lying in [0, size], becomes the truncated mean of its 2r x 2r box: the
+// positions (x + dx, y + dy) for dx and dy from -r to r - 1. A position stands for pixel number
+// width * (y + dy) + x + dx, so columns past a row's end run on into the next row and a pixel met by
+// two positions counts twice; it counts when its three bytes lie in [0, size]. A radius below 1 has
+// no box: nothing is written. Sums are 64-bit here; the library's are 32-bit, which gives the same
+// bytes while a box counts fewer than 2^31 / 255 positions, as every box the tests blur does.
 int32_t dllfastblurplus(const uint8_t* source, uint8_t* destination, int32_t size, int32_t width,
                         int32_t height, int32_t radius) {
-  if (radius < 1 || size < 2) return 1;
-  const int64_t lastPixel = (int64_t(size) - 2) / 3;  // highest grid index with all bytes inside
-  const int64_t w = width, r = radius;
-  grid(width, height, [&](int32_t x, int32_t y, int64_t offset) {
-    if (offset / 3 > lastPixel) return;  // a size smaller than the picture: leave the rest alone
-    // Rows of the box whose run can meet [0, lastPixel].
-    const int64_t jFirst = std::max(-r, floorDiv(-(x + r - 1) + w - 1, w) - y);
-    const int64_t jLast = std::min(r - 1, floorDiv(lastPixel - x + r, w) - y);
-    uint32_t b = 0, g = 0, red = 0;  // 32-bit sums, wrapping as the library's integers do
-    int32_t count = 0;
-    for (int64_t j = jFirst; j <= jLast; ++j) {
-      const int64_t rowStart = w * (y + j);
-      const int64_t from = std::max<int64_t>(0, rowStart + x - r);
-      const int64_t to = std::min(lastPixel, rowStart + x + r - 1);
-      for (int64_t q = from; q <= to; ++q) {
-        const uint8_t* p = source + 3 * q;
-        b += p[0], g += p[1], red += p[2];
+  if (radius < 1) return 1;
+  const int64_t inside = std::max<int64_t>(0, (int64_t{size} + 1) / 3);  // pixels 0 .. inside - 1
+  const int64_t r = radius, w = width;
+  for (int64_t y = 0; y < height - 1; ++y) {
+    for (int64_t x = 0; x < width - 1; ++x) {
+      const int64_t self = w * y + x;
+      if (self >= inside) continue;
+      int64_t blue = 0, green = 0, red = 0, count = 0;
+      for (int64_t dy = -r; dy < r; ++dy) {
+        const int64_t middle = w * (y + dy) + x;  // the position dx = 0
+        // Only the positions whose pixel is inside: 0 <= middle + dx < inside.
+        const int64_t dxFrom = std::max(-r, -middle), dxTo = std::min(r - 1, inside - 1 - middle);
+        for (int64_t dx = dxFrom; dx <= dxTo; ++dx) {
+          const uint8_t* pixel = source + 3 * (middle + dx);
+          blue += pixel[0], green += pixel[1], red += pixel[2];
+          ++count;
+        }
       }
-      if (to >= from) count += static_cast<int32_t>(to - from + 1);
+      destination[3 * self] = static_cast<uint8_t>(blue / count);
+      destination[3 * self + 1] = static_cast<uint8_t>(green / count);
+      destination[3 * self + 2] = static_cast<uint8_t>(red / count);
     }
-    destination[offset] = static_cast<uint8_t>(static_cast<int32_t>(b) / count);
-    destination[offset + 1] = static_cast<uint8_t>(static_cast<int32_t>(g) / count);
-    destination[offset + 2] = static_cast<uint8_t>(static_cast<int32_t>(red) / count);
-  });
+  }
   return 1;
 }
 
@@ -296,34 +293,37 @@ int32_t dllsharpenroberts(const uint8_t* source, uint8_t* destination, int32_t s
   return 1;
 }
 
-// Pushes each pixel away from its neighbour in the given direction by amount / 100 times their
-// difference. Directions outside 1 .. 8 write nothing.
+// Pushes each walked pixel away from its neighbour in the direction (numbered as for moveOf): every
+// byte v becomes v + k (v - w), w being the same channel of the neighbour and k = amount / 100
+// truncated. The product is worked in double precision, where it is exact, and converted keeping its
+// low 32 bits; the sum wraps as a 32-bit integer; the result is held to 0 .. 255.
+//
+// The walk is the flat walk (triples starting below size - 2) less the first row (stride bytes) when
+// the neighbour lies a row earlier, less the first pixel (3 bytes) when it lies to the left, and
+// likewise less the last row and the last pixel at the end for a neighbour below or to the right.
+// Directions outside 1 .. 8 write nothing.
 int32_t dllsharpen(const uint8_t* source, uint8_t* destination, int32_t size, int32_t stride,
                    int32_t direction, int32_t amount) {
-  const int64_t s = stride, n = size;
-  int64_t neighbour, first, end;
-  // clang-format off
-  switch (direction) {
-    case 1: neighbour = -s - 3; first = s + 3; end = n - 2;     break;
-    case 2: neighbour = -s;     first = s;     end = n - 2;     break;
-    case 3: neighbour = -s + 3; first = s - 3; end = n - 5;     break;
-    case 4: neighbour = -3;     first = 3;     end = n - 2;     break;
-    case 5: neighbour = 3;      first = 0;     end = n - 5;     break;
-    case 6: neighbour = s - 3;  first = 3;     end = n - s - 2; break;
-    case 7: neighbour = s;      first = 0;     end = n - s - 2; break;
-    case 8: neighbour = s + 3;  first = 0;     end = n - s - 5; break;
-    default: return 1;
-  }
-  // clang-format on
+  if (direction < 1 || direction > 8) return 1;
+  const Move m = moveOf(direction);
+  const int64_t s = stride;
+  const int64_t neighbour = m.rows * s + 3 * m.pixels;
+  int64_t first = (m.rows < 0 ? s : 0) + (m.pixels < 0 ? 3 : 0);
+  const int64_t end = int64_t{size} - 2 - (m.rows > 0 ? s : 0) - (m.pixels > 0 ? 3 : 0);
+  // The one departure: up and to the right (3) starts a pixel early, at the first byte whose
+  // neighbour is byte 0, so the pixel just before the second row (the first row's last pixel, or
+  // its padding) is pushed away from the first pixel.
+  // Down and to the left (6) stops where straight down does, a row short, though its neighbour
+  // would allow one pixel more: that is the row rule, no departure.
+  if (direction == 3) first -= 3;
   const int32_t k = amount / 100;
-  const ptrdiff_t at = static_cast<ptrdiff_t>(neighbour);
-  walkTriples(source, destination, first, end, stride, [k, at](Around a) {
-    const int32_t v = a.c(), w = a.p[at];
-    // k * (v - w) is an exact integer in double precision; its conversion keeps the low 32 bits,
-    // and the sum wraps as signed 32-bit arithmetic does.
-    const int32_t push = low32(int64_t(k) * (v - w));
-    return clampByte(low32(int64_t(v) + push));
-  });
+  for (int64_t p = first; p < end; p += 3) {
+    for (int64_t i = p; i < p + 3; ++i) {
+      const int32_t v = source[i], w = source[i + neighbour];
+      const int32_t push = truncToInt(static_cast<double>(k) * (v - w));
+      destination[i] = static_cast<uint8_t>(clampByte(low32(int64_t{v} + push)));
+    }
+  }
   return 1;
 }
 
