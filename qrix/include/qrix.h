@@ -56,7 +56,9 @@ QRIX_API int32_t dllgreyadvance(uint8_t* image, int32_t size, int32_t mode);
 // clamped to 0-255 (dllcontrast's factor is in 1/128 units, dllhsl's deltas in hundredths).
 //   dllcolorbound does nothing unless 1 <= max <= 255, 0 <= min <= 254 and max > min for all three.
 //   DllAdjLevel leaves a channel whose max and min are equal (modulo 256) as it is.
-//   dllhisequip reads the whole walk before it writes; width and height are not used.
+//   dllhisequip reads the whole walk before it writes; it divides the counts by width x height (a
+//     pixel count that differs from the walk's, e.g. with padding counted, gives other levels), and does
+//     nothing when that product is 0 or less.
 QRIX_API int32_t dllycbcr(uint8_t* image, int32_t size, int32_t yDelta, int32_t cbDelta, int32_t crDelta);
 QRIX_API int32_t dllbrightness(uint8_t* image, int32_t size, int32_t amount);
 QRIX_API int32_t dllcontrast(uint8_t* image, int32_t size, int32_t factor);
