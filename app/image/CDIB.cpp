@@ -1,5 +1,7 @@
 #include "CDIB.h"
 
+#include <sys/mman.h>
+
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
@@ -10,7 +12,22 @@ namespace orvane {
 
 namespace {
 constexpr size_t kAlignment = 64;
+
+// Pictures of many megabytes are laid on 2 MB boundaries and offered to the
+// kernel as huge pages: their first touch then takes one fault per 2 MB rather
+// than one per 4 KB, which for a freshly opened 20 MP photo was about a quarter
+// of the time spent outside the codec.
+constexpr size_t kHugePage = size_t{2} << 20;
+constexpr size_t kHugeFrom = 4 * kHugePage;
+
+uint8_t* AllocatePixels(size_t bytes) {
+  if (bytes < kHugeFrom) return static_cast<uint8_t*>(std::aligned_alloc(kAlignment, bytes));
+  const size_t rounded = (bytes + kHugePage - 1) / kHugePage * kHugePage;
+  auto* memory = static_cast<uint8_t*>(std::aligned_alloc(kHugePage, rounded));
+  if (memory != nullptr) ::madvise(memory, rounded, MADV_HUGEPAGE);  // a hint: refused is fine
+  return memory;
 }
+}  // namespace
 
 void CDIB::AlignedFree::operator()(uint8_t* p) const { std::free(p); }
 
@@ -54,7 +71,7 @@ bool CDIB::Allocate(int32_t W, int32_t H) {
   // operations on one picture size then neither allocate nor fault in pages.
   if (!pixels_ || capacity_ < allocation || capacity_ - allocation > allocation / 4) {
     Release();
-    auto* memory = static_cast<uint8_t*>(std::aligned_alloc(kAlignment, allocation));
+    uint8_t* memory = AllocatePixels(allocation);
     if (memory == nullptr) return false;
     pixels_.reset(memory);
     capacity_ = allocation;
