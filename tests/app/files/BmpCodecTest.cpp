@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "BmpCodec.h"
+#include "FileBytes.h"
 #include "cFileDIB.h"
 
 using namespace orvane;
@@ -537,8 +538,7 @@ TEST(BmpCodec, WriterRoundTripsEveryRowPaddingAndReportsWhereItCannotWrite) {
 TEST(BmpCodec, OpeningAFileUsesThisReaderAndFallsBackToQt) {
   QTemporaryDir dir;
   auto write = [&](const char* name, const QByteArray& bytes) {
-    QFile f(dir.filePath(name));
-    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
+    return testing_support::writeFile(dir.filePath(name), bytes);
   };
   Bmp white16;
   white16.bits = 16, white16.width = 2;

@@ -7,6 +7,7 @@
 #include <QImageReader>
 #include <QTemporaryDir>
 
+#include "FileBytes.h"
 #include "SamplePictures.h"
 #include "cFileDIB.h"
 
@@ -14,15 +15,8 @@ using namespace orvane;
 
 namespace {
 
-bool writeFile(const QString& name, const QByteArray& bytes) {
-  QFile f(name);
-  return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
-}
-
-QByteArray readFile(const QString& name) {
-  QFile f(name);
-  return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
+using testing_support::readFile;
+using testing_support::writeFile;
 
 // Every byte, padding included, from a fixed seed; the padding is then cleared as Create leaves it.
 void fillRandom(CDIB& dib, int w, int h, uint32_t seed) {

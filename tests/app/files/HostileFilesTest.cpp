@@ -9,6 +9,7 @@
 #include <functional>
 #include <vector>
 
+#include "FileBytes.h"
 #include "Metafile.h"
 #include "SamplePictures.h"
 #include "cFileDIB.h"
@@ -20,17 +21,14 @@ using sample_pictures::putWords;
 
 namespace {
 
+using testing_support::writeFile;
+
 struct Case {
   const char* name;  // the file name; its extension picks the reader
   QByteArray bytes;
   QString reason;         // the expected report.error
   int64_t maxPixels = 0;  // 0: the default budget
 };
-
-bool writeFile(const QString& name, const QByteArray& bytes) {
-  QFile f(name);
-  return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
-}
 
 // A PCX header of width x height, 8 bits in three planes, followed by data.
 QByteArray pcx(int width, int height, const QByteArray& data) {

@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include "FileBytes.h"
 #include "Orientations.h"
 #include "PictureFormats.h"
 #include "WideGamutProfile.h"
@@ -15,21 +16,15 @@ using namespace orvane;
 
 namespace {
 
+using testing_support::readFile;
+using testing_support::writeFile;
+
 // The upright test picture: 3 x 2 blocks of 16 x 16 pixels, six colours.
 constexpr int kBlock = 16, kUprightW = 3 * kBlock, kUprightH = 2 * kBlock;
 const uint8_t kColours[6][3] = {{230, 30, 30},  {30, 200, 40},   {40, 50, 220},
                                 {240, 240, 60}, {250, 250, 250}, {20, 20, 20}};
 
 const uint8_t* uprightColour(int x, int y) { return kColours[(y / kBlock) * 3 + x / kBlock]; }
-
-QByteArray readFile(const QString& name) {
-  QFile f(name);
-  return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-bool writeFile(const QString& name, const QByteArray& bytes) {
-  QFile f(name);
-  return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
-}
 
 void setRgb(CDIB& dib, int x, int y, const uint8_t* rgb) {
   uint8_t* p = dib.DIBPointer() + static_cast<size_t>(dib.Height() - 1 - y) * dib.SRB() + 3 * x;

@@ -15,21 +15,15 @@
 #include <string>
 #include <vector>
 
+#include "FileBytes.h"
 #include "cFileDIB.h"
 
 using namespace orvane;
 
 namespace {
 
-QByteArray readFile(const QString& name) {
-  QFile f(name);
-  return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-bool writeFile(const QString& name, const QByteArray& bytes) {
-  QFile f(name);
-  return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
-}
+using testing_support::readFile;
+using testing_support::writeFile;
 
 void fillPattern(CDIB& dib, int w, int h, int seed) {
   ASSERT_TRUE(dib.Create(w, h));
