@@ -253,9 +253,9 @@ void frmAdjust::BuildControls(QGroupBox* frame, int mode) {
   if (row != nullptr) row->addStretch();
   if (sizeBoxes) {
     g->setColumnStretch(3, 1);
-    g->setRowStretch(g->rowCount(), 1);
+    g->setRowStretch(g->rowCount(), 1);  // the size boxes keep to the top of their pane
   }
-  g->setRowStretch(g->rowCount(), 1);
+  g->setRowStretch(g->rowCount(), 1);  // every pane: the rows above keep their heights
 }
 
 void frmAdjust::BuildSliderRows(QGroupBox* frame, int mode) {

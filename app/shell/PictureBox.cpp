@@ -95,14 +95,10 @@ QImage PictureBox::Render(const CDIB& picture, QSize shown, QRect part) {
 
   // Large parts (a big picture at Fit) are shared out over the processors by
   // bands of shown rows; each band writes its own rows only.
-  const int64_t bytesRead =
-      int64_t(runBytes) * std::min<int64_t>(H, int64_t(part.height()) * H / shown.height() + 1);
+  const int64_t rowsRead =
+      SpanOf(part.bottom(), shown.height(), H).hi - SpanOf(part.top(), shown.height(), H).lo;
   const unsigned processors = std::max(1u, std::thread::hardware_concurrency());
-  const int bands = bytesRead < (int64_t{8} << 20) ? 1 : int(std::min<unsigned>(processors, 8));
-  if (bands == 1) {
-    renderRows(0, part.height());
-    return out;
-  }
+  const int bands = int64_t(runBytes) * rowsRead < (int64_t{8} << 20) ? 1 : int(std::min(processors, 8u));
   std::vector<std::thread> helpers;
   const int perBand = (part.height() + bands - 1) / bands;
   int done = part.height();  // from here down the helpers render; above it this thread does
